@@ -1,0 +1,78 @@
+#pragma once
+// The client's single TCP connection to the news server: connect, one receive thread per connection,
+// the news queue, the selected category and the banner slots.
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../framework/platform/Socket.h"
+#include "BannerSlots.h"
+#include "NewsItem.h"
+
+// The receive loop's pauses and limits. The defaults are the product's; tests shorten them.
+struct ConnectionTimings {
+    unsigned pauseMs = 100;                 // sleep at the top of a pass, unless skipped
+    unsigned selectMicroseconds = 50000;    // one wait for socket readiness
+    unsigned heartbeatMs = 2000;            // a heartbeat once more than this has passed
+    unsigned trafficLimitMs = 30000;        // more than this without a readable pass ends the connection
+    unsigned silentPassLimit = 150;         // more than this many silent passes in a row end it
+    unsigned socketTimeoutMs = 15000;       // receive and send time-out of the socket
+};
+
+class CConnection {
+public:
+    explicit CConnection(ConnectionTimings timings = {});
+    ~CConnection();
+    CConnection(const CConnection&) = delete;
+    CConnection& operator=(const CConnection&) = delete;
+
+    // Connect thread: opens the connection to a dotted IPv4 address and starts the receive thread.
+    bool Connect(const char* host, std::uint16_t port);
+
+    // User-interface thread: selects a category; history items follow until MSG_HISTORY_END.
+    void RequestCategory(const Guid& category);
+
+    // User-interface thread: the oldest queued item; false when none or when no receive thread runs.
+    bool PopNews(NewsItem& item);
+    void ClearNews();
+
+    // Body of the receive thread.
+    static int ReceiveLoop(CConnection* connection);
+
+    // Receive thread, for every CTL_BANNER with slot 1 to 3.
+    void StoreBanner(std::uint32_t slot, const std::wstring& link, std::span<const std::uint8_t> image);
+
+    bool IsConnected() const { return recvThreadRunning.load(); }  // the receive-thread handle is set
+    bool IsLoading() const { return loading.load(); }
+    Guid CurrentCategory() const;
+
+    // Asks the receive loop to end at the top of its next pass and waits for it, without limit.
+    void StopAndWait();
+
+    std::recursive_mutex& QueueLock() { return queueLock; }
+    BannerSlots& Banners() { return banners; }
+    const BannerSlots& Banners() const { return banners; }
+
+protected:
+    std::atomic<bool> stop{true};
+    std::atomic<bool> loading{false};
+    // The receive thread: running flag read without a lock, thread object joined at the next Connect or at the end.
+    std::atomic<bool> recvThreadRunning{false};
+    std::thread recvThread;
+    std::vector<std::uint8_t> outBuffer;
+    std::recursive_mutex sendLock;
+    Guid currentCategory;
+    mutable std::recursive_mutex categoryLock;
+    std::deque<NewsItem> newsQueue;
+    std::recursive_mutex queueLock;
+    platform::SocketHandle sock = platform::kNoSocket;
+    const ConnectionTimings timings;
+    BannerSlots banners;
+    std::uint32_t signature = 0;
+    bool signatureRequested = false;
+};

@@ -1,0 +1,127 @@
+// POSIX side of the portable core's platform seam, for the native build and its tests.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/select.h>
+#include <sys/socket.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#include "Clock.h"
+#include "Diagnostics.h"
+#include "Files.h"
+#include "Socket.h"
+#include "Text.h"
+
+namespace platform {
+
+bool StartSockets(std::uint16_t) { return true; }
+
+SocketHandle OpenTcpSocket() {
+    int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+    return s < 0 ? kNoSocket : s;
+}
+
+void CloseSocket(SocketHandle socket) {
+    if (socket != kNoSocket) close(socket);
+}
+
+bool ConnectIPv4(SocketHandle socket, const char* dottedAddress, std::uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = inet_addr(dottedAddress);
+    if (address.sin_addr.s_addr == INADDR_NONE) return false;  // as WinSock, which refuses 255.255.255.255
+    int result;
+    do {
+        result = connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    } while (result < 0 && errno == EINTR);
+    return result == 0;
+}
+
+bool SetSocketTimeouts(SocketHandle socket, unsigned milliseconds) {
+    timeval value{static_cast<time_t>(milliseconds / 1000), static_cast<suseconds_t>((milliseconds % 1000) * 1000)};
+    return setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &value, sizeof value) == 0 &&
+           setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &value, sizeof value) == 0;
+}
+
+int WaitReady(SocketHandle socket, unsigned timeoutMicroseconds, Readiness& readiness) {
+    if (socket < 0 || socket >= FD_SETSIZE) return -1;
+    fd_set readSet;
+    fd_set writeSet;
+    FD_ZERO(&readSet);
+    FD_ZERO(&writeSet);
+    FD_SET(socket, &readSet);
+    FD_SET(socket, &writeSet);
+    timeval timeout{static_cast<time_t>(timeoutMicroseconds / 1000000), static_cast<suseconds_t>(timeoutMicroseconds % 1000000)};
+    int result = select(socket + 1, &readSet, &writeSet, nullptr, &timeout);
+    readiness.readable = result > 0 && FD_ISSET(socket, &readSet);
+    readiness.writable = result > 0 && FD_ISSET(socket, &writeSet);
+    return result < 0 ? -1 : (result == 0 ? 0 : 1);
+}
+
+int ReceiveSome(SocketHandle socket, void* destination, std::size_t count) {
+    ssize_t result;
+    do {
+        result = recv(socket, destination, count, 0);
+    } while (result < 0 && errno == EINTR);
+    return result < 0 ? -1 : static_cast<int>(result);
+}
+
+int SendSome(SocketHandle socket, const void* source, std::size_t count) {
+    ssize_t result;
+    do {
+        result = send(socket, source, count, MSG_NOSIGNAL);  // a closed peer is an error, not a signal
+    } while (result < 0 && errno == EINTR);
+    return result < 0 ? -1 : static_cast<int>(result);
+}
+
+std::uint32_t TickCount() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u);
+}
+
+void SleepMilliseconds(unsigned milliseconds) {
+    timespec pause{static_cast<time_t>(milliseconds / 1000), static_cast<long>((milliseconds % 1000) * 1000000L)};
+    while (nanosleep(&pause, &pause) < 0 && errno == EINTR) {
+    }
+}
+
+void DiagnosticLine(const std::wstring& text) {
+    std::string line = ToUtf8(text);
+    std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+std::wstring CurrentDirectory() {
+    char buffer[PATH_MAX];
+    return getcwd(buffer, sizeof buffer) ? FromUtf8(buffer) : std::wstring();
+}
+
+wchar_t PathSeparator() { return L'/'; }
+
+bool ReplaceFileAtomically(const std::wstring& path, std::span<const std::uint8_t> bytes) {
+    const std::string target = ToUtf8(path);
+    const std::string temporary = target + ".part";
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool written = true;
+    std::size_t done = 0;
+    while (written && done < bytes.size()) {
+        ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        written = wrote > 0;
+        if (written) done += static_cast<std::size_t>(wrote);
+    }
+    written = close(fd) == 0 && written;
+    if (written && rename(temporary.c_str(), target.c_str()) == 0) return true;
+    unlink(temporary.c_str());
+    return false;
+}
+
+}  // namespace platform

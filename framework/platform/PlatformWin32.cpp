@@ -1,0 +1,99 @@
+// Windows side of the portable core's platform seam.
+#include <winsock2.h>
+#include <windows.h>
+
+#include "Clock.h"
+#include "Diagnostics.h"
+#include "Files.h"
+#include "Socket.h"
+
+namespace platform {
+
+bool StartSockets(std::uint16_t versionWord) {
+    WSADATA data{};
+    return WSAStartup(versionWord, &data) == 0;
+}
+
+SocketHandle OpenTcpSocket() {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    return s == INVALID_SOCKET ? kNoSocket : static_cast<SocketHandle>(s);
+}
+
+void CloseSocket(SocketHandle socket) {
+    if (socket != kNoSocket) closesocket(static_cast<SOCKET>(socket));
+}
+
+bool ConnectIPv4(SocketHandle socket, const char* dottedAddress, std::uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = inet_addr(dottedAddress);
+    return connect(static_cast<SOCKET>(socket), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+}
+
+bool SetSocketTimeouts(SocketHandle socket, unsigned milliseconds) {
+    DWORD value = milliseconds;
+    const char* raw = reinterpret_cast<const char*>(&value);
+    SOCKET s = static_cast<SOCKET>(socket);
+    return setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, raw, sizeof value) == 0 &&
+           setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, raw, sizeof value) == 0;
+}
+
+int WaitReady(SocketHandle socket, unsigned timeoutMicroseconds, Readiness& readiness) {
+    SOCKET s = static_cast<SOCKET>(socket);
+    fd_set readSet;
+    fd_set writeSet;
+    FD_ZERO(&readSet);
+    FD_ZERO(&writeSet);
+    FD_SET(s, &readSet);
+    FD_SET(s, &writeSet);
+    timeval timeout{static_cast<long>(timeoutMicroseconds / 1000000), static_cast<long>(timeoutMicroseconds % 1000000)};
+    int result = select(0, &readSet, &writeSet, nullptr, &timeout);
+    readiness.readable = result > 0 && FD_ISSET(s, &readSet);
+    readiness.writable = result > 0 && FD_ISSET(s, &writeSet);
+    return result < 0 ? -1 : (result == 0 ? 0 : 1);
+}
+
+int ReceiveSome(SocketHandle socket, void* destination, std::size_t count) {
+    int result = recv(static_cast<SOCKET>(socket), static_cast<char*>(destination), static_cast<int>(count), 0);
+    return result < 0 ? -1 : result;
+}
+
+int SendSome(SocketHandle socket, const void* source, std::size_t count) {
+    int result = send(static_cast<SOCKET>(socket), static_cast<const char*>(source), static_cast<int>(count), 0);
+    return result < 0 ? -1 : result;
+}
+
+std::uint32_t TickCount() { return GetTickCount(); }
+
+void SleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
+
+void DiagnosticLine(const std::wstring& text) { OutputDebugStringW(text.c_str()); }
+
+std::wstring CurrentDirectory() {
+    wchar_t buffer[1024] = {};
+    DWORD length = GetCurrentDirectoryW(1024, buffer);
+    return length > 0 && length < 1024 ? std::wstring(buffer, length) : std::wstring();
+}
+
+wchar_t PathSeparator() { return L'\\'; }
+
+bool ReplaceFileAtomically(const std::wstring& path, std::span<const std::uint8_t> bytes) {
+    const std::wstring temporary = path + L".part";
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool written = true;
+    std::size_t done = 0;
+    while (written && done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        DWORD wrote = 0;
+        written = WriteFile(file, bytes.data() + done, chunk, &wrote, nullptr) && wrote == chunk;
+        done += wrote;
+    }
+    written = CloseHandle(file) && written;
+    if (written && MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DeleteFileW(temporary.c_str());
+    return false;
+}
+
+}  // namespace platform

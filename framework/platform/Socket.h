@@ -1,0 +1,38 @@
+#pragma once
+// The thin socket seam of the portable core: WinSock on Windows, BSD sockets elsewhere.
+// Every call blocks and uses flags 0; results follow the BSD convention (-1 on error).
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+#ifdef _WIN32
+using SocketHandle = std::uintptr_t;
+#else
+using SocketHandle = int;
+#endif
+inline constexpr SocketHandle kNoSocket = static_cast<SocketHandle>(-1);
+
+// Starts the socket library with the given version word (a no-op where none is needed).
+bool StartSockets(std::uint16_t versionWord);
+
+SocketHandle OpenTcpSocket();
+void CloseSocket(SocketHandle socket);
+
+// Connects to a dotted IPv4 address; no name lookup. False for text that is no address.
+bool ConnectIPv4(SocketHandle socket, const char* dottedAddress, std::uint16_t port);
+
+bool SetSocketTimeouts(SocketHandle socket, unsigned milliseconds);
+
+struct Readiness {
+    bool readable = false;
+    bool writable = false;
+};
+// Waits for readability and writability. Returns -1 on failure, 0 when nothing is ready, 1 otherwise.
+int WaitReady(SocketHandle socket, unsigned timeoutMicroseconds, Readiness& readiness);
+
+// One recv/send call: the byte count, 0 when the peer closed, -1 on error or time-out.
+int ReceiveSome(SocketHandle socket, void* destination, std::size_t count);
+int SendSome(SocketHandle socket, const void* source, std::size_t count);
+
+}  // namespace platform
