@@ -81,6 +81,37 @@ int SendSome(SocketHandle socket, const void* source, std::size_t count) {
     return result < 0 ? -1 : static_cast<int>(result);
 }
 
+SocketHandle ListenTcp(const char* dottedAddress, std::uint16_t port, std::uint16_t* boundPort) {
+    int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (s < 0) return kNoSocket;
+    int reuse = 1;
+    setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = inet_addr(dottedAddress);
+    socklen_t length = sizeof address;
+    if (bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || listen(s, 8) != 0 ||
+        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        close(s);
+        return kNoSocket;
+    }
+    if (boundPort) *boundPort = ntohs(address.sin_port);
+    return s;
+}
+
+SocketHandle AcceptConnection(SocketHandle listener) {
+    int s;
+    do {
+        s = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    } while (s < 0 && errno == EINTR);
+    return s < 0 ? kNoSocket : s;
+}
+
+void ShutdownSocket(SocketHandle socket) {
+    if (socket != kNoSocket) shutdown(socket, SHUT_RDWR);
+}
+
 std::uint32_t TickCount() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);

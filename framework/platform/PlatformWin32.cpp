@@ -64,6 +64,32 @@ int SendSome(SocketHandle socket, const void* source, std::size_t count) {
     return result < 0 ? -1 : result;
 }
 
+SocketHandle ListenTcp(const char* dottedAddress, std::uint16_t port, std::uint16_t* boundPort) {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET) return kNoSocket;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = inet_addr(dottedAddress);
+    int length = sizeof address;
+    if (bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || listen(s, 8) != 0 ||
+        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        closesocket(s);
+        return kNoSocket;
+    }
+    if (boundPort) *boundPort = ntohs(address.sin_port);
+    return static_cast<SocketHandle>(s);
+}
+
+SocketHandle AcceptConnection(SocketHandle listener) {
+    SOCKET s = accept(static_cast<SOCKET>(listener), nullptr, nullptr);
+    return s == INVALID_SOCKET ? kNoSocket : static_cast<SocketHandle>(s);
+}
+
+void ShutdownSocket(SocketHandle socket) {
+    if (socket != kNoSocket) shutdown(static_cast<SOCKET>(socket), SD_BOTH);
+}
+
 std::uint32_t TickCount() { return GetTickCount(); }
 
 void SleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }

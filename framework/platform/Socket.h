@@ -35,4 +35,11 @@ int WaitReady(SocketHandle socket, unsigned timeoutMicroseconds, Readiness& read
 int ReceiveSome(SocketHandle socket, void* destination, std::size_t count);
 int SendSome(SocketHandle socket, const void* source, std::size_t count);
 
+// Server side, for the demo server and the tests' scripted servers. Port 0 picks a free port;
+// boundPort (when given) receives the port in use.
+SocketHandle ListenTcp(const char* dottedAddress, std::uint16_t port, std::uint16_t* boundPort = nullptr);
+SocketHandle AcceptConnection(SocketHandle listener);
+// Ends both directions so a peer blocked in receive sees the close.
+void ShutdownSocket(SocketHandle socket);
+
 }  // namespace platform
