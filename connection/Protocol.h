@@ -27,6 +27,10 @@ inline constexpr std::uint32_t CTL_BANNER = 4660;
 inline constexpr std::uint32_t kMaxPayloadBytes = 16u * 1024u * 1024u;
 inline constexpr std::uint32_t kMaxBannerLinkBytes = 2046;
 
+// Whether a header announcing this many payload bytes starts a frame worth reading: N = 0 is no frame, and
+// a frame above kMaxPayloadBytes closes the connection.
+bool AcceptableFrameLength(std::uint32_t payloadBytes);
+
 // Appends N = count and the count bytes. False, with nothing appended, when the buffer cannot grow.
 bool AppendFrame(std::vector<std::uint8_t>& out, const void* data, std::size_t count);
 
@@ -46,6 +50,7 @@ std::vector<std::uint8_t> HistoryEndPayload();
 std::vector<std::uint8_t> SignatureRequestPayload();
 std::vector<std::uint8_t> NewsPayload(const Guid& category, std::int64_t publishTime, const std::wstring& title,
                                       const std::wstring& link);
+// The link is written without a NUL; a link above kMaxBannerLinkBytes makes a frame the client drops.
 std::vector<std::uint8_t> BannerPayload(std::uint32_t slot, const std::wstring& link, std::span<const std::uint8_t> image);
 
 enum class MessageKind {
