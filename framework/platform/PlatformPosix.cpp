@@ -7,6 +7,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -124,7 +125,17 @@ void SleepMilliseconds(unsigned milliseconds) {
     }
 }
 
+namespace {
+std::atomic<DiagnosticSink> diagnosticSink{nullptr};
+}
+
+void SetDiagnosticSink(DiagnosticSink sink) { diagnosticSink = sink; }
+
 void DiagnosticLine(const std::wstring& text) {
+    if (DiagnosticSink sink = diagnosticSink.load()) {
+        sink(text);
+        return;
+    }
     std::string line = ToUtf8(text);
     std::fwrite(line.data(), 1, line.size(), stderr);
 }

@@ -2,6 +2,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <atomic>
+
 #include "Clock.h"
 #include "Diagnostics.h"
 #include "Files.h"
@@ -94,7 +96,19 @@ std::uint32_t TickCount() { return GetTickCount(); }
 
 void SleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
 
-void DiagnosticLine(const std::wstring& text) { OutputDebugStringW(text.c_str()); }
+namespace {
+std::atomic<DiagnosticSink> diagnosticSink{nullptr};
+}
+
+void SetDiagnosticSink(DiagnosticSink sink) { diagnosticSink = sink; }
+
+void DiagnosticLine(const std::wstring& text) {
+    if (DiagnosticSink sink = diagnosticSink.load()) {
+        sink(text);
+        return;
+    }
+    OutputDebugStringW(text.c_str());
+}
 
 std::wstring CurrentDirectory() {
     wchar_t buffer[1024] = {};
