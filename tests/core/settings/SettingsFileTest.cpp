@@ -1,0 +1,121 @@
+// One table of behaviour for Setting.ini, run natively against our INI reader and writer and under Wine
+// against the platform's private-profile functions.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "settings/SettingKeys.h"
+#include "settings/SettingsFile.h"
+#include "tests/core/support/TempWorkingDirectory.h"
+
+using namespace settings;
+
+namespace {
+
+void WriteRawFile(const std::string& name, const std::string& text) {
+    std::ofstream(name, std::ios::binary) << text;
+}
+
+std::string ReadRawFile(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+int FilesIn(const std::filesystem::path& folder) {
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    TempWorkingDirectory folder;
+};
+
+}  // namespace
+
+TEST_F(SettingsFileTest, MissingFileGivesEveryDefault) {
+    EXPECT_EQ(ReadServerAddress(), "127.0.0.1");
+    EXPECT_EQ(ReadServerPort(), 15500);
+    EXPECT_EQ(ReadInstalledVersion(), L"1.0.1");
+    EXPECT_EQ(ReadBannerUrl(3), L"");
+    EXPECT_EQ(ReadProperty(L"HexunGPShow", kNone), L"None");
+    EXPECT_EQ(ReadString(kProperties, L"Delay", L"0123456789", 5), L"0123") << "the default is cut to capacity too";
+    EXPECT_EQ(FilesIn(folder.Path()), 0) << "reading never creates the file";
+}
+
+TEST_F(SettingsFileTest, FirstWriteCreatesFileSectionAndKey) {
+    // The platform keeps the file in the system code page, so links from the server are best ASCII.
+    ASSERT_TRUE(WriteBannerUrl(2, L"https://example.com/ad?id=7&x=%E5%B9%BF"));
+    ASSERT_TRUE(WriteProperty(L"Show", 1));
+    EXPECT_EQ(ReadBannerUrl(2), L"https://example.com/ad?id=7&x=%E5%B9%BF");
+    EXPECT_EQ(ReadBannerUrl(1), L"");
+    EXPECT_EQ(ReadProperty(L"Show", kNone), L"1");
+}
+
+TEST_F(SettingsFileTest, RewritingAKeyReplacesItInPlaceAndKeepsTheOthers) {
+    WriteServerAddress(L"10.0.0.1");
+    WriteServerPort(L"16000");
+    WriteProperty(L"Delay", 3);
+    WriteServerAddress(L"10.0.0.2");
+    WriteProperty(L"Delay", -1);
+    EXPECT_EQ(ReadServerAddress(), "10.0.0.2");
+    EXPECT_EQ(ReadServerPort(), 16000);
+    EXPECT_EQ(ReadProperty(L"Delay", kNone), L"-1");
+    std::string text = ReadRawFile("Setting.ini");
+    EXPECT_EQ(text.find("10.0.0.1"), std::string::npos);
+    EXPECT_EQ(text.find("10.0.0.2"), text.rfind("10.0.0.2")) << "one line per key";
+}
+
+TEST_F(SettingsFileTest, NamesMatchWithoutRegardToCaseAndValuesAreTrimmed) {
+    WriteRawFile("Setting.ini", "[connection]\r\nSERVER = 10.1.2.3 \r\nport=17000\r\n\r\n[PROPERTIES]\r\nfx168show=1\r\n");
+    EXPECT_EQ(ReadServerAddress(), "10.1.2.3");
+    EXPECT_EQ(ReadServerPort(), 17000);
+    EXPECT_EQ(ReadProperty(L"Fx168Show", kNone), L"1");
+    WriteProperty(L"FX168SHOW", 0);
+    EXPECT_EQ(ReadProperty(L"Fx168Show", kNone), L"0");
+}
+
+TEST_F(SettingsFileTest, ValuesAreCutToCapacity) {
+    WriteString(kConnection, L"Version", L"1.0.1-build-2026-12-10-long");
+    EXPECT_EQ(ReadInstalledVersion(), L"1.0.1-build-2026-12");
+    EXPECT_EQ(ReadInstalledVersion().size(), 19u);
+    std::wstring longUrl(3000, L'x');
+    WriteBannerUrl(1, longUrl);
+    EXPECT_EQ(ReadBannerUrl(1), longUrl.substr(0, 2047));
+}
+
+TEST_F(SettingsFileTest, ValueEndsAtItsFirstLineBreakOrNul) {
+    // A link from the server must never add or change another key.
+    WriteBannerUrl(1, L"https://a.example/\r\nurl2=https://evil.example/");
+    WriteBannerUrl(3, std::wstring(L"https://c.example/\0[Connection]", 31));
+    WriteString(kConnection, L"Server", L"10.0.0.9\nPort=1");
+    EXPECT_EQ(ReadBannerUrl(1), L"https://a.example/");
+    EXPECT_EQ(ReadBannerUrl(2), L"");
+    EXPECT_EQ(ReadBannerUrl(3), L"https://c.example/");
+    EXPECT_EQ(ReadServerAddress(), "10.0.0.9");
+    EXPECT_EQ(ReadServerPort(), 15500);
+}
+
+TEST_F(SettingsFileTest, IntegerReadingOfThePort) {
+    struct Case {
+        const char* stored;
+        unsigned expected;
+    };
+    const Case cases[] = {
+        {"70000", 70000u}, {" 15", 15u}, {"+21", 21u}, {"12ab", 12u}, {"abc", 0u}, {"None", 0u}, {"-1", 0xFFFFFFFFu},
+    };
+    for (const Case& c : cases) {
+        WriteRawFile("Setting.ini", std::string("[Connection]\r\nPort=") + c.stored + "\r\n");
+        EXPECT_EQ(ReadInt(kConnection, L"Port", 15500), c.expected) << c.stored;
+    }
+    WriteRawFile("Setting.ini", "[Connection]\r\nPort=70000\r\n");
+    EXPECT_EQ(ReadServerPort(), 4464) << "the low 16 bits";
+}
+
+TEST_F(SettingsFileTest, DialogFileNameAndReaderFileNameAreOneFile) {
+    WriteRawFile("Setting.ini", "[Properties]\r\nShow=0\r\n");
+    WriteProperty(L"Show", 1);  // the dialog writes to ".\setting.ini"
+    EXPECT_EQ(ReadProperty(L"Show", kNone), L"1");
+    EXPECT_EQ(FilesIn(folder.Path()), 1);
+}
