@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, every Debian package that building, running and testing Corvane needs.
+# Safe to run again: it only installs what is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build git
+  clang-14 libclang-rt-14-dev
+  libgtest-dev googletest libbenchmark-dev
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine64 xvfb x11-apps x11-utils xauth xdotool
+  imagemagick fonts-wqy-microhei
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# clang-14 does not always install the unversioned names.
+command -v clang >/dev/null || ln -sf /usr/bin/clang-14 /usr/local/bin/clang
+command -v clang++ >/dev/null || ln -sf /usr/bin/clang++-14 /usr/local/bin/clang++
