@@ -13,6 +13,7 @@
 #include "../framework/platform/Socket.h"
 #include "BannerSlots.h"
 #include "NewsItem.h"
+#include "Protocol.h"
 
 // The receive loop's pauses and limits. The defaults are the product's; tests shorten them.
 struct ConnectionTimings {
@@ -52,6 +53,7 @@ public:
     Guid CurrentCategory() const;
 
     // Asks the receive loop to end at the top of its next pass and waits for it, without limit.
+    // The caller must not hold queueLock: the finishing loop takes it.
     void StopAndWait();
 
     std::recursive_mutex& QueueLock() { return queueLock; }
@@ -75,4 +77,11 @@ protected:
     BannerSlots banners;
     std::uint32_t signature = 0;
     bool signatureRequested = false;
+
+private:
+    void RunPasses();
+    void HandleMessage(wire::Message&& message, bool& skipPause);
+    bool SendStep(bool writable, std::uint32_t& lastHeartbeat);
+    void EndConnection();
+    void AbandonAttempt();
 };
