@@ -41,7 +41,7 @@ skin=$out/skin
 mkdir -p "$skin" "$out/res/icons" "$out/res/bitmaps" "$out/res/sounds" "$out/tools/demo-server/data"
 
 # Same bytes for the same sources: no dates, no comments, no profiles in the files.
-png_opts=(-strip -define png:exclude-chunks=date,time -define png:compression-level=9)
+png_opts=(-strip -define "png:exclude-chunks=date,time" -define png:compression-level=9)
 jpg_opts=(-strip -sampling-factor 1x1 -quality 92 -interlace none)
 
 s() { echo $(( $1 * scale )); }
