@@ -1,0 +1,142 @@
+// The headless client's command line and the line it prints per headline.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/headless-client/HeadlessClient.h"
+
+namespace {
+
+ParsedClientArguments Parse(std::vector<std::string_view> words) { return ParseClientArguments(words); }
+
+struct ArgumentsCase {
+    std::vector<std::string_view> words;
+    std::string host;
+    std::uint16_t port;
+    const CategoryInfo* category;
+    unsigned count;
+    unsigned timeoutMs;
+    std::string directory;
+};
+
+TEST(HeadlessClientArguments, UnderstandsWellFormedCommandLines) {
+    const ArgumentsCase cases[] = {
+        {{"127.0.0.1", "15500"}, "127.0.0.1", 15500, &kStocks, 0, 0, ""},
+        {{"10.1.2.3", "1", "gold"}, "10.1.2.3", 1, &kGold, 0, 0, ""},
+        {{"127.0.0.1", "65535", "futures", "--count", "3"}, "127.0.0.1", 65535, &kFutures, 3, 0, ""},
+        {{"--timeout-ms", "500", "127.0.0.1", "80", "forex", "--dir", "out"}, "127.0.0.1", 80, &kForex, 0, 500, "out"},
+        {{"127.0.0.1", "--count", "7", "4000"}, "127.0.0.1", 4000, &kStocks, 7, 0, ""},
+    };
+    for (const ArgumentsCase& c : cases) {
+        ParsedClientArguments parsed = Parse(c.words);
+        SCOPED_TRACE(std::string(c.words.front()) + " ... " + std::string(c.words.back()));
+        ASSERT_EQ(parsed.error, "");
+        EXPECT_FALSE(parsed.help);
+        EXPECT_EQ(parsed.arguments.host, c.host);
+        EXPECT_EQ(parsed.arguments.port, c.port);
+        EXPECT_EQ(parsed.arguments.category, c.category);
+        EXPECT_EQ(parsed.arguments.count, c.count);
+        EXPECT_EQ(parsed.arguments.timeoutMs, c.timeoutMs);
+        EXPECT_EQ(parsed.arguments.directory, c.directory);
+    }
+}
+
+TEST(HeadlessClientArguments, RefusesWhatItCannotUse) {
+    const std::vector<std::vector<std::string_view>> cases = {
+        {},
+        {"127.0.0.1"},
+        {"127.0.0.1", "0"},
+        {"127.0.0.1", "65536"},
+        {"127.0.0.1", "-1"},
+        {"127.0.0.1", "15500x"},
+        {"127.0.0.1", " 15500"},
+        {"127.0.0.1", "99999999999999999999"},
+        {"127.0.0.1", "15500", "Stocks"},
+        {"127.0.0.1", "15500", "bonds"},
+        {"127.0.0.1", "15500", "stocks", "extra"},
+        {"127.0.0.1", "15500", "--count"},
+        {"127.0.0.1", "15500", "--count", "0"},
+        {"127.0.0.1", "15500", "--count", "-5"},
+        {"127.0.0.1", "15500", "--timeout-ms", "1e3"},
+        {"127.0.0.1", "15500", "--dir", ""},
+        {"127.0.0.1", "15500", "--verbose"},
+    };
+    for (const auto& words : cases) {
+        std::string shown;
+        for (std::string_view word : words) shown += "[" + std::string(word) + "]";
+        SCOPED_TRACE(shown);
+        ParsedClientArguments parsed = Parse(words);
+        EXPECT_NE(parsed.error, "");
+        EXPECT_FALSE(parsed.help);
+    }
+}
+
+TEST(HeadlessClientArguments, AsksForHelpWithoutAServer) {
+    EXPECT_TRUE(Parse({"--help"}).help);
+    EXPECT_TRUE(Parse({"127.0.0.1", "15500", "-h"}).help);
+}
+
+class HeadlineLineTest : public testing::Test {
+protected:
+    // Local time is UTC for these cases, whatever the machine says.
+    void SetUp() override {
+        const char* zone = std::getenv("TZ");
+        savedZone_ = zone ? std::optional<std::string>(zone) : std::nullopt;
+        SetZone("UTC0");
+    }
+    void TearDown() override {
+        if (savedZone_)
+            SetZone(savedZone_->c_str());
+        else
+            SetZone(nullptr);
+    }
+
+private:
+    static void SetZone(const char* zone) {
+#ifdef _WIN32
+        _putenv_s("TZ", zone ? zone : "");
+        _tzset();
+#else
+        if (zone)
+            setenv("TZ", zone, 1);
+        else
+            unsetenv("TZ");
+        tzset();
+#endif
+    }
+    std::optional<std::string> savedZone_;
+};
+
+TEST_F(HeadlineLineTest, PrintsTimeCategoryTitleAndLinkAsOneLineOfFourFields) {
+    struct Case {
+        NewsItem item;
+        std::string line;
+    };
+    const Guid unknown = MakeGuid(0x01020304, 0x0506, 0x0708, {0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F, 0xAB});
+    const Case cases[] = {
+        {{kStocks.guid, 1709251199, L"沪指收涨", L"https://news.example.com/s/1.html"},
+         "2024-02-29 23:59:59\tstocks\t沪指收涨\thttps://news.example.com/s/1.html"},
+        {{Guid{}, 0, L"History item", L"x"}, "1970-01-01 00:00:00\thistory\tHistory item\tx"},
+        {{kGold.guid, 86400, L"", L""}, "1970-01-02 00:00:00\tgold\t\t"},
+        {{unknown, 60, L"t", L"l"}, "1970-01-01 00:01:00\t{01020304-0506-0708-090A-0B0C0D0E0FAB}\tt\tl"},
+        // Text from the server may hold anything: it must not split the line or shift the fields.
+        {{kForex.guid, 0, L"a\tb\r\nc\x01" L"d\x7F", L"li\nnk"}, "1970-01-01 00:00:00\tforex\ta b  c d \tli nk"},
+        // A lone surrogate cannot go out as UTF-8; it becomes the replacement character.
+        {{kFutures.guid, 0, std::wstring(1, static_cast<wchar_t>(0xD800)) + L"油", L"l"},
+         "1970-01-01 00:00:00\tfutures\t\xEF\xBF\xBD油\tl"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(HeadlineLine(c.item), c.line);
+}
+
+TEST_F(HeadlineLineTest, TimesBeyondTheCalendarArePrintedAsSeconds) {
+    EXPECT_EQ(LocalTimeText(std::numeric_limits<std::int64_t>::max()), "@9223372036854775807");
+    EXPECT_EQ(LocalTimeText(std::numeric_limits<std::int64_t>::min()), "@-9223372036854775808");
+}
+
+}  // namespace
