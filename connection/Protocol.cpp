@@ -172,6 +172,7 @@ bool AppendFrame(std::vector<std::uint8_t>& out, const void* data, std::size_t c
 }
 
 int RecvAll(void* destination, std::size_t count, platform::SocketHandle socket) {
+    if (count > static_cast<std::size_t>(std::numeric_limits<int>::max())) return -1;  // the result could not say it
     auto* bytes = static_cast<std::uint8_t*>(destination);
     std::size_t received = 0;
     while (received < count) {

@@ -1,0 +1,269 @@
+// CConnection against a scripted server on 127.0.0.1: the receive loop, the queue, the signature answers,
+// the banners and the ways a connection ends. Short pauses and limits keep every case quick.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "ConnectionFixture.h"
+#include "connection/Category.h"
+#include "connection/Protocol.h"
+#include "settings/SettingKeys.h"
+
+namespace {
+
+Bytes ReadFile(const char* name) {
+    std::ifstream in(name, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const char* name, const Bytes& bytes) {
+    std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace
+
+TEST_F(ConnectionTest, HistoryItemsHaveNoCategoryUntilHistoryEnd) {
+    Start();
+    connection->RequestCategory(kGold.guid);
+    EXPECT_TRUE(connection->IsLoading());
+    EXPECT_EQ(connection->CurrentCategory(), kGold.guid);
+    EXPECT_EQ(server.NextRequest(), wire::CategoryRequestPayload(kGold.guid));
+
+    server.Send(News(kGold.guid, L"h1") + News(kGold.guid, L"h2") + Framed(wire::HistoryEndPayload()) +
+                News(kStocks.guid, L"live"));
+    const std::vector<NewsItem> items = Pop(3);
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0], (NewsItem{Guid{}, 1700000000, L"h1", L"http://news.test/h1"}));
+    EXPECT_EQ(items[1].title, L"h2");
+    EXPECT_TRUE(items[1].category.IsNull());
+    EXPECT_EQ(items[2].title, L"live");
+    EXPECT_EQ(items[2].category, kStocks.guid);
+    EXPECT_FALSE(connection->IsLoading());
+    NewsItem none{kFutures.guid, 5, L"untouched", L""};
+    EXPECT_FALSE(connection->PopNews(none));
+    EXPECT_EQ(none.title, L"untouched");
+}
+
+TEST_F(ConnectionTest, RequestCategoryDiscardsQueuedItems) {
+    Start();
+    server.Send(News(kStocks.guid, L"a") + News(kForex.guid, L"b"));
+    ASSERT_TRUE(WaitUntil([&] { return connection->Queued() == 2; }));
+    {
+        std::lock_guard lock(connection->QueueLock());  // as the category switch holds it
+        connection->RequestCategory(kFutures.guid);
+    }
+    EXPECT_EQ(connection->Queued(), 0u);
+    EXPECT_TRUE(connection->IsLoading());
+    EXPECT_EQ(connection->CurrentCategory(), kFutures.guid);
+    EXPECT_EQ(server.NextRequest(), wire::CategoryRequestPayload(kFutures.guid));
+}
+
+TEST_F(ConnectionTest, FrameArrivingInPiecesIsReassembled) {
+    Start();
+    const Bytes frame = News(kStocks.guid, L"a headline sent a few bytes at a time");
+    server.SendInPieces(frame, {1, 3, 2, 10, 1, 30}, 5);
+    const std::vector<NewsItem> items = Pop(1);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].title, L"a headline sent a few bytes at a time");
+    EXPECT_EQ(items[0].link, L"http://news.test/a headline sent a few bytes at a time");
+}
+
+TEST_F(ConnectionTest, SignatureRequestsAreAnsweredWithTheLastValueStored) {
+    DiagnosticCapture diagnostics;
+    Start();
+    // The answer to a request is queued in the pass that read it, before the next frame is read.
+    server.Send(Framed(wire::SignatureRequestPayload()) + Framed(wire::SignaturePayload(0x0A0B0C0D)) +
+                Framed(wire::SignatureRequestPayload()));
+    EXPECT_EQ(server.NextRequest(), (Bytes{0x62, 0x61, 0, 0, 0x64, 0x63, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(server.NextRequest(), (Bytes{0x62, 0x61, 0, 0, 0x64, 0x63, 0, 0, 0x0D, 0x0C, 0x0B, 0x0A}));
+    EXPECT_EQ(diagnostics.Lines(), (std::vector<std::wstring>{L"[客户端]：服务器要求发送签名\n", L"[客户端]：更新签名 a0b0c0d\n",
+                                                              L"[客户端]：服务器要求发送签名\n"}));
+
+    // The value belongs to the connection object and outlives the connection.
+    server.CloseClient();
+    ASSERT_TRUE(WaitForEnd());
+    Reconnect();
+    server.SendFrame(wire::SignatureRequestPayload());
+    EXPECT_EQ(server.NextRequest(), wire::SignaturePayload(0x0A0B0C0D));
+    server.SendFrame(wire::SignaturePayload(0xF));
+    ASSERT_TRUE(WaitUntil([&] { return diagnostics.Lines().size() == 5; }));
+    EXPECT_EQ(diagnostics.Lines().back(), L"[客户端]：更新签名 f\n");
+}
+
+TEST_F(ConnectionTest, BannerForSlotTwoReplacesOnlyItsImageAndLink) {
+    settings::WriteBannerUrl(1, L"http://one.test/");
+    settings::WriteBannerUrl(2, L"http://old-two.test/");
+    settings::WriteBannerUrl(3, L"http://three.test/");
+    WriteFile("1.jpg", {1, 1});
+    WriteFile("2.jpg", {2, 2});
+    WriteFile("3.jpg", {3, 3});
+    Start();
+    EXPECT_EQ(connection->Banners().Slot(2).url, L"http://old-two.test/");
+    std::atomic<int> notifications{0};
+    connection->Banners().SetChangedCallback([&] { ++notifications; });
+
+    // BannerPayload writes the link without a NUL: it fills its L bytes and is taken whole.
+    const Bytes image = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 0xFF, 0xD9};
+    server.Send(Framed(wire::BannerPayload(2, L"http://ad.test/two?id=7", image)) +
+                Framed(wire::BannerPayload(4, L"http://four.test/", image)) +
+                Framed(wire::BannerPayload(0, L"http://zero.test/", image)) + News(kStocks.guid, L"after"));
+    ASSERT_EQ(Pop(1).size(), 1u) << "the frame after the banners was handled";
+
+    EXPECT_EQ(notifications, 1);
+    EXPECT_EQ(ReadFile("2.jpg"), image);
+    EXPECT_EQ(settings::ReadBannerUrl(2), L"http://ad.test/two?id=7");
+    const BannerSlot slot = connection->Banners().Slot(2);
+    EXPECT_EQ(slot.url, L"http://ad.test/two?id=7");
+    EXPECT_TRUE(std::filesystem::equivalent(slot.imagePath, "2.jpg"));
+    EXPECT_EQ(ReadFile("1.jpg"), (Bytes{1, 1}));
+    EXPECT_EQ(ReadFile("3.jpg"), (Bytes{3, 3}));
+    EXPECT_EQ(settings::ReadBannerUrl(1), L"http://one.test/");
+    EXPECT_EQ(settings::ReadBannerUrl(3), L"http://three.test/");
+    EXPECT_EQ(connection->Banners().Slot(3).url, L"http://three.test/");
+    const auto files = std::distance(std::filesystem::directory_iterator(folder.Path()), {});
+    EXPECT_EQ(files, 4) << "Setting.ini and the three images, nothing for slots 0 and 4, no temporary file left";
+}
+
+TEST(BannerSlots, StartShowsWhatAnEarlierRunLeft) {
+    TempWorkingDirectory folder;
+    settings::WriteBannerUrl(1, L"http://one.test/");
+    const BannerSlots slots;
+    EXPECT_EQ(slots.Slot(1).url, L"http://one.test/");
+    const BannerSlot third = slots.Slot(3);
+    EXPECT_EQ(third.url, L"");
+    const std::filesystem::path path(third.imagePath);
+    EXPECT_EQ(path.filename(), "3.jpg");
+    EXPECT_TRUE(std::filesystem::equivalent(path.parent_path(), folder.Path()));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(slots.Slot(0).imagePath, L"");
+    EXPECT_EQ(slots.Slot(4).imagePath, L"");
+}
+
+TEST_F(ConnectionTest, UnknownAndMalformedFramesAreDroppedAndTheConnectionStays) {
+    Start();
+    const Bytes shortNews = U32(wire::MSG_NEWS) + U32(0);
+    Bytes newsWithoutNul = wire::NewsPayload(kGold.guid, 1, L"t", L"l");
+    newsWithoutNul.resize(newsWithoutNul.size() - 2);  // the link loses its NUL
+    server.Send(Framed(wire::CategoryRequestPayload(kGold.guid)) + Framed(U32(wire::MSG_CONTROL) + U32(0)) +
+                Framed(U32(wire::MSG_CONTROL)) + Framed(shortNews) + Framed(newsWithoutNul) +
+                Framed(wire::BannerPayload(1, std::wstring(1024, L'u'), Bytes{1})) + Framed(U32(12345)) +
+                News(kStocks.guid, L"kept"));
+    const std::vector<NewsItem> items = Pop(1);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].title, L"kept");
+    EXPECT_TRUE(connection->IsConnected());
+    EXPECT_FALSE(std::filesystem::exists("1.jpg"));
+}
+
+TEST_F(ConnectionTest, FrameLengthsThatCloseTheConnectionAtOnce) {
+    ConnectionTimings patient = Quick();
+    patient.socketTimeoutMs = 60000;  // a client that waited for the payload would still be connected
+    connection = std::make_unique<ProbedConnection>(patient);
+    const struct {
+        const char* name;
+        Bytes sent;
+    } cases[] = {
+        {"N = 0 with a frame after it", U32(0) + News(kStocks.guid, L"never")},
+        {"N above the limit", U32(wire::kMaxPayloadBytes + 1) + Bytes(64, 0)},
+    };
+    for (const auto& c : cases) {
+        Reconnect();
+        server.Send(c.sent);
+        EXPECT_TRUE(WaitForEnd(20000)) << c.name;
+        NewsItem item;
+        EXPECT_FALSE(connection->PopNews(item)) << c.name;
+    }
+}
+
+TEST_F(ConnectionTest, SilentServerIsClosedAfterTheSilentPassLimit) {
+    ConnectionTimings timings = Quick();
+    timings.heartbeatMs = 0;  // a heartbeat in every pass that reaches the send step
+    timings.silentPassLimit = 5;
+    Start(timings);
+    const std::optional<int> heartbeats = server.HeartbeatsUntilClose();
+    ASSERT_TRUE(heartbeats.has_value());
+    EXPECT_TRUE(WaitForEnd());
+#ifdef _WIN32
+    // GetTickCount advances in steps of about 16 ms, so some passes see no time passing and send nothing.
+    EXPECT_GE(*heartbeats, 1);
+    EXPECT_LE(*heartbeats, 6);
+#else
+    // The count is tested before it grows: passes 1 to 6 send a heartbeat each, the 7th ends the connection.
+    EXPECT_EQ(*heartbeats, 6);
+#endif
+}
+
+TEST_F(ConnectionTest, ServerAnsweringHeartbeatsKeepsTheConnection) {
+    ConnectionTimings timings = Quick();
+    timings.heartbeatMs = 10;
+    timings.silentPassLimit = 100;  // 200 ms of silence or a little more ends the connection
+    Start(timings);
+    for (int answered = 0; answered < 60; ++answered) {  // well beyond the silence limit
+        ASSERT_EQ(server.ReadFrame(), wire::HeartbeatPayload()) << "heartbeat " << answered;
+        server.SendFrame(wire::HeartbeatPayload());
+    }
+    EXPECT_TRUE(connection->IsConnected());
+}
+
+TEST_F(ConnectionTest, ClosingServerEndsTheConnectionAndEmptiesTheQueue) {
+    Start();
+    server.Send(News(kStocks.guid, L"a") + News(kStocks.guid, L"b"));
+    ASSERT_TRUE(WaitUntil([&] { return connection->Queued() == 2; }));
+    server.CloseClient();
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(connection->Queued(), 0u);
+    NewsItem item;
+    EXPECT_FALSE(connection->PopNews(item));
+    Reconnect();
+    EXPECT_FALSE(connection->PopNews(item)) << "nothing of the last connection comes back";
+}
+
+TEST_F(ConnectionTest, StopEndsTheLoop) {
+    connection = std::make_unique<ProbedConnection>(Quick());
+    // A stop asked for as soon as Connect returns, before the receive thread may have begun, still ends it.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        Reconnect();
+        connection->AskToStop();
+        ASSERT_TRUE(WaitForEnd()) << "attempt " << attempt;
+        EXPECT_TRUE(server.HeartbeatsUntilClose().has_value());
+    }
+    Reconnect();
+    ASSERT_EQ(server.ReadFrame(), wire::HeartbeatPayload());
+    connection->StopAndWait();
+    EXPECT_FALSE(connection->IsConnected());
+    EXPECT_TRUE(server.HeartbeatsUntilClose().has_value());
+}
+
+TEST_F(ConnectionTest, ConnectWhileConnectedReturnsFalseAndChangesNothing) {
+    Start();
+    connection->RequestCategory(kGold.guid);
+    ASSERT_EQ(server.NextRequest(), wire::CategoryRequestPayload(kGold.guid));
+    EXPECT_FALSE(connection->Connect("127.0.0.1", server.Port()));
+    EXPECT_TRUE(connection->IsConnected());
+    EXPECT_TRUE(connection->IsLoading()) << "a new connection would have cleared it";
+    server.Send(News(kGold.guid, L"still here"));
+    const std::vector<NewsItem> items = Pop(1);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_TRUE(items[0].category.IsNull());
+}
+
+TEST_F(ConnectionTest, FailedConnectLeavesNoConnection) {
+    std::uint16_t closedPort = 0;
+    {
+        ScriptedServer gone;
+        closedPort = gone.Port();
+    }
+    connection = std::make_unique<ProbedConnection>(Quick());
+    EXPECT_FALSE(connection->Connect("127.0.0.1", closedPort));
+    EXPECT_FALSE(connection->Connect("news.server.test", server.Port())) << "no name lookup";
+    EXPECT_FALSE(connection->Connect("127.0.0.1.5", server.Port()));
+    EXPECT_FALSE(connection->IsConnected());
+    NewsItem item;
+    EXPECT_FALSE(connection->PopNews(item));
+    Reconnect();
+    server.Send(News(kStocks.guid, L"works"));
+    EXPECT_EQ(Pop(1).size(), 1u);
+}
