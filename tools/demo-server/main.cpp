@@ -1,6 +1,8 @@
 // corvane-demo-server: a news server and version page on 127.0.0.1 for trying out and testing the client.
+#include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -18,7 +20,7 @@ namespace {
 std::atomic<bool> stopRequested{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void RequestStop(int) { stopRequested = true; }
+void RequestStop(int) { stopRequested = true; }
 
 void InstallStopHandlers() {
     struct sigaction action{};
