@@ -1,0 +1,29 @@
+#pragma once
+// A category tab: an owner-drawn push button that shows one of its four skin pictures, by whether the pointer
+// rests on it, whether the left button holds it down and whether its window marked it as the selected tab.
+#include "controls/ButtonPictures.h"
+#include "framework/OwnerDrawButton.h"
+
+class CCoolButton : public fw::OwnerDrawButton {
+public:
+    bool HandleMessage(fw::Message& message) override;
+
+    // Written only by the window that owns the tabs; it repaints them afterwards.
+    void SetSelected(bool selected) { m_bSelected = selected; }
+
+    TabPicture ShownPicture() const { return ChooseTabPicture(m_bSelected, m_bHover, m_bPressed != FALSE); }
+
+protected:
+    void DrawItem(const DRAWITEMSTRUCT& item) override;
+
+private:
+    fw::Result OnMouseMove(WPARAM, LPARAM);
+    fw::Result OnMouseHover(WPARAM, LPARAM);
+    fw::Result OnMouseLeave(WPARAM, LPARAM);
+    fw::Result OnLButtonDown(WPARAM, LPARAM);
+    fw::Result OnLButtonUp(WPARAM, LPARAM);
+
+    bool m_bHover = false;
+    BOOL m_bPressed = FALSE;
+    bool m_bSelected = false;
+};

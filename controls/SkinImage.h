@@ -1,0 +1,32 @@
+#pragma once
+// A picture decoded from its file into a device-independent bitmap that its window keeps between paints.
+// Pictures with an alpha channel are kept premultiplied, so AlphaBlend composites them exactly.
+#include "framework/DeviceContext.h"
+
+class CSkinImage {
+public:
+    CSkinImage() = default;
+    CSkinImage(const CSkinImage&) = delete;
+    CSkinImage& operator=(const CSkinImage&) = delete;
+
+    // Lets go of the current picture and decodes the file (JPEG, PNG, GIF, BMP); false and empty when it
+    // is missing or cannot be decoded. The file is not held open afterwards.
+    bool Load(const wchar_t* path);
+    void Release();
+
+    bool IsEmpty() const { return !m_bitmap; }
+    bool HasAlpha() const { return m_hasAlpha; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+
+    // The whole picture scaled into dest: alpha-blended over what dc holds when it has alpha, copied otherwise.
+    void Draw(HDC dc, const RECT& dest) const;
+    // The whole picture scaled into dest, always copied.
+    void StretchCopy(HDC dc, const RECT& dest) const;
+
+private:
+    fw::GdiObject<HBITMAP> m_bitmap;
+    int m_width = 0;
+    int m_height = 0;
+    bool m_hasAlpha = false;
+};

@@ -1,0 +1,34 @@
+#pragma once
+// The program's one application object. The entry point (WinMain.cpp) calls its InitInstance and, when that
+// returns true, runs the message loop until WM_QUIT, whose value becomes the exit code.
+#include "framework/Window.h"
+
+namespace fw {
+
+class Application {
+public:
+    // The object registers itself as the program's application; there is one per process.
+    Application();
+    virtual ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    static Application* Instance();
+
+    // The start operation: false ends the program at once (exit code 0); true runs the message loop.
+    // Derived classes call this base step, which asks the platform to restart the program after an
+    // update or a failure and for no other recovery feature.
+    virtual bool InitInstance();
+
+    // The message loop; returns the value of WM_QUIT.
+    int Run();
+
+    // The window that owns dialogs run without an owner of their own.
+    Window* MainWindow() const { return mainWindow_; }
+    void SetMainWindow(Window* window) { mainWindow_ = window; }
+
+private:
+    Window* mainWindow_ = nullptr;
+};
+
+}  // namespace fw

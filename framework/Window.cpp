@@ -1,0 +1,7 @@
+#include "framework/Window.h"
+
+namespace fw {
+
+bool Window::HandleMessage(Message&) { return false; }
+
+}  // namespace fw

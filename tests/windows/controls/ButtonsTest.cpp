@@ -1,0 +1,215 @@
+// The two skinned buttons in a dialog, driven with the messages the pointer would send: the tab shows the
+// picture its state table names, the image button the frame its state names and sizes itself to one frame,
+// and both report clicks as the main window expects (a double click on an image button is two clicks).
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "controls/CoolButton.h"
+#include "controls/PngButton.h"
+#include "framework/Dialog.h"
+#include "tests/windows/controls/SkinFixture.h"
+#include "tests/windows/controls/TestButtons.h"
+
+namespace {
+
+class ButtonsDlg : public fw::Dialog {
+public:
+    ButtonsDlg() : Dialog(IDD_TEST_BUTTONS) {}
+    CCoolButton tabs[4];  // gold, forex, futures, stocks
+    CCoolButton notATab;
+    PngButton help;
+    PngButton advise;
+    std::vector<int> clicks;
+
+    bool HandleMessage(fw::Message& message) override {
+        static constexpr fw::MessageEntry<ButtonsDlg> table[] = {
+            fw::OnMessage(WM_COMMAND, &ButtonsDlg::OnCommandMessage),
+        };
+        return fw::Dispatch(*this, table, message) || Dialog::HandleMessage(message);
+    }
+
+protected:
+    void BindControls() override {
+        for (int i = 0; i < 4; ++i) Bind(IDC_TAB_GOLD + i, tabs[i]);
+        Bind(IDC_NOT_A_TAB, notATab);
+        Bind(IDC_IMAGE_HELP, help);
+        Bind(IDC_IMAGE_ADVISE, advise);
+    }
+
+private:
+    fw::Result OnCommandMessage(WPARAM wParam, LPARAM) {
+        if (HIWORD(wParam) == BN_CLICKED) clicks.push_back(LOWORD(wParam));
+        return 0;
+    }
+};
+
+// Tab pictures 24 x 10 of one colour each, smaller than the 40 x 20 tab buttons.
+COLORREF TabColour(int pictureNumber, TabPicture picture) {
+    return RGB(40 * pictureNumber, 50 + 60 * static_cast<int>(picture), 90);
+}
+
+class SkinnedButtons : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int number = 1; number <= 4; ++number) {
+            for (TabPicture picture : {TabPicture::Leave, TabPicture::Over, TabPicture::Down, TabPicture::Selected}) {
+                const COLORREF c = TabColour(number, picture);
+                ASSERT_TRUE(WriteSolidPicture(TabPicturePath(number, picture), 24, 10,
+                                              {GetRValue(c), GetGValue(c), GetBValue(c)}));
+            }
+        }
+        ASSERT_TRUE(dialog.Create(nullptr));
+        for (int i = 0; i < 4; ++i) MoveWindow(dialog.tabs[i].Hwnd(), 10 + 50 * i, 10, 40, 20, FALSE);
+        MoveWindow(dialog.notATab.Hwnd(), 210, 10, 40, 20, FALSE);
+        ShowWindow(dialog.Hwnd(), SW_SHOWNOACTIVATE);
+        UpdateWindow(dialog.Hwnd());
+    }
+
+    static void Repaint(HWND button) { RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
+
+    ScratchSkin skin;
+    ButtonsDlg dialog;
+};
+
+void Send(HWND button, UINT message, int x = 5, int y = 5) { SendMessageW(button, message, 0, MAKELPARAM(x, y)); }
+
+TEST_F(SkinnedButtons, TabShowsThePictureOfItsState) {
+    struct Step {
+        const char* action;
+        std::function<void(CCoolButton&)> act;
+        TabPicture shown;
+    };
+    const Step steps[] = {
+        {"at rest", [](CCoolButton&) {}, TabPicture::Leave},
+        {"pointer rests on it", [](CCoolButton& b) { Send(b.Hwnd(), WM_MOUSEHOVER); }, TabPicture::Over},
+        {"pressed", [](CCoolButton& b) { Send(b.Hwnd(), WM_LBUTTONDOWN); }, TabPicture::Down},
+        {"released", [](CCoolButton& b) { Send(b.Hwnd(), WM_LBUTTONUP); }, TabPicture::Over},
+        {"pressed and released outside", [](CCoolButton& b) {
+             Send(b.Hwnd(), WM_LBUTTONDOWN);
+             Send(b.Hwnd(), WM_LBUTTONUP, 300, 300);
+         }, TabPicture::Over},
+        {"pointer left", [](CCoolButton& b) { Send(b.Hwnd(), WM_MOUSELEAVE); }, TabPicture::Leave},
+        {"pressed before the hover notification", [](CCoolButton& b) { Send(b.Hwnd(), WM_LBUTTONDOWN); },
+         TabPicture::Leave},
+        {"selected while pressed", [](CCoolButton& b) { b.SetSelected(true); }, TabPicture::Selected},
+        {"selected, released", [](CCoolButton& b) { Send(b.Hwnd(), WM_LBUTTONUP); }, TabPicture::Selected},
+        {"selected, pointer rests", [](CCoolButton& b) { Send(b.Hwnd(), WM_MOUSEHOVER); }, TabPicture::Selected},
+        {"selected, pressed", [](CCoolButton& b) { Send(b.Hwnd(), WM_LBUTTONDOWN); }, TabPicture::Selected},
+        {"deselected while pressed", [](CCoolButton& b) { b.SetSelected(false); }, TabPicture::Down},
+    };
+    CCoolButton& forex = dialog.tabs[1];
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.action);
+        step.act(forex);
+        Repaint(forex.Hwnd());
+        EXPECT_EQ(forex.ShownPicture(), step.shown);
+        const COLORREF expected = TabColour(2, step.shown);
+        EXPECT_EQ(WindowPixel(forex.Hwnd(), 5, 5), expected) << Describe(WindowPixel(forex.Hwnd(), 5, 5));
+        // Drawn at its own size: white beyond the picture.
+        EXPECT_EQ(WindowPixel(forex.Hwnd(), 30, 15), RGB(255, 255, 255));
+    }
+}
+
+TEST_F(SkinnedButtons, EachTabDrawsItsOwnPicturesAndAnyOtherButtonIsWhite) {
+    for (int i = 0; i < 4; ++i) {
+        Repaint(dialog.tabs[i].Hwnd());
+        EXPECT_EQ(WindowPixel(dialog.tabs[i].Hwnd(), 5, 5), TabColour(i + 1, TabPicture::Leave)) << "tab " << i + 1;
+    }
+    Send(dialog.notATab.Hwnd(), WM_MOUSEHOVER);
+    Repaint(dialog.notATab.Hwnd());
+    EXPECT_EQ(WindowPixel(dialog.notATab.Hwnd(), 5, 5), RGB(255, 255, 255));
+
+    // Without its picture files a tab is a white rectangle.
+    DeleteFileW(TabPicturePath(4, TabPicture::Leave).c_str());
+    Repaint(dialog.tabs[3].Hwnd());
+    EXPECT_EQ(WindowPixel(dialog.tabs[3].Hwnd(), 5, 5), RGB(255, 255, 255));
+}
+
+TEST_F(SkinnedButtons, ImageButtonTakesTheSizeOfOneFrame) {
+    ASSERT_TRUE(WriteSolidPicture(L"skin\\wide56.png", 56, 14, {0, 0, 200}));
+    ASSERT_TRUE(WriteSolidPicture(L"skin\\wide58.png", 58, 20, {0, 0, 200}));
+    struct Case {
+        const wchar_t* path;
+        SIZE size;
+    };
+    for (const Case c : {Case{L"skin\\wide56.png", {14, 14}}, Case{L"skin\\wide58.png", {14, 20}},
+                         Case{L"skin\\missing.png", {0, 0}}}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.path)));
+        RECT before;
+        GetWindowRect(dialog.help.Hwnd(), &before);
+        dialog.help.LoadPng(c.path);
+        RECT after;
+        GetWindowRect(dialog.help.Hwnd(), &after);
+        EXPECT_EQ(after.right - after.left, c.size.cx);
+        EXPECT_EQ(after.bottom - after.top, c.size.cy);
+        EXPECT_EQ(after.left, before.left);
+        EXPECT_EQ(after.top, before.top);
+    }
+}
+
+TEST_F(SkinnedButtons, ImageButtonShowsTheFrameOfItsState) {
+    const COLORREF frames[] = {RGB(200, 0, 0), RGB(0, 160, 0), RGB(0, 0, 220), RGB(255, 255, 255)};
+    ASSERT_TRUE(WritePicture(L"skin\\strip.png", 40, 8, [&](int x, int) {
+        const COLORREF c = frames[x / 10];
+        return Rgba{GetRValue(c), GetGValue(c), GetBValue(c)};
+    }));
+    PngButton& button = dialog.advise;
+    button.LoadPng(L"skin\\strip.png");
+
+    struct Step {
+        const char* action;
+        UINT message;
+        WPARAM wParam;
+        int x;
+        int frame;
+    };
+    const Step steps[] = {
+        {"at rest", WM_NULL, 0, 5, 1},
+        {"pointer rests on it", WM_MOUSEHOVER, 0, 5, 2},
+        {"pushed", BM_SETSTATE, TRUE, 5, 3},
+        {"no longer pushed", BM_SETSTATE, FALSE, 5, 2},
+        {"pointer left", WM_MOUSELEAVE, 0, 5, 1},
+        {"pressed without hover", WM_LBUTTONDOWN, 0, 5, 3},
+        {"released outside", WM_LBUTTONUP, 0, 300, 1},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.action);
+        SendMessageW(button.Hwnd(), step.message, step.wParam, MAKELPARAM(step.x, 5));
+        Repaint(button.Hwnd());
+        for (const int x : {0, 5, 9})
+            EXPECT_EQ(WindowPixel(button.Hwnd(), x, 4), frames[step.frame - 1]) << x;
+    }
+    EXPECT_TRUE(dialog.clicks.empty());
+}
+
+TEST_F(SkinnedButtons, ClicksReachTheDialog) {
+    struct Case {
+        const char* name;
+        int id;
+        std::vector<std::pair<UINT, int>> pointer;  // message and x; y is 5
+        size_t clicks;
+    };
+    const Case cases[] = {
+        {"tab click", IDC_TAB_FOREX, {{WM_LBUTTONDOWN, 5}, {WM_LBUTTONUP, 5}}, 1},
+        {"tab released outside", IDC_TAB_FOREX, {{WM_LBUTTONDOWN, 5}, {WM_LBUTTONUP, 300}}, 0},
+        {"tab double click: the platform's own handling", IDC_TAB_FOREX,
+         {{WM_LBUTTONDOWN, 5}, {WM_LBUTTONUP, 5}, {WM_LBUTTONDBLCLK, 5}, {WM_LBUTTONUP, 5}}, 1},
+        {"image button click", IDC_IMAGE_HELP, {{WM_LBUTTONDOWN, 5}, {WM_LBUTTONUP, 5}}, 1},
+        {"image button released outside", IDC_IMAGE_HELP, {{WM_LBUTTONDOWN, 5}, {WM_LBUTTONUP, 300}}, 0},
+        {"image button double click: two clicks", IDC_IMAGE_HELP,
+         {{WM_LBUTTONDOWN, 5}, {WM_LBUTTONUP, 5}, {WM_LBUTTONDBLCLK, 5}, {WM_LBUTTONUP, 5}}, 2},
+    };
+    ASSERT_TRUE(WriteSolidPicture(L"skin\\help.png", 72, 18, {0, 0, 200}));
+    dialog.help.LoadPng(L"skin\\help.png");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialog.clicks.clear();
+        const HWND button = GetDlgItem(dialog.Hwnd(), c.id);
+        for (const auto& [message, x] : c.pointer) Send(button, message, x, 5);
+        EXPECT_EQ(dialog.clicks, std::vector<int>(c.clicks, c.id));
+    }
+}
+
+}  // namespace

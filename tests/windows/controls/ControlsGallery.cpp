@@ -1,0 +1,186 @@
+// A gallery of the skinned buttons drawn from the real skin folder: the four tabs in each of their states
+// and the five image buttons in each frame a state shows, on the title band's colour. It checks that every
+// button shows its picture and saves the window as screenshots/controls-gallery.png in the build tree.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "controls/CoolButton.h"
+#include "controls/PngButton.h"
+#include "controls/SkinImage.h"
+#include "framework/Dialog.h"
+#include "tests/windows/controls/SkinFixture.h"
+
+namespace {
+
+constexpr int kGalleryTemplate = 300;
+constexpr COLORREF kTitleBand = RGB(0x14, 0x24, 0x40);
+constexpr int kTabIds[] = {1042, 1041, 1040, 1039};  // left to right, as the main window places them
+constexpr TabPicture kTabStates[] = {TabPicture::Leave, TabPicture::Over, TabPicture::Down, TabPicture::Selected};
+constexpr const wchar_t* kStateNames[] = {L"leave", L"over", L"down", L"selected"};
+
+struct ImageButtonInfo {
+    int id;
+    const wchar_t* path;
+};
+constexpr ImageButtonInfo kImageButtons[] = {{1063, L".\\skin\\help.png"},
+                                             {1066, L".\\skin\\advise.png"},
+                                             {1067, L".\\skin\\set.png"},
+                                             {1064, L".\\skin\\person.png"},
+                                             {1068, L".\\skin\\exit.png"}};
+constexpr const wchar_t* kFrameNames[] = {L"rest", L"hover", L"pushed"};
+
+constexpr int kTop = 30, kRowStep = 28, kTabLeft = 70, kTabStep = 62, kTabWidth = 56, kTabHeight = 20;
+constexpr int kImageLabelLeft = 330, kImageLeft = 390, kImageGap = 8;
+
+class GalleryDlg : public fw::Dialog {
+public:
+    GalleryDlg() : Dialog(kGalleryTemplate) {}
+
+    std::array<std::array<CCoolButton, 4>, 4> tabs;         // [state][tab]
+    std::array<std::array<PngButton, 5>, 3> imageButtons;  // [frame - 1][button]
+
+    bool HandleMessage(fw::Message& message) override {
+        static constexpr fw::MessageEntry<GalleryDlg> table[] = {
+            fw::OnMessage(WM_PAINT, &GalleryDlg::OnPaint),
+            fw::OnMessage(WM_ERASEBKGND, &GalleryDlg::OnEraseBackground),
+        };
+        return fw::Dispatch(*this, table, message) || Dialog::HandleMessage(message);
+    }
+
+protected:
+    bool OnInitDialog() override {
+        SetWindowPos(Hwnd(), nullptr, 20, 20, 640, kTop + 4 * kRowStep + 10, SWP_NOZORDER | SWP_NOACTIVATE);
+        titleLeft_.Load(L".\\skin\\titlebarleft.png");
+        titleText_.Load(L".\\skin\\titletext.png");
+        for (int state = 0; state < 4; ++state)
+            for (int tab = 0; tab < 4; ++tab)
+                tabs[state][tab].Attach(MakeButton(kTabIds[tab], kTabLeft + kTabStep * tab, kTop + kRowStep * state,
+                                                   kTabWidth, kTabHeight));
+        for (int frame = 0; frame < 3; ++frame) {
+            int left = kImageLeft;
+            for (int i = 0; i < 5; ++i) {
+                PngButton& button = imageButtons[frame][i];
+                button.Attach(MakeButton(kImageButtons[i].id, left, kTop + kRowStep * frame, 1, 1));
+                button.LoadPng(kImageButtons[i].path);
+                RECT size;
+                GetClientRect(button.Hwnd(), &size);
+                left += size.right + kImageGap;
+            }
+        }
+        return true;
+    }
+
+private:
+    HWND MakeButton(int id, int x, int y, int width, int height) {
+        return CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, x, y, width, height, Hwnd(),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    }
+
+    // The dialog does not clip its children, so the band lies under the image buttons' transparent pixels.
+    fw::Result OnPaint(WPARAM, LPARAM) {
+        const fw::PaintDC paint(Hwnd());
+        RECT client;
+        GetClientRect(Hwnd(), &client);
+        const fw::OffscreenDC buffer(paint, client.right, client.bottom);
+        fw::GdiObject<HBRUSH> band(CreateSolidBrush(kTitleBand));
+        FillRect(buffer, &client, band.Get());
+        titleLeft_.Draw(buffer, {0, 0, 31, 18});
+        titleText_.Draw(buffer, {31, 2, 87, 17});
+        SetBkMode(buffer, TRANSPARENT);
+        SetTextColor(buffer, RGB(230, 236, 245));
+        const fw::SelectedObject font(buffer, reinterpret_cast<HGDIOBJ>(SendMessageW(Hwnd(), WM_GETFONT, 0, 0)));
+        for (int row = 0; row < 4; ++row) Label(buffer, kStateNames[row], 10, kTop + kRowStep * row);
+        for (int row = 0; row < 3; ++row) Label(buffer, kFrameNames[row], kImageLabelLeft, kTop + kRowStep * row);
+        buffer.CopyTo(paint, 0, 0);
+        return 0;
+    }
+
+    static void Label(HDC dc, const wchar_t* text, int x, int y) {
+        RECT place{x, y, x + 58, y + kTabHeight};
+        DrawTextW(dc, text, -1, &place, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    }
+
+    fw::Result OnEraseBackground(WPARAM, LPARAM) { return TRUE; }
+
+    CSkinImage titleLeft_;
+    CSkinImage titleText_;
+};
+
+std::wstring FromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::filesystem::path(value).wstring() : std::wstring();
+}
+
+// The state of each row, brought about the way the pointer and the main window would.
+void SetStates(GalleryDlg& gallery) {
+    for (int tab = 0; tab < 4; ++tab) {
+        SendMessageW(gallery.tabs[1][tab].Hwnd(), WM_MOUSEHOVER, 0, 0);
+        SendMessageW(gallery.tabs[2][tab].Hwnd(), WM_MOUSEHOVER, 0, 0);
+        SendMessageW(gallery.tabs[2][tab].Hwnd(), WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
+        gallery.tabs[3][tab].SetSelected(true);
+    }
+    ReleaseCapture();
+    for (int i = 0; i < 5; ++i) {
+        SendMessageW(gallery.imageButtons[1][i].Hwnd(), WM_MOUSEHOVER, 0, 0);
+        SendMessageW(gallery.imageButtons[2][i].Hwnd(), BM_SETSTATE, TRUE, 0);
+    }
+}
+
+// Where an image button's frame has an opaque pixel, the window shows exactly that pixel.
+void ExpectFrameShown(const PngButton& button, const wchar_t* path, int frame) {
+    RECT size;
+    GetClientRect(button.Hwnd(), &size);
+    ASSERT_GT(size.right, 0) << "no picture " << testing::PrintToString(std::wstring(path));
+    for (int y = 0; y < size.bottom; ++y) {
+        for (int x = 0; x < size.right; ++x) {
+            const Rgba stored = PicturePixel(path, (frame - 1) * size.right + x, y);
+            if (stored.a != 255) continue;
+            EXPECT_EQ(WindowPixel(button.Hwnd(), x, y), RGB(stored.r, stored.g, stored.b))
+                << testing::PrintToString(std::wstring(path)) << " frame " << frame << " at " << x << "," << y;
+            return;
+        }
+    }
+    ADD_FAILURE() << "no opaque pixel in frame " << frame << " of " << testing::PrintToString(std::wstring(path));
+}
+
+TEST(ControlsGallery, EveryButtonShowsItsSkinPictureForItsState) {
+    const std::wstring source = FromEnvironment("CORVANE_SOURCE_DIR");
+    const std::wstring build = FromEnvironment("CORVANE_BUILD_DIR");
+    ASSERT_FALSE(source.empty());
+    ASSERT_FALSE(build.empty());
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(source);  // the skin is found by relative paths, as beside the program
+
+    {
+        const fw::GdiplusSession gdiplus;
+        GalleryDlg gallery;
+        ASSERT_TRUE(gallery.Create(nullptr));
+        SetStates(gallery);
+        ShowWindow(gallery.Hwnd(), SW_SHOWNOACTIVATE);
+        RedrawWindow(gallery.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+
+        for (int state = 0; state < 4; ++state) {
+            for (int tab = 0; tab < 4; ++tab) {
+                const std::wstring path = TabPicturePath(TabPictureNumber(kTabIds[tab]), kTabStates[state]);
+                const Rgba stored = PicturePixel(path, kTabWidth / 2, kTabHeight / 2);
+                EXPECT_EQ(WindowPixel(gallery.tabs[state][tab].Hwnd(), kTabWidth / 2, kTabHeight / 2),
+                          RGB(stored.r, stored.g, stored.b))
+                    << testing::PrintToString(path);
+            }
+        }
+        for (int frame = 1; frame <= 3; ++frame)
+            for (int i = 0; i < 5; ++i) ExpectFrameShown(gallery.imageButtons[frame - 1][i], kImageButtons[i].path, frame);
+
+        const std::filesystem::path screenshots = std::filesystem::path(build) / "screenshots";
+        std::filesystem::create_directories(screenshots);
+        EXPECT_TRUE(SaveClientAreaAsPng(gallery.Hwnd(), (screenshots / "controls-gallery.png").wstring()));
+    }
+    std::filesystem::current_path(previous);
+}
+
+}  // namespace

@@ -1,0 +1,191 @@
+// The drawing primitives: the off-screen context copies its area once, at its end; the image object decodes,
+// blends exactly and scales; picture files draw scaled or by source rectangle, and missing ones draw nothing.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "controls/MemoryDC.h"
+#include "controls/PictureFile.h"
+#include "controls/SkinImage.h"
+#include "framework/DeviceContext.h"
+#include "framework/GdiplusHeaders.h"
+#include "tests/windows/controls/SkinFixture.h"
+
+namespace {
+
+constexpr COLORREF kRed = RGB(200, 0, 0);
+constexpr COLORREF kGreen = RGB(0, 160, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 220);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+// A 64 x 48 picture in memory, filled with one colour, to draw on and read back.
+class Canvas {
+public:
+    explicit Canvas(COLORREF fill) : dc_(nullptr) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), 64, -48, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        bitmap_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        selection_.emplace(dc_, bitmap_.Get());
+        Fill({0, 0, 64, 48}, fill);
+    }
+    HDC Dc() const { return dc_; }
+    void Fill(const RECT& area, COLORREF colour) const {
+        fw::GdiObject<HBRUSH> brush(CreateSolidBrush(colour));
+        FillRect(dc_, &area, brush.Get());
+    }
+    COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
+
+private:
+    fw::MemoryDC dc_;
+    fw::GdiObject<HBITMAP> bitmap_;
+    std::optional<fw::SelectedObject> selection_;
+};
+
+void Fill(HDC dc, const RECT& area, COLORREF colour) {
+    fw::GdiObject<HBRUSH> brush(CreateSolidBrush(colour));
+    FillRect(dc, &area, brush.Get());
+}
+
+struct Probe {
+    int x, y;
+    COLORREF before;  // while the CMemoryDC lives
+    COLORREF after;   // once it has ended
+};
+
+struct MemoryDcCase {
+    const char* name;
+    std::optional<RECT> area;
+    POINT viewportOrigin;
+    std::vector<Probe> probes;
+};
+
+TEST(MemoryDC, CopiesItsAreaToTheTargetOnlyAtItsEnd) {
+    // Green is drawn at (12..20, 7..15) in the target's coordinates; the rest of the area shows the
+    // target's background colour (blue) and nothing outside the area changes.
+    const MemoryDcCase cases[] = {
+        {"area given", RECT{10, 5, 30, 25}, {0, 0},
+         {{15, 10, kRed, kGreen}, {25, 20, kRed, kBlue}, {5, 5, kRed, kRed}, {35, 10, kRed, kRed}}},
+        {"clipping box as area", std::nullopt, {0, 0},
+         {{15, 10, kRed, kGreen}, {5, 5, kRed, kBlue}, {60, 40, kRed, kBlue}}},
+        {"target with a moved origin", RECT{10, 5, 30, 25}, {5, 3},
+         {{15, 10, kRed, kGreen}, {25, 20, kRed, kBlue}, {5, 5, kRed, kRed}, {31, 10, kRed, kRed}}},
+    };
+    for (const MemoryDcCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Canvas target(kRed);
+        SetViewportOrgEx(target.Dc(), c.viewportOrigin.x, c.viewportOrigin.y, nullptr);
+        SetBkColor(target.Dc(), kBlue);
+        {
+            const CMemoryDC memory(target.Dc(), c.area ? &*c.area : nullptr);
+            Fill(memory, {12, 7, 20, 15}, kGreen);
+            for (const Probe& p : c.probes)
+                EXPECT_EQ(target.At(p.x, p.y), p.before) << p.x << "," << p.y << " " << Describe(target.At(p.x, p.y));
+        }
+        for (const Probe& p : c.probes)
+            EXPECT_EQ(target.At(p.x, p.y), p.after) << p.x << "," << p.y << " " << Describe(target.At(p.x, p.y));
+    }
+}
+
+TEST(SkinImage, MissingOrUndecodableFileLeavesItEmptyAndDrawingNothing) {
+    ScratchSkin skin;
+    std::FILE* junk = _wfopen(L"skin\\junk.png", L"wb");
+    std::fputs("not a picture", junk);
+    std::fclose(junk);
+    ASSERT_TRUE(WriteSolidPicture(L"skin\\good.png", 4, 4, {0, 0, 220}));
+
+    for (const wchar_t* path : {L"skin\\missing.png", L"skin\\junk.png"}) {
+        CSkinImage image;
+        ASSERT_TRUE(image.Load(L"skin\\good.png"));
+        EXPECT_FALSE(image.Load(path));  // the earlier picture is let go of as well
+        EXPECT_TRUE(image.IsEmpty());
+        Canvas canvas(kRed);
+        image.Draw(canvas.Dc(), {0, 0, 64, 48});
+        image.StretchCopy(canvas.Dc(), {0, 0, 64, 48});
+        EXPECT_EQ(canvas.At(10, 10), kRed);
+    }
+}
+
+TEST(SkinImage, BlendsAlphaPicturesExactlyAndCopiesOthers) {
+    ScratchSkin skin;
+    // Left half opaque blue, right half red at half coverage.
+    ASSERT_TRUE(WritePicture(L"skin\\alpha.png", 8, 4, [](int x, int) {
+        return x < 4 ? Rgba{0, 0, 220, 255} : Rgba{200, 0, 0, 128};
+    }));
+    ASSERT_TRUE(WriteSolidPicture(L"skin\\plain.jpg", 8, 4, {0, 160, 0}));
+
+    CSkinImage alpha;
+    ASSERT_TRUE(alpha.Load(L"skin\\alpha.png"));
+    EXPECT_TRUE(alpha.HasAlpha());
+    EXPECT_EQ(alpha.Width(), 8);
+    EXPECT_EQ(alpha.Height(), 4);
+    Canvas onWhite(kWhite);
+    alpha.Draw(onWhite.Dc(), {0, 0, 32, 16});  // scaled four times
+    EXPECT_TRUE(Near(onWhite.At(4, 8), kBlue)) << Describe(onWhite.At(4, 8));
+    // Half of (200, 0, 0) over white: (228, 127, 127). Colours taken as already multiplied would give (255, 127, 127).
+    EXPECT_TRUE(Near(onWhite.At(28, 8), RGB(228, 127, 127))) << Describe(onWhite.At(28, 8));
+    EXPECT_EQ(onWhite.At(40, 8), kWhite);
+
+    CSkinImage plain;
+    ASSERT_TRUE(plain.Load(L"skin\\plain.jpg"));
+    EXPECT_FALSE(plain.HasAlpha());
+    for (const bool stretchCopy : {false, true}) {
+        Canvas canvas(kRed);
+        if (stretchCopy)
+            plain.StretchCopy(canvas.Dc(), {8, 8, 24, 16});
+        else
+            plain.Draw(canvas.Dc(), {8, 8, 24, 16});
+        EXPECT_TRUE(Near(canvas.At(16, 12), kGreen)) << Describe(canvas.At(16, 12));
+        EXPECT_EQ(canvas.At(30, 12), kRed);
+    }
+}
+
+TEST(SkinImage, DoesNotHoldItsFileOpen) {
+    // A banner picture is replaced on disk while the window shows the old one.
+    ScratchSkin skin;
+    ASSERT_TRUE(WriteSolidPicture(L"1.jpg", 8, 8, {0, 160, 0}));
+    CSkinImage banner;
+    ASSERT_TRUE(banner.Load(L"1.jpg"));
+    EXPECT_TRUE(DeleteFileW(L"1.jpg"));
+    EXPECT_FALSE(banner.IsEmpty());
+}
+
+TEST(PictureFile, DrawsScaledOrByPartAndNothingWhenMissing) {
+    ScratchSkin skin;
+    // Four frames of 10 x 6: red, green, blue, white.
+    const Rgba frames[] = {{200, 0, 0}, {0, 160, 0}, {0, 0, 220}, {255, 255, 255}};
+    ASSERT_TRUE(WritePicture(L"skin\\strip.png", 40, 6, [&](int x, int) { return frames[x / 10]; }));
+
+    Canvas scaled(RGB(0, 0, 0));
+    DrawPictureFile(scaled.Dc(), L"skin\\strip.png", {0, 0, 64, 12});  // 16 pixels per frame
+    for (const auto& [x, colour] : {std::pair{8, kRed}, std::pair{24, kGreen}, std::pair{40, kBlue}})
+        EXPECT_TRUE(Near(scaled.At(x, 6), colour)) << x << " " << Describe(scaled.At(x, 6));
+    // The outermost pixels keep the picture's colour instead of fading out.
+    EXPECT_TRUE(Near(scaled.At(0, 0), kRed, 8)) << Describe(scaled.At(0, 0));
+    EXPECT_TRUE(Near(scaled.At(63, 11), kWhite, 8)) << Describe(scaled.At(63, 11));
+
+    // A frame by its source rectangle, pixel for pixel: no column of its neighbours shows.
+    Canvas part(RGB(0, 0, 0));
+    fw::GdiplusSession gdiplus;
+    Gdiplus::Bitmap strip(L"skin\\strip.png");
+    DrawPicturePart(part.Dc(), strip, {10, 0, 20, 6}, {5, 5, 15, 11});
+    for (int x = 5; x < 15; ++x) EXPECT_EQ(part.At(x, 8), kGreen) << x;
+    EXPECT_EQ(part.At(4, 8), RGB(0, 0, 0));
+    EXPECT_EQ(part.At(15, 8), RGB(0, 0, 0));
+
+    Canvas atOwnSize(RGB(0, 0, 0));
+    DrawPictureFileAtOwnSize(atOwnSize.Dc(), L"skin\\strip.png", 2, 3);
+    EXPECT_EQ(atOwnSize.At(2, 3), kRed);
+    EXPECT_EQ(atOwnSize.At(41, 8), kWhite);
+    EXPECT_EQ(atOwnSize.At(42, 8), RGB(0, 0, 0));
+    EXPECT_EQ(atOwnSize.At(41, 9), RGB(0, 0, 0));
+
+    Canvas untouched(kRed);
+    DrawPictureFile(untouched.Dc(), L"skin\\missing.png", {0, 0, 64, 48});
+    DrawPictureFileAtOwnSize(untouched.Dc(), L"skin\\missing.png", 0, 0);
+    EXPECT_EQ(untouched.At(10, 10), kRed);
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+#include "tests/windows/controls/SkinFixture.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "framework/DeviceContext.h"
+#include "framework/GdiplusHeaders.h"
+
+namespace {
+
+bool EncoderFor(const wchar_t* mimeType, CLSID& encoder) {
+    UINT count = 0, bytes = 0;
+    Gdiplus::GetImageEncodersSize(&count, &bytes);
+    std::vector<BYTE> buffer(bytes);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (bytes == 0 || Gdiplus::GetImageEncoders(count, bytes, codecs) != Gdiplus::Ok) return false;
+    for (UINT i = 0; i < count; ++i) {
+        if (std::wstring(codecs[i].MimeType) == mimeType) {
+            encoder = codecs[i].Clsid;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool WritePicture(const std::wstring& path, int width, int height, const std::function<Rgba(int x, int y)>& pixel,
+                  bool opaque) {
+    const bool jpeg = path.ends_with(L".jpg");
+    Gdiplus::Bitmap picture(width, height, opaque || jpeg ? PixelFormat24bppRGB : PixelFormat32bppARGB);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Rgba c = pixel(x, y);
+            picture.SetPixel(x, y, Gdiplus::Color(c.a, c.r, c.g, c.b));
+        }
+    }
+    CLSID encoder;
+    return EncoderFor(jpeg ? L"image/jpeg" : L"image/png", encoder) &&
+           picture.Save(path.c_str(), &encoder, nullptr) == Gdiplus::Ok;
+}
+
+bool WriteSolidPicture(const std::wstring& path, int width, int height, Rgba colour) {
+    return WritePicture(path, width, height, [colour](int, int) { return colour; });
+}
+
+ScratchSkin::ScratchSkin() {
+    previous_ = std::filesystem::current_path().wstring();
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    folder_ = std::wstring(temp) + L"corvane-skin-" + std::to_wstring(GetCurrentProcessId());
+    std::filesystem::create_directories(folder_ + L"\\skin");
+    std::filesystem::current_path(folder_);
+}
+
+ScratchSkin::~ScratchSkin() {
+    std::filesystem::current_path(previous_);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+}
+
+COLORREF WindowPixel(HWND hwnd, int x, int y) {
+    const fw::ClientDC dc(hwnd);
+    return GetPixel(dc, x, y);
+}
+
+Rgba PicturePixel(const std::wstring& path, int x, int y) {
+    Gdiplus::Bitmap picture(path.c_str());
+    Gdiplus::Color colour;
+    if (picture.GetLastStatus() != Gdiplus::Ok || picture.GetPixel(x, y, &colour) != Gdiplus::Ok) return {0, 0, 0, 0};
+    return {colour.GetR(), colour.GetG(), colour.GetB(), colour.GetA()};
+}
+
+bool SaveClientAreaAsPng(HWND hwnd, const std::wstring& path) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const fw::ClientDC window(hwnd);
+    // Read back from the screen: the tab buttons draw on their own window contexts, never on a print request's.
+    fw::GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(window, client.right, client.bottom));
+    {
+        const fw::MemoryDC copy(window);
+        const fw::SelectedObject selection(copy, bitmap.Get());
+        BitBlt(copy, 0, 0, client.right, client.bottom, window, 0, 0, SRCCOPY);
+    }
+    Gdiplus::Bitmap picture(bitmap.Get(), nullptr);
+    CLSID encoder;
+    return EncoderFor(L"image/png", encoder) && picture.Save(path.c_str(), &encoder, nullptr) == Gdiplus::Ok;
+}
+
+bool Near(COLORREF actual, COLORREF expected, int tolerance) {
+    return std::abs(GetRValue(actual) - GetRValue(expected)) <= tolerance &&
+           std::abs(GetGValue(actual) - GetGValue(expected)) <= tolerance &&
+           std::abs(GetBValue(actual) - GetBValue(expected)) <= tolerance;
+}
+
+std::string Describe(COLORREF colour) {
+    char text[32];
+    std::snprintf(text, sizeof text, "rgb(%d, %d, %d)", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    return text;
+}
