@@ -138,7 +138,9 @@ void SetValue(std::vector<std::string>& lines, std::string_view section, std::st
         return;
     }
     if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
-    lines.push_back("[" + std::string(section) + "]");
+    std::string header = "[";
+    header.append(section).append("]");
+    lines.push_back(std::move(header));
     lines.push_back(entry);
 }
 

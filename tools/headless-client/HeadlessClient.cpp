@@ -107,7 +107,7 @@ std::string LocalTimeText(std::int64_t secondsSince1970) {
     std::tm local{};
     char text[32];
     if (!ToLocalTime(secondsSince1970, local) || std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) == 0)
-        return "@" + std::to_string(secondsSince1970);
+        return std::string("@").append(std::to_string(secondsSince1970));
     return text;
 }
 
