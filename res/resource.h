@@ -1,0 +1,91 @@
+#pragma once
+// Resource numbers of Corvane.exe. The numbers stay fixed once given. A control id may serve in
+// several dialogs, so each dialog's control names carry that dialog's own prefix.
+
+// Dialog templates
+#define IDD_ABOUTBOX 100
+#define IDD_MAIN 102
+#define IDD_POPUP 108
+#define IDD_POPUP_ENTRY 137
+#define IDD_SETTINGS 153
+#define IDD_NEWSLIST 1061
+
+// Strings
+#define IDS_ABOUTBOX 101                 // system menu entry of the main window
+#define IDS_SOCKETS_INIT_FAILED 103      // message box when the socket library cannot start
+
+// Icon: the main window and the tray
+#define IDI_CORVANE 128
+
+// Bitmaps: category logos (83 x 29) and tray menu items
+#define IDB_LOGO_FOREX 157
+#define IDB_LOGO_OTHER 158               // envelope for an item of no known category
+#define IDB_LOGO_GOLD 159
+#define IDB_TRAY_EXIT 161                // 69 x 19
+#define IDB_TRAY_SETTINGS 162            // 86 x 19
+#define IDB_LOGO_FUTURES 171
+#define IDB_LOGO_STOCKS 172
+
+// Notification sounds, resource type "WAVE"; the settings dialog offers 164 as "1.wav", 163 as "2.wav".
+#define IDR_SOUND_SECOND_CHOICE 163
+#define IDR_SOUND_FIRST_CHOICE 164
+
+// The news list page, resource type 23 (RT_HTML)
+#define IDR_HTML_NEWSLIST 166
+
+// Commands: the system menu's About entry and the tray menu
+#define IDM_ABOUTBOX 0x0010
+#define IDM_TRAY_EXIT 10000
+#define IDM_TRAY_SETTINGS 10001
+
+// Main window (IDD_MAIN)
+#define IDC_TAB_GOLD 1039
+#define IDC_TAB_FOREX 1040
+#define IDC_TAB_FUTURES 1041
+#define IDC_TAB_STOCKS 1042
+#define IDC_BANNER1_PLACEHOLDER 1031
+#define IDC_BANNER2_PLACEHOLDER 1032
+#define IDC_BANNER3_PLACEHOLDER 1033
+#define IDC_NEWSLIST_PLACEHOLDER 1061
+#define IDC_TOP_HOMEPAGE 1063            // help.png: opens the vendor's home page
+#define IDC_TOP_ABOUT 1064               // person.png: the About box
+#define IDC_TOP_ADVISE 1066              // advise.png: opens the vendor's /about.html
+#define IDC_TOP_SETTINGS 1067            // set.png: the settings dialog
+#define IDC_TOP_EXIT 1068                // exit.png: hides the window
+
+// About box (IDD_ABOUTBOX)
+#define IDC_ABOUT_ICON 1101
+#define IDC_ABOUT_VERSION 1102
+#define IDC_ABOUT_HOMEPAGE_LINK 1103
+#define IDC_ABOUT_MAKER_LINE1 1104
+#define IDC_ABOUT_MAKER_LINE2 1105
+
+// Pop-up entry (IDD_POPUP_ENTRY)
+#define IDC_ENTRY_TITLE_TEXT 1023        // title of an item without a link
+#define IDC_ENTRY_TITLE_LINK 1024
+#define IDC_ENTRY_LOGO 1025
+#define IDC_ENTRY_TIME 1050
+
+// Settings dialog (IDD_SETTINGS)
+#define IDC_SETTINGS_OK 1039
+#define IDC_SETTINGS_CLOSE 1040
+#define IDC_SETTINGS_START_WITH_WINDOWS 1055
+#define IDC_SETTINGS_SHOW 1054
+#define IDC_SETTINGS_DELAY 1057
+#define IDC_SETTINGS_SOUND 1056
+#define IDC_SETTINGS_FOREX_LOGO 1035
+#define IDC_SETTINGS_FOREX_DELAY 1052
+#define IDC_SETTINGS_FOREX_SHOW 1029
+#define IDC_SETTINGS_GOLD_LOGO 1058
+#define IDC_SETTINGS_GOLD_DELAY 1051
+#define IDC_SETTINGS_GOLD_SHOW 1053
+#define IDC_SETTINGS_FUTURES_LOGO 1036
+#define IDC_SETTINGS_FUTURES_DELAY 1060
+#define IDC_SETTINGS_FUTURES_SHOW 1030
+#define IDC_SETTINGS_STOCKS_LOGO 1062
+#define IDC_SETTINGS_STOCKS_DELAY 1059
+#define IDC_SETTINGS_STOCKS_SHOW 1061
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
