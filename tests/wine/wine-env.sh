@@ -48,6 +48,8 @@ REGEDIT4
 ; No window manager runs in Xvfb: Wine draws captions and frames itself.
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Decorated"="N"
+; Without a window manager, a managed window costs seconds each time it is hidden or destroyed.
+"Managed"="N"
 
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
