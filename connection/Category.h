@@ -1,6 +1,7 @@
 #pragma once
 // The four news categories and the places that use them: tab, tab picture, settings keys, entry picture.
 #include <array>
+#include <string_view>
 
 #include "Guid.h"
 
@@ -33,5 +34,12 @@ inline constexpr int kOtherCategoryBitmap = 158;
 inline const CategoryInfo* FindCategory(const Guid& guid) {
     for (const CategoryInfo& category : kCategories)
         if (category.guid == guid) return &category;
+    return nullptr;
+}
+
+// The category with this name ("stocks", "futures", "forex", "gold"), or nullptr.
+inline const CategoryInfo* FindCategoryNamed(std::string_view name) {
+    for (const CategoryInfo& category : kCategories)
+        if (name == category.name) return &category;
     return nullptr;
 }

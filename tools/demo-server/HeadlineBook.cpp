@@ -9,12 +9,6 @@ namespace {
 
 std::size_t IndexOf(const CategoryInfo& category) { return static_cast<std::size_t>(&category - kCategories.data()); }
 
-const CategoryInfo* CategoryNamed(std::string_view name) {
-    for (const CategoryInfo& category : kCategories)
-        if (name == category.name) return &category;
-    return nullptr;
-}
-
 }  // namespace
 
 HeadlineLine ParseHeadlineLine(std::string_view line) {
@@ -27,7 +21,7 @@ HeadlineLine ParseHeadlineLine(std::string_view line) {
     if (second == std::string_view::npos || line.find('\t', second + 1) != std::string_view::npos) return parsed;
     std::string_view title = line.substr(first + 1, second - first - 1);
     std::string_view link = line.substr(second + 1);
-    const CategoryInfo* category = CategoryNamed(line.substr(0, first));
+    const CategoryInfo* category = FindCategoryNamed(line.substr(0, first));
     if (!category || title.empty() || link.empty()) return parsed;
     parsed.kind = HeadlineLine::Kind::Headline;
     parsed.headline = {category, platform::FromUtf8(std::string(title)), platform::FromUtf8(std::string(link))};

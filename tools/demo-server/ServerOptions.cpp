@@ -1,20 +1,9 @@
 #include "ServerOptions.h"
 
-#include <charconv>
 #include <limits>
 #include <optional>
 
-namespace {
-
-// Plain decimal digits only: no sign, no spaces, no trailing text, nothing above `largest`.
-std::optional<unsigned> Decimal(std::string_view text, unsigned largest) {
-    unsigned value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > largest) return std::nullopt;
-    return value;
-}
-
-}  // namespace
+#include "tools/common/Decimal.h"
 
 ParsedServerOptions ParseServerOptions(std::span<const std::string_view> arguments, const ServerOptions& defaults) {
     ParsedServerOptions parsed{defaults, false, {}};
@@ -42,15 +31,15 @@ ParsedServerOptions ParseServerOptions(std::span<const std::string_view> argumen
         if (!value) return fail(std::string(name) + " needs a value");
 
         if (name == "--port" || name == "--http-port") {
-            std::optional<unsigned> port = Decimal(*value, std::numeric_limits<std::uint16_t>::max());
+            std::optional<unsigned> port = ParseDecimal(*value, std::numeric_limits<std::uint16_t>::max());
             if (!port) return fail(std::string(name) + " needs a port number from 0 to 65535");
             (name == "--port" ? options.port : options.httpPort) = static_cast<std::uint16_t>(*port);
         } else if (name == "--pace-ms") {
-            std::optional<unsigned> pace = Decimal(*value, 24u * 3600u * 1000u);
+            std::optional<unsigned> pace = ParseDecimal(*value, 24u * 3600u * 1000u);
             if (!pace || *pace == 0) return fail("--pace-ms needs a number of milliseconds above 0");
             options.paceMs = *pace;
         } else if (name == "--history") {
-            std::optional<unsigned> count = Decimal(*value, 100000);
+            std::optional<unsigned> count = ParseDecimal(*value, 100000);
             if (!count) return fail("--history needs a count from 0 to 100000");
             options.history = *count;
         } else if (value->empty()) {

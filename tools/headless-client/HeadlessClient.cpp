@@ -1,28 +1,14 @@
 #include "HeadlessClient.h"
 
-#include <charconv>
 #include <cstdio>
 #include <ctime>
 #include <limits>
 #include <optional>
 
 #include "framework/platform/Text.h"
+#include "tools/common/Decimal.h"
 
 namespace {
-
-// Plain decimal digits only: no sign, no spaces, no trailing text, nothing above `largest`.
-std::optional<unsigned> Decimal(std::string_view text, unsigned largest) {
-    unsigned value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > largest) return std::nullopt;
-    return value;
-}
-
-const CategoryInfo* CategoryNamed(std::string_view name) {
-    for (const CategoryInfo& category : kCategories)
-        if (name == category.name) return &category;
-    return nullptr;
-}
 
 std::string OneLine(const std::wstring& text) {
     std::wstring clean = text;
@@ -67,7 +53,7 @@ ParsedClientArguments ParseClientArguments(std::span<const std::string_view> arg
                 result.directory = value;
                 continue;
             }
-            std::optional<unsigned> number = Decimal(value, std::numeric_limits<int>::max());
+            std::optional<unsigned> number = ParseDecimal(value, std::numeric_limits<int>::max());
             if (!number || *number == 0) return fail(std::string(argument) + " needs a number above 0");
             (argument == "--count" ? result.count : result.timeoutMs) = *number;
             continue;
@@ -77,13 +63,13 @@ ParsedClientArguments ParseClientArguments(std::span<const std::string_view> arg
             result.host = argument;
             break;
         case 1: {
-            std::optional<unsigned> port = Decimal(argument, std::numeric_limits<std::uint16_t>::max());
+            std::optional<unsigned> port = ParseDecimal(argument, std::numeric_limits<std::uint16_t>::max());
             if (!port || *port == 0) return fail("the port must be a number from 1 to 65535");
             result.port = static_cast<std::uint16_t>(*port);
             break;
         }
         case 2:
-            result.category = CategoryNamed(argument);
+            result.category = FindCategoryNamed(argument);
             if (!result.category) return fail("the category must be stocks, futures, forex or gold");
             break;
         default:
