@@ -1,7 +1,7 @@
 #include "BannerSlots.h"
 
-#include "../framework/platform/Files.h"
-#include "../settings/SettingKeys.h"
+#include "framework/platform/Files.h"
+#include "settings/SettingKeys.h"
 
 namespace {
 

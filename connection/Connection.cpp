@@ -4,8 +4,8 @@
 #include <exception>
 #include <new>
 
-#include "../framework/platform/Clock.h"
-#include "../framework/platform/Diagnostics.h"
+#include "framework/platform/Clock.h"
+#include "framework/platform/Diagnostics.h"
 
 namespace {
 

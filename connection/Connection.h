@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "../framework/platform/Socket.h"
+#include "framework/platform/Socket.h"
 #include "BannerSlots.h"
 #include "NewsItem.h"
 #include "Protocol.h"

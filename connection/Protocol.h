@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../framework/platform/Socket.h"
+#include "framework/platform/Socket.h"
 #include "NewsItem.h"
 
 namespace wire {

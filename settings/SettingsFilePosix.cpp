@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "../framework/platform/Files.h"
-#include "../framework/platform/Text.h"
+#include "framework/platform/Files.h"
+#include "framework/platform/Text.h"
 #include "SettingsFile.h"
 #include "SettingsRules.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "../core/support/TempWorkingDirectory.h"
+#include "tests/core/support/TempWorkingDirectory.h"
 #include "ChildProcess.h"
 #include "framework/platform/Socket.h"
 #include "framework/platform/Text.h"
