@@ -103,7 +103,7 @@ TEST(ResourceManifest, AsksForCommonControls6AndTheCallersRights) {
     EXPECT_NE(controls.find("version=\"6.0.0.0\""), std::string_view::npos) << controls;
     std::string_view level = ElementWith(manifest, "requestedExecutionLevel", "level=");
     EXPECT_NE(level.find("level=\"asInvoker\""), std::string_view::npos) << level;
-    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string_view::npos);
+    EXPECT_NE(manifest.find(">false</dpiAware>"), std::string_view::npos) << "the system scales the pixel skin";
 }
 
 TEST(ResourceManifest, TakesEffectInTheProcess) {
