@@ -24,17 +24,12 @@ BannerSlots::BannerSlots() {
 void BannerSlots::Store(std::uint32_t number, const std::wstring& link, std::span<const std::uint8_t> image) {
     if (number < 1 || number > kCount) return;
     const int slot = static_cast<int>(number);
-    BannerSlot& stored = slots_[number - 1];
-    {
-        std::lock_guard lock(mutex_);
-        stored.url = link;
-    }
-    settings::WriteBannerUrl(slot, link);
     const std::wstring path = ImagePath(slot);
     {
         std::lock_guard lock(mutex_);
-        stored.imagePath = path;
+        slots_[number - 1] = {path, link};
     }
+    settings::WriteBannerUrl(slot, link);
     // A failed write leaves the old image in place; the link and the notification stand on their own.
     platform::ReplaceFileAtomically(path, image);
     std::function<void()> changed;
