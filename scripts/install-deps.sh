@@ -8,7 +8,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   libgtest-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine64 xvfb x11-apps x11-utils xauth xdotool
+  wine wine64 xvfb x11-apps x11-utils xauth xdotool
   imagemagick fonts-wqy-microhei
 )
 
