@@ -46,20 +46,7 @@ bool WriteSolidPicture(const std::wstring& path, int width, int height, Rgba col
     return WritePicture(path, width, height, [colour](int, int) { return colour; });
 }
 
-ScratchSkin::ScratchSkin() {
-    previous_ = std::filesystem::current_path().wstring();
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    folder_ = std::wstring(temp) + L"corvane-skin-" + std::to_wstring(GetCurrentProcessId());
-    std::filesystem::create_directories(folder_ + L"\\skin");
-    std::filesystem::current_path(folder_);
-}
-
-ScratchSkin::~ScratchSkin() {
-    std::filesystem::current_path(previous_);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-}
+ScratchSkin::ScratchSkin() { std::filesystem::create_directories(folder_.Path() / "skin"); }
 
 COLORREF WindowPixel(HWND hwnd, int x, int y) {
     const fw::ClientDC dc(hwnd);

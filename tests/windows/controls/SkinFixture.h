@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/Sessions.h"
+#include "tests/core/support/TempWorkingDirectory.h"
 
 // RGB with an alpha channel, as a picture file holds it (not multiplied by alpha).
 struct Rgba {
@@ -23,16 +24,10 @@ bool WriteSolidPicture(const std::wstring& path, int width, int height, Rgba col
 class ScratchSkin {
 public:
     ScratchSkin();
-    ~ScratchSkin();
-    ScratchSkin(const ScratchSkin&) = delete;
-    ScratchSkin& operator=(const ScratchSkin&) = delete;
-
-    const std::wstring& Folder() const { return folder_; }
 
 private:
     fw::GdiplusSession gdiplus_;
-    std::wstring previous_;
-    std::wstring folder_;
+    TempWorkingDirectory folder_;
 };
 
 COLORREF WindowPixel(HWND hwnd, int x, int y);
