@@ -9,7 +9,7 @@ packages=(
   libgtest-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb x11-apps x11-utils xauth xdotool
-  imagemagick fonts-wqy-microhei
+  imagemagick fonts-wqy-microhei fonts-wine
 )
 
 missing=()

@@ -25,6 +25,16 @@ bool WriteServerAddress(const std::wstring& address) { return WriteString(kConne
 
 bool WriteServerPort(const std::wstring& port) { return WriteString(kConnection, L"Port", port); }
 
+std::wstring ReadWebSite() {
+    std::wstring site = ReadString(kConnection, L"WebSite", L"", kUrlCapacity);
+    while (!site.empty() && site.back() == L'/') site.pop_back();
+    return site.empty() ? kDefaultWebSite : site;
+}
+
+std::wstring VersionPageUrl() { return ReadWebSite() + L"/version.html"; }
+
+std::wstring HomePageUrl() { return ReadWebSite() + L"/"; }
+
 std::wstring ReadBannerUrl(int slot) { return ReadString(kConnection, BannerKey(slot).c_str(), L"", kUrlCapacity); }
 
 bool WriteBannerUrl(int slot, const std::wstring& url) { return WriteString(kConnection, BannerKey(slot).c_str(), url); }

@@ -16,6 +16,13 @@ std::wstring ReadInstalledVersion();      // Version: at most 19 characters; nev
 bool WriteServerAddress(const std::wstring& address);
 bool WriteServerPort(const std::wstring& port);
 
+// WebSite: the vendor's web host (home page and version page), read only, never written by the
+// program, so a deployment or a test can point the client at another host.
+inline constexpr const wchar_t* kDefaultWebSite = L"http://corvane.invalid";
+std::wstring ReadWebSite();               // without a trailing '/'; the default when missing or empty
+std::wstring VersionPageUrl();            // WebSite + "/version.html"
+std::wstring HomePageUrl();               // WebSite + "/"
+
 std::wstring ReadBannerUrl(int slot);     // url1..url3: at most 2047 characters
 bool WriteBannerUrl(int slot, const std::wstring& url);
 

@@ -119,3 +119,22 @@ TEST_F(SettingsFileTest, DialogFileNameAndReaderFileNameAreOneFile) {
     EXPECT_EQ(ReadProperty(L"Show", kNone), L"1");
     EXPECT_EQ(FilesIn(folder.Path()), 1);
 }
+
+TEST_F(SettingsFileTest, VendorPagesFollowTheWebSiteKey) {
+    EXPECT_EQ(VersionPageUrl(), L"http://corvane.invalid/version.html");
+    EXPECT_EQ(HomePageUrl(), L"http://corvane.invalid/");
+    const struct {
+        const char* file;
+        const wchar_t* site;
+    } cases[] = {
+        {"[Connection]\r\nWebSite=http://127.0.0.1:15580\r\n", L"http://127.0.0.1:15580"},
+        {"[Connection]\r\nWebSite=https://news.example/base//\r\n", L"https://news.example/base"},
+        {"[Connection]\r\nWebSite=\r\n", L"http://corvane.invalid"},
+        {"[Connection]\r\nWebSite=/\r\n", L"http://corvane.invalid"},
+    };
+    for (const auto& c : cases) {
+        WriteRawFile("Setting.ini", c.file);
+        EXPECT_EQ(ReadWebSite(), c.site) << c.file;
+        EXPECT_EQ(VersionPageUrl(), std::wstring(c.site) + L"/version.html");
+    }
+}
