@@ -11,12 +11,17 @@
 //             fw::OnTimer(1556, &CMyDlg::OnSupervise),
 //             fw::OnMessage(WM_NCHITTEST, &CMyDlg::OnNcHitTest),       // fw::Result OnNcHitTest(WPARAM, LPARAM)
 //             fw::OnMessage(kTaskbarCreated, &CMyDlg::OnTaskbarCreated),
-//             fw::OnMessage(WM_SIZE, &CMyBaseDlg::OnSize),             // a base class's handler may be named too
 //         };
 //         return fw::Dispatch(*this, table, message) || fw::Dialog::HandleMessage(message);
 //     }
 //
 // The last line chains to the base class's table; what no table answers gets the default processing.
+//
+// A table that names a handler declared in a base class is `static const` instead of `static constexpr`
+// (GCC 12 cannot convert a base class's member pointer inside a constant expression):
+//
+//         static const fw::MessageEntry<CMyDlg> table[] = {
+//             fw::OnMessage(WM_SIZE, &CMyDlg::OnSizeOfTheBase),
 //
 // Command handlers take nothing, the control id, or the id and the notification code; an entry made with
 // OnCommandRange or OnNotifyRange answers every id from first to last inclusive. A message whose number is
@@ -93,7 +98,7 @@ struct MessageEntry {
     constexpr MessageEntry() = default;
     constexpr explicit MessageEntry(Kind k) : kind(k) {}
 
-    // An entry made for a base class's handler serves in a derived class's table.
+    // An entry made for a base class's handler serves in a derived class's table (a `static const` table).
     template <class Base>
         requires(!std::is_same_v<Base, Owner> && std::is_base_of_v<Base, Owner>)
     constexpr MessageEntry(const MessageEntry<Base>& base)

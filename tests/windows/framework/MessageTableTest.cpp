@@ -151,7 +151,7 @@ constexpr UINT kInherited = WM_APP + 4;
 class RangeDlg : public BaseDlg {
 public:
     bool HandleMessage(fw::Message& message) override {
-        static constexpr fw::MessageEntry<RangeDlg> table[] = {
+        static const fw::MessageEntry<RangeDlg> table[] = {
             fw::OnCommandRange(IDC_TEST_BUTTON, IDC_TEST_CHECK, &RangeDlg::OnSwitch),
             fw::OnCommandRange(IDC_TEST_COMBO, IDC_TEST_LABEL, CBN_SELCHANGE, &RangeDlg::OnChange),
             fw::OnCommand(IDC_TEST_OTHER, &RangeDlg::OnInheritedCommand),
