@@ -65,7 +65,6 @@ private:
     fw::Result OnNcLButtonDown(WPARAM, LPARAM);
     fw::Result OnNcLButtonUp(WPARAM, LPARAM);
     fw::Result OnKeyDown(WPARAM, LPARAM);
-    fw::Result OnSysCommand(WPARAM, LPARAM);
 
     void PaintFrame();
     bool InCloseArea(LPARAM screenPoint) const;
