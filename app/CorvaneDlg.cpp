@@ -17,6 +17,9 @@ namespace {
 
 constexpr int kNewsListRows = 20;
 
+// Explorer announces a re-created taskbar with this message; the icon is added again.
+const fw::RegisteredMessage kTaskbarCreated(L"TaskbarCreated");
+
 RECT ToRect(const Box& box) { return {box.left, box.top, box.left + box.width, box.top + box.height}; }
 
 void MoveControl(HWND control, const Box& box) {
@@ -29,8 +32,7 @@ CCorvaneDlg::CCorvaneDlg(std::wstring workingDirectory, SupervisorTimings timing
     : fw::Dialog(IDD_MAIN),
       m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CORVANE))),
       m_workingDirectory(std::move(workingDirectory)),
-      m_supervisor(timings),
-      m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated")) {
+      m_supervisor(timings) {
     m_background.Load(L".\\skin\\bg.jpg");
     m_titleLeft.Load(L".\\skin\\titlebarleft.png");
     m_titleText.Load(L".\\skin\\titletext.png");
@@ -41,7 +43,7 @@ CCorvaneDlg::CCorvaneDlg(std::wstring workingDirectory, SupervisorTimings timing
 
 CCorvaneDlg::~CCorvaneDlg() {
     // The window goes first, and with it the receive thread and any attempt in flight.
-    if (hwnd_) DestroyWindow(hwnd_);
+    Destroy();
     StopAndWait();
     if (m_connectThread.joinable()) m_connectThread.join();
 }
@@ -50,10 +52,7 @@ bool CCorvaneDlg::HandleMessage(fw::Message& message) {
     static constexpr fw::MessageEntry<CCorvaneDlg> table[] = {
         fw::OnTimer(kSuperviseTimer, &CCorvaneDlg::OnSuperviseTimer),
         fw::OnTimer(kPollTimer, &CCorvaneDlg::OnPollTimer),
-        fw::OnCommand(IDC_TAB_GOLD, &CCorvaneDlg::OnTabGold),
-        fw::OnCommand(IDC_TAB_FOREX, &CCorvaneDlg::OnTabForex),
-        fw::OnCommand(IDC_TAB_FUTURES, &CCorvaneDlg::OnTabFutures),
-        fw::OnCommand(IDC_TAB_STOCKS, &CCorvaneDlg::OnTabStocks),
+        fw::OnCommandRange(IDC_TAB_GOLD, IDC_TAB_STOCKS, &CCorvaneDlg::OnTab),
         fw::OnCommand(IDC_TOP_HOMEPAGE, &CCorvaneDlg::OnHomePage),
         fw::OnCommand(IDC_TOP_ADVISE, &CCorvaneDlg::OnAdvise),
         fw::OnCommand(IDC_TOP_SETTINGS, &CCorvaneDlg::OnSettings),
@@ -62,6 +61,7 @@ bool CCorvaneDlg::HandleMessage(fw::Message& message) {
         fw::OnCommand(IDM_TRAY_SETTINGS, &CCorvaneDlg::OnSettings),
         fw::OnCommand(IDM_TRAY_EXIT, &CCorvaneDlg::OnTrayExit),
         fw::OnMessage(CTrayIcon::kCallbackMessage, &CCorvaneDlg::OnTrayCallback),
+        fw::OnMessage(kTaskbarCreated, &CCorvaneDlg::OnTaskbarCreated),
         fw::OnMessage(WM_BANNER_CHANGED, &CCorvaneDlg::OnBannerChanged),
         fw::OnMessage(WM_SYSCOMMAND, &CCorvaneDlg::OnSysCommand),
         fw::OnMessage(WM_SIZE, &CCorvaneDlg::OnSize),
@@ -75,11 +75,6 @@ bool CCorvaneDlg::HandleMessage(fw::Message& message) {
         fw::OnMessage(WM_CLOSE, &CCorvaneDlg::OnClose),
         fw::OnMessage(WM_DESTROY, &CCorvaneDlg::OnDestroy),
     };
-    // Explorer announces a re-created taskbar with a message registered at run time: the icon is added again.
-    if (message.id == m_taskbarCreated && m_taskbarCreated != 0) {
-        m_trayIcon.Add(hwnd_, m_hIcon);
-        return false;
-    }
     return fw::Dispatch(*this, table, message) || fw::Dialog::HandleMessage(message);
 }
 
@@ -278,10 +273,10 @@ void CCorvaneDlg::EndOnFatalError() {
 
 // --- Commands ---
 
-void CCorvaneDlg::OnTabGold() { SelectCategory(kGold); }
-void CCorvaneDlg::OnTabForex() { SelectCategory(kForex); }
-void CCorvaneDlg::OnTabFutures() { SelectCategory(kFutures); }
-void CCorvaneDlg::OnTabStocks() { SelectCategory(kStocks); }
+void CCorvaneDlg::OnTab(int id) {
+    for (const CategoryInfo& category : kCategories)
+        if (category.tabControlId == id) SelectCategory(category);
+}
 
 void CCorvaneDlg::OnHomePage() { newslist::OpenServerLink(settings::HomePageUrl()); }
 
@@ -315,6 +310,11 @@ fw::Result CCorvaneDlg::OnTrayCallback(WPARAM, LPARAM lParam) {
         case WM_RBUTTONUP: CTrayIcon::ShowMenu(hwnd_, cursor); break;
         default: break;
     }
+    return 0;
+}
+
+fw::Result CCorvaneDlg::OnTaskbarCreated(WPARAM, LPARAM) {
+    m_trayIcon.Add(hwnd_, m_hIcon);
     return 0;
 }
 
@@ -406,6 +406,7 @@ fw::Result CCorvaneDlg::OnClose(WPARAM, LPARAM) {
 
 fw::Result CCorvaneDlg::OnDestroy(WPARAM, LPARAM) {
     m_bannerTarget = nullptr;
+    m_quickInform.Destroy();
     m_gdiplus.reset();
     m_trayIcon.Remove();
     // Ends the receive thread and any connect attempt in flight, then collects the connect thread, so

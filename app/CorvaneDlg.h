@@ -62,10 +62,7 @@ private:
     void EndOnFatalError();
 
     // Commands
-    void OnTabGold();
-    void OnTabForex();
-    void OnTabFutures();
-    void OnTabStocks();
+    void OnTab(int id);
     void OnHomePage();
     void OnAdvise();
     void OnSettings();
@@ -75,6 +72,7 @@ private:
 
     // Messages
     fw::Result OnTrayCallback(WPARAM, LPARAM);
+    fw::Result OnTaskbarCreated(WPARAM, LPARAM);
     fw::Result OnBannerChanged(WPARAM, LPARAM);
     fw::Result OnSysCommand(WPARAM, LPARAM);
     fw::Result OnSize(WPARAM, LPARAM);
@@ -117,5 +115,4 @@ private:
     std::atomic<bool> m_connectDone{false};
     // Where the receive thread posts WM_BANNER_CHANGED; set while the window exists.
     std::atomic<HWND> m_bannerTarget{nullptr};
-    const UINT m_taskbarCreated;
 };
