@@ -17,9 +17,6 @@ public:
 
     // The current directory as read back after it was set to the program's folder.
     const std::wstring& WorkingDirectory() const { return m_workingDirectory; }
-    // The program file's base name without its extension: the caption of the program's own message
-    // boxes and the name of its start-with-Windows registration.
-    std::wstring ApplicationName() const;
 
 private:
     std::wstring m_programPath;
