@@ -79,6 +79,7 @@ private:
     fw::Result OnGetMinMaxInfo(WPARAM, LPARAM);
     fw::Result OnNcHitTest(WPARAM, LPARAM);
     fw::Result OnPaint(WPARAM, LPARAM);
+    fw::Result OnDrawItem(WPARAM, LPARAM);
     fw::Result OnEraseBackground(WPARAM, LPARAM);
     fw::Result OnMouseMove(WPARAM, LPARAM);
     fw::Result OnLButtonUp(WPARAM, LPARAM);
@@ -86,6 +87,8 @@ private:
     fw::Result OnClose(WPARAM, LPARAM);
     fw::Result OnDestroy(WPARAM, LPARAM);
 
+    // White, the skin's background anchored to the right edge, the banners and the title pictures.
+    void PaintBackground(HDC dc, int width, int height) const;
     std::optional<int> BannerUnderCursor() const;
     std::wstring BusyPicturePath(BusyPicture picture) const;
 

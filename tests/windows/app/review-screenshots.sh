@@ -4,11 +4,11 @@
 # copy of the install folder, in a virtual desktop with a taskbar, against the demo news server on ports
 # of its own. Real mouse clicks through xdotool. Saves into WINDOWS-BUILD-DIR/screenshots/:
 #   app-balloon.png   the desktop with the tray balloon of the connection
-#   app-main.png      the main window connected, with the stocks headlines
-#   app-popup.png     the desktop with a live headline popped up at the lower right
-#   app-wide.png      the main window widened by its bottom-right corner
-#   app-about.png     the About box
 #   app-tray-menu.png the tray icon's menu
+#   app-about.png     the About box
+#   app-main.png      the main window connected, with the stocks headlines
+#   app-wide.png      the main window widened by its bottom-right corner
+#   app-popup.png     the desktop with live headlines popped up at the lower right
 # Run it inside tests/wine/with-xvfb.sh. It stops what it started.
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -52,35 +52,35 @@ crop() {  # crop NAME X Y W H: the part of the screen where a window is
     "$wine_scripts/screenshot.sh" "$shots/$1.png" root && convert "$shots/$1.png" -crop "$4x$5+$2+$3" +repage "$shots/$1.png"
 }
 
-# The window is centred in the work area above the taskbar.
+# The window opens centred on the screen (Wine reports the whole screen as the work area).
+left=$(((1280 - 600) / 2))
+top=$(((800 - 430) / 2))
 for _ in $(seq 100); do xdotool search --name 'Tessaly财经资讯' >/dev/null 2>&1 && break; sleep 0.2; done
 sleep 1.5
 shot app-balloon
-read -r left top < <(xdotool search --name 'Tessaly财经资讯' getwindowgeometry 2>/dev/null |
-    sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p' | head -n 1)
-left=${left:-340}
-top=${top:-171}
-sleep 9  # connected after the supervisor's next look, the stocks history listed
-crop app-main "$left" "$top" 600 430
-sleep 4
-shot app-popup
 
-# Widen by dragging the bottom-right corner 250 pixels to the right and 60 down.
-xdotool mousemove $((left + 596)) $((top + 426)) mousedown 1 mousemove $((left + 700)) $((top + 450)) \
-    mousemove $((left + 846)) $((top + 486)) mouseup 1
+# The tray menu, before any pop-up covers the corner: a right click on the icon at the right end of the taskbar.
+xdotool mousemove 1266 788 click 3
 sleep 1.5
-crop app-wide "$left" "$top" 850 490
+shot app-tray-menu
+xdotool key Escape
+sleep 0.5
 
-# The About box from the person button of the title area (its place follows the right edge).
-xdotool mousemove $((left + 850 - 90 + 9)) $((top + 2 + 9)) click 1
+# The About box from the person button of the title area.
+xdotool mousemove $((left + 600 - 90 + 9)) $((top + 2 + 9)) click 1
 sleep 1.5
 shot app-about
 xdotool key Return
 sleep 0.5
 
-# The tray menu: a right click on the icon at the right end of the taskbar.
-xdotool mousemove 1266 788 click 3
+sleep 6  # connected at the supervisor's next look, the stocks history listed
+crop app-main "$left" "$top" 600 430
+
+# Widen by dragging the bottom-right corner 250 pixels to the right and 60 down.
+xdotool mousemove $((left + 596)) $((top + 426)) mousedown 1 sleep 0.2 mousemove $((left + 700)) $((top + 450)) \
+    sleep 0.2 mousemove $((left + 846)) $((top + 486)) sleep 0.2 mouseup 1
 sleep 1.5
-shot app-tray-menu
-xdotool key Escape
+crop app-wide "$left" "$top" 850 490
+sleep 3
+shot app-popup
 echo "review screenshots in $shots"
