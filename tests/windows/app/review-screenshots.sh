@@ -56,7 +56,7 @@ crop() {  # crop NAME X Y W H: the part of the screen where a window is
 left=$(((1280 - 600) / 2))
 top=$(((800 - 430) / 2))
 for _ in $(seq 100); do xdotool search --name 'Tessaly财经资讯' >/dev/null 2>&1 && break; sleep 0.2; done
-sleep 1.5
+sleep 3  # the desktop shows a balloon a moment after it is asked for
 shot app-balloon
 
 # The tray menu, before any pop-up covers the corner: a right click on the icon at the right end of the taskbar.
@@ -73,7 +73,7 @@ shot app-about
 xdotool key Return
 sleep 0.5
 
-sleep 6  # connected at the supervisor's next look, the stocks history listed
+sleep 4  # connected at the supervisor's next look, the stocks history listed
 crop app-main "$left" "$top" 600 430
 
 # Widen by dragging the bottom-right corner 250 pixels to the right and 60 down.
