@@ -1,6 +1,9 @@
 #include "framework/Dialog.h"
 
+#include <string>
+
 #include "framework/Application.h"
+#include "framework/platform/Diagnostics.h"
 
 namespace fw {
 
@@ -30,7 +33,11 @@ bool ReturnsResultDirectly(UINT id) {
 // The control a reflected message concerns, or nullptr when the message is not reflected.
 HWND ReflectedControl(const Message& message) {
     switch (message.id) {
-        case WM_DRAWITEM: return reinterpret_cast<const DRAWITEMSTRUCT*>(message.lParam)->hwndItem;
+        case WM_DRAWITEM: {
+            // For a menu item the field holds the menu's handle, not a window.
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(message.lParam);
+            return item.CtlType == ODT_MENU ? nullptr : item.hwndItem;
+        }
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:
         case WM_CTLCOLORBTN:
@@ -42,12 +49,19 @@ HWND ReflectedControl(const Message& message) {
 
 HINSTANCE ProgramModule() { return GetModuleHandleW(nullptr); }
 
+void Complain(int templateId, const std::wstring& what) {
+    platform::DiagnosticLine(L"Dialog " + std::to_wstring(templateId) + L": " + what);
+}
+
 }  // namespace
 
 Dialog::Dialog(int templateId) : templateId_(templateId) {}
 
 Dialog::~Dialog() {
     if (!hwnd_) return;
+    // Too late for a clean end: the derived class's members are gone, and child windows of theirs may
+    // already have sent messages here. The window still goes, without the object.
+    Complain(templateId_, L"object destroyed before its window; call Destroy first");
     SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
     DestroyWindow(hwnd_);
 }
@@ -59,6 +73,10 @@ INT_PTR Dialog::DoModal(HWND owner) {
             owner = application->MainWindow()->Hwnd();
     }
     if (owner) owner = GetAncestor(owner, GA_ROOT);
+    if (hwnd_) {
+        Complain(templateId_, L"DoModal refused: the window exists already");
+        return -1;
+    }
 
     ModalRun run;
     modalRun_ = &run;
@@ -93,6 +111,10 @@ INT_PTR Dialog::DoModal(HWND owner) {
 }
 
 bool Dialog::Create(HWND parent) {
+    if (hwnd_) {
+        Complain(templateId_, L"Create refused: the window exists already");
+        return false;
+    }
     return CreateDialogParamW(ProgramModule(), MAKEINTRESOURCEW(templateId_), parent, DialogProc,
                               reinterpret_cast<LPARAM>(this)) != nullptr;
 }
@@ -110,7 +132,23 @@ void Dialog::Destroy() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-bool Dialog::Bind(int controlId, Control& control) { return control.Attach(GetDlgItem(hwnd_, controlId)); }
+bool Dialog::Bind(int controlId, Control& control) {
+    const HWND item = GetDlgItem(hwnd_, controlId);
+    const std::wstring refused = L"binding control " + std::to_wstring(controlId) + L" refused: ";
+    if (!item) {
+        Complain(templateId_, refused + L"no such control");
+        return false;
+    }
+    if (const Control* bound = Control::FromHandle(item); bound && bound != &control) {
+        Complain(templateId_, refused + L"another object is bound to it");
+        return false;
+    }
+    if (!control.Attach(item)) {
+        Complain(templateId_, refused + L"the control could not be subclassed");
+        return false;
+    }
+    return true;
+}
 
 bool Dialog::HandleMessage(Message& message) {
     static constexpr MessageEntry<Dialog> table[] = {
@@ -126,9 +164,18 @@ Result Dialog::OnInitDialogMessage(WPARAM, LPARAM) {
     return OnInitDialog() ? TRUE : FALSE;
 }
 
-void Dialog::OnOk() { EndDialog(IDOK); }
+void Dialog::OnOk() { Close(IDOK); }
 
-void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+void Dialog::OnCancel() { Close(IDCANCEL); }
+
+void Dialog::Close(INT_PTR result) {
+    if (modalRun_)
+        EndDialog(result);
+    else if (HidesWhenClosed())
+        ShowWindow(hwnd_, SW_HIDE);
+    else
+        Destroy();  // may delete the object (OnFinalMessage): nothing touches it afterwards
+}
 
 bool Dialog::ReflectToControl(Message& message) {
     Control* control = Control::FromHandle(ReflectedControl(message));

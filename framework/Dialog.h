@@ -12,6 +12,14 @@
 // WM_DESTROY handler, then the child controls are destroyed (their bound objects let go of them),
 // then WM_NCDESTROY clears the binding and OnFinalMessage runs; nothing touches the object after that,
 // so OnFinalMessage may delete it.
+//
+// A window object outlives its window: whoever owns a Dialog object calls Destroy before the object goes
+// (a window's WM_DESTROY handler or destructor for its member dialogs, a test at its end). An object that
+// still has its window at its end writes a diagnostic line; so do a refused Create, DoModal and Bind.
+//
+// Closing a modeless dialog (Enter or Escape through the dialog manager, Alt+F4, the close box: the
+// confirm and cancel commands) destroys its window, so a closed dialog keeps no timers; a class whose
+// modeless window should only be hidden says so with HidesWhenClosed.
 #include "framework/Control.h"
 
 namespace fw {
@@ -19,16 +27,18 @@ namespace fw {
 class Dialog : public Window {
 public:
     explicit Dialog(int templateId);
-    // Destroying the object while its window exists destroys the window first (without OnFinalMessage).
+    // The owner destroys the window first (Destroy); an object that still has one destroys it without
+    // the object (no OnFinalMessage) and writes a diagnostic line.
     ~Dialog() override;
 
     // Runs the dialog modally and returns the value given to EndDialog, or -1 when it could not be created.
     // Without an owner the application's main window owns it. A WM_QUIT arriving meanwhile ends the run
     // with IDCANCEL and is posted again for the loop outside.
     INT_PTR DoModal(HWND owner = nullptr);
-    // Creates the dialog modelessly; a template with WS_CHILD makes a child of parent. False when it failed.
+    // Creates the dialog modelessly; a template with WS_CHILD makes a child of parent. False when it failed
+    // or the object has a window already (refused: one window per object).
     bool Create(HWND parent);
-    // Ends a modal run with this result (a modeless dialog is hidden).
+    // Ends a modal run with this result once the current message is handled (a modeless dialog is hidden).
     void EndDialog(INT_PTR result);
     // Destroys the window (and its child windows) while the whole object still lives. An owner calls it
     // before the object goes, so that no message of the teardown reaches a half-destroyed object.
@@ -47,7 +57,11 @@ protected:
     virtual bool OnInitDialog() { return true; }
     // Called once the window is gone: a dialog that owns itself deletes itself here.
     virtual void OnFinalMessage(HWND) {}
+    // True keeps a closed modeless dialog's window, hidden, instead of destroying it.
+    virtual bool HidesWhenClosed() const { return false; }
 
+    // Binds the template's control controlId to control. Refused, with a diagnostic line naming the id, when
+    // the template has no such control or another object is bound to it already.
     bool Bind(int controlId, Control& control);
 
 private:
@@ -60,6 +74,7 @@ private:
     Result OnInitDialogMessage(WPARAM, LPARAM);
     void OnOk();
     void OnCancel();
+    void Close(INT_PTR result);
     bool ReflectToControl(Message& message);
 
     int templateId_;

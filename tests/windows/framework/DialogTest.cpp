@@ -11,6 +11,7 @@
 #include "framework/Application.h"
 #include "framework/Dialog.h"
 #include "framework/MessageFilter.h"
+#include "tests/windows/framework/CapturedDiagnostics.h"
 #include "tests/windows/framework/TestDialogs.h"
 
 namespace {
@@ -264,7 +265,8 @@ TEST(Dialog, ChildDialogFreesItselfAfterItsWindowIsDestroyed) {
     }
 }
 
-TEST(Dialog, ObjectEndingFirstTakesItsWindowAlong) {
+TEST(Dialog, ObjectEndingFirstTakesItsWindowAlongAndSaysSo) {
+    const CapturedDiagnostics diagnostics;
     HWND window = nullptr;
     {
         ScriptedDlg dialog([](ScriptedDlg&) {});
@@ -272,6 +274,126 @@ TEST(Dialog, ObjectEndingFirstTakesItsWindowAlong) {
         window = dialog.Hwnd();
     }
     EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(CapturedDiagnostics::OneLineWith({L"Dialog 100", L"Destroy"}));
+}
+
+// A parent with a child panel as a member, which notes every message that arrives after its end began.
+class ParentDlg : public fw::Dialog {
+public:
+    explicit ParentDlg(int& lateMessages) : Dialog(IDD_TEST_PLAIN), lateMessages_(lateMessages) {}
+    ~ParentDlg() override {
+        ending_ = true;
+        panel.Destroy();
+    }
+    struct Panel : fw::Dialog {
+        Panel() : Dialog(IDD_TEST_CHILD) {}
+    } panel;
+
+    bool HandleMessage(fw::Message& message) override {
+        if (ending_) ++lateMessages_;
+        return Dialog::HandleMessage(message);
+    }
+
+protected:
+    bool OnInitDialog() override { return panel.Create(Hwnd()); }
+
+private:
+    int& lateMessages_;
+    bool ending_ = false;
+};
+
+TEST(Dialog, OwnerDestroysTheWindowFirstAndTheObjectHearsNothingAfterItsEnd) {
+    const CapturedDiagnostics diagnostics;
+    int lateMessages = 0;
+    auto* parent = new ParentDlg(lateMessages);
+    ASSERT_TRUE(parent->Create(nullptr));
+    ASSERT_NE(parent->panel.Hwnd(), nullptr);
+    const HWND panelWindow = parent->panel.Hwnd();
+
+    parent->Destroy();
+    EXPECT_EQ(parent->panel.Hwnd(), nullptr);
+    EXPECT_FALSE(IsWindow(panelWindow));
+    delete parent;
+    EXPECT_EQ(lateMessages, 0);
+    EXPECT_TRUE(CapturedDiagnostics::Lines().empty());
+}
+
+TEST(Dialog, MainWindowIsForgottenWithItsObject) {
+    TestApplication application;
+    {
+        ScriptedDlg mainWindow([](ScriptedDlg&) {});
+        application.SetMainWindow(&mainWindow);
+    }
+    EXPECT_EQ(application.MainWindow(), nullptr);
+    ScriptedDlg later([](ScriptedDlg& d) { d.EndDialog(IDOK); });
+    EXPECT_EQ(later.DoModal(), IDOK);
+    EXPECT_EQ(later.ownerAtOpening, nullptr);
+}
+
+TEST(Dialog, SecondWindowForOneObjectIsRefused) {
+    ScriptedDlg dialog([](ScriptedDlg&) {});
+    ASSERT_TRUE(dialog.Create(nullptr));
+    const HWND first = dialog.Hwnd();
+    {
+        const CapturedDiagnostics diagnostics;
+        EXPECT_FALSE(dialog.Create(nullptr));
+        EXPECT_TRUE(CapturedDiagnostics::OneLineWith({L"Dialog 100", L"Create"}));
+    }
+    {
+        const CapturedDiagnostics diagnostics;
+        EXPECT_EQ(dialog.DoModal(), -1);
+        EXPECT_TRUE(CapturedDiagnostics::OneLineWith({L"Dialog 100", L"DoModal"}));
+    }
+    EXPECT_EQ(dialog.Hwnd(), first);
+    dialog.Destroy();
+}
+
+// A modeless dialog that keeps its window, hidden, when closed.
+class HidingDlg : public ScriptedDlg {
+public:
+    HidingDlg() : ScriptedDlg([](ScriptedDlg&) {}) {}
+
+protected:
+    bool HidesWhenClosed() const override { return true; }
+};
+
+void PumpPendingMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) fw::Application::ProcessMessage(message);
+}
+
+TEST(Dialog, ClosedModelessDialogIsDestroyedUnlessItsClassHidesIt) {
+    TestApplication application;
+    struct Case {
+        const char* name;
+        std::function<void(HWND)> close;
+    };
+    const Case cases[] = {
+        {"Escape", [](HWND d) { PostMessageW(GetDlgItem(d, IDC_TEST_CHECK), WM_KEYDOWN, VK_ESCAPE, 0); }},
+        {"Alt+F4", [](HWND d) { PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"cancel command", [](HWND d) { PostMessageW(d, WM_COMMAND, IDCANCEL, 0); }},
+        {"confirm command", [](HWND d) { PostMessageW(d, WM_COMMAND, IDOK, 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedDlg modeless([](ScriptedDlg&) {});
+        ASSERT_TRUE(modeless.Create(nullptr));
+        ShowWindow(modeless.Hwnd(), SW_SHOWNOACTIVATE);
+        const HWND window = modeless.Hwnd();
+        c.close(window);
+        PumpPendingMessages();
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_EQ(modeless.Hwnd(), nullptr);
+
+        HidingDlg hiding;
+        ASSERT_TRUE(hiding.Create(nullptr));
+        ShowWindow(hiding.Hwnd(), SW_SHOWNOACTIVATE);
+        c.close(hiding.Hwnd());
+        PumpPendingMessages();
+        ASSERT_TRUE(IsWindow(hiding.Hwnd()));
+        EXPECT_FALSE(IsWindowVisible(hiding.Hwnd()));
+        hiding.Destroy();
+    }
 }
 
 }  // namespace
