@@ -54,6 +54,7 @@ private:
     bool OnInitDialog() override;
     void OnPollPage();
     fw::Result OnSize(WPARAM, LPARAM);
+    fw::Result OnDestroy(WPARAM, LPARAM);
     void OnPageWaitOver();
     void IgnoreCommand() {}
     void SwitchToNative();
@@ -66,4 +67,5 @@ private:
     // every row added in the meantime; destroyed when the page serves the list.
     std::unique_ptr<CNativeNewsList> m_native;
     bool m_nativeShown = false;
+    int m_maxRows = 20;  // the page's own default until told otherwise
 };
