@@ -14,8 +14,9 @@ constexpr UINT kPagePollInterval = 50;  // milliseconds
 constexpr int kRaisedTop = 10;  // the list reaches this far above its placeholder
 }  // namespace
 
-CLinkListViewEx::CLinkListViewEx(UINT pageWaitMilliseconds)
-    : fw::Dialog(IDD_NEWSLIST), m_pageWait(pageWaitMilliseconds) {}
+CLinkListViewEx::CLinkListViewEx(UINT pageWaitMilliseconds, BrowserFactory makeBrowser)
+    : fw::Dialog(IDD_NEWSLIST), m_pageWait(pageWaitMilliseconds),
+      m_makeBrowser(makeBrowser ? std::move(makeBrowser) : BrowserFactory(&CBrowserHost::Create)) {}
 
 CLinkListViewEx::~CLinkListViewEx() {
     // The children go before the objects that draw and host them.
@@ -48,7 +49,7 @@ bool CLinkListViewEx::OnInitDialog() {
     RECT client{};
     GetClientRect(Hwnd(), &client);
     m_native->Create(Hwnd(), client);
-    m_browser = CBrowserHost::Create(Hwnd(), IDR_HTML_NEWSLIST, [this](const std::wstring& link) { ShowInfo(link); });
+    m_browser = m_makeBrowser(Hwnd(), IDR_HTML_NEWSLIST, [this](const std::wstring& link) { ShowInfo(link); });
     if (m_browser) {
         SetTimer(Hwnd(), kPageWaitTimer, m_pageWait, nullptr);
         SetTimer(Hwnd(), kPagePollTimer, kPagePollInterval, nullptr);

@@ -6,6 +6,7 @@
 // switches for good to a native list window with the same operations and look.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,8 +19,10 @@ class CNativeNewsList;
 class CLinkListViewEx : public fw::Dialog {
 public:
     static constexpr UINT kDefaultPageWait = 3000;  // milliseconds the page has to complete after creation
+    // Makes the browser (tests give a stand-in); CBrowserHost::Create by default.
+    using BrowserFactory = std::function<std::unique_ptr<CBrowserHost>(HWND parent, int pageId, ShowInfoHandler)>;
 
-    explicit CLinkListViewEx(UINT pageWaitMilliseconds = kDefaultPageWait);
+    explicit CLinkListViewEx(UINT pageWaitMilliseconds = kDefaultPageWait, BrowserFactory makeBrowser = {});
     ~CLinkListViewEx() override;
 
     // Takes the place of the parent's control placeholderId (which is destroyed), 10 pixels taller at
@@ -62,6 +65,7 @@ private:
     HRESULT CallPage(const wchar_t* name, std::initializer_list<ScriptArgument> arguments);
 
     UINT m_pageWait;
+    BrowserFactory m_makeBrowser;
     std::unique_ptr<CBrowserHost> m_browser;
     // Created with the window and kept up to date until the page has completed, so that a switch shows
     // every row added in the meantime; destroyed when the page serves the list.
