@@ -58,8 +58,38 @@ INT_PTR Dialog::DoModal(HWND owner) {
         if (application && application->MainWindow() && application->MainWindow() != this)
             owner = application->MainWindow()->Hwnd();
     }
-    return DialogBoxParamW(ProgramModule(), MAKEINTRESOURCEW(templateId_), owner, DialogProc,
-                           reinterpret_cast<LPARAM>(this));
+    if (owner) owner = GetAncestor(owner, GA_ROOT);
+
+    ModalRun run;
+    modalRun_ = &run;
+    if (!Create(owner)) {
+        modalRun_ = nullptr;
+        return -1;
+    }
+    const HWND window = hwnd_;
+    // EnableWindow answers whether the window was disabled before: an owner disabled by an outer run stays so.
+    const bool ownerDisabled = owner && !EnableWindow(owner, FALSE);
+    if (!run.ended && !IsWindowVisible(window)) ShowWindow(window, SW_SHOWNORMAL);
+
+    // The run ends with EndDialog, or when the window is destroyed some other way (and with it, perhaps,
+    // the object: after that only locals are touched).
+    while (!run.ended && IsWindow(window)) {
+        MSG message;
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (got < 0) break;
+        Application::ProcessMessage(message);
+    }
+
+    if (ownerDisabled) EnableWindow(owner, TRUE);
+    if (IsWindow(window)) {
+        modalRun_ = nullptr;
+        DestroyWindow(window);
+    }
+    return run.ended ? run.result : IDCANCEL;
 }
 
 bool Dialog::Create(HWND parent) {
@@ -67,7 +97,14 @@ bool Dialog::Create(HWND parent) {
                               reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
-void Dialog::EndDialog(INT_PTR result) { ::EndDialog(hwnd_, result); }
+void Dialog::EndDialog(INT_PTR result) {
+    if (modalRun_) {
+        modalRun_->ended = true;
+        modalRun_->result = result;
+    } else if (hwnd_) {
+        ShowWindow(hwnd_, SW_HIDE);
+    }
+}
 
 void Dialog::Destroy() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -116,6 +153,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT id, WPARAM wParam, LPARAM lP
     if (id == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->hwnd_ = nullptr;
+        self->modalRun_ = nullptr;  // a run whose window goes ends (with IDCANCEL)
         self->OnFinalMessage(hwnd);  // may delete the object: nothing below touches it
         return FALSE;
     }

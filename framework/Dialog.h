@@ -2,6 +2,11 @@
 // A dialog built from a dialog template of the program's resources, run modally (DoModal) or
 // modelessly (Create), top-level or as a child window.
 //
+// A modal run is our own loop (Application::ProcessMessage), so the message filters and the keyboard
+// handling of modeless dialogs go on while it runs: the dialog is created modelessly and shown, its owner
+// disabled, and at the end the owner is enabled again before the dialog is destroyed, so the owner gets the
+// activation back. Runs nest: a modal dialog may run another.
+//
 // One dialog procedure serves every dialog: it finds the object (stored at WM_INITDIALOG, cleared at
 // WM_NCDESTROY) and offers each message to the object's table. Teardown order: the class's own
 // WM_DESTROY handler, then the child controls are destroyed (their bound objects let go of them),
@@ -18,7 +23,8 @@ public:
     ~Dialog() override;
 
     // Runs the dialog modally and returns the value given to EndDialog, or -1 when it could not be created.
-    // Without an owner the application's main window owns it.
+    // Without an owner the application's main window owns it. A WM_QUIT arriving meanwhile ends the run
+    // with IDCANCEL and is posted again for the loop outside.
     INT_PTR DoModal(HWND owner = nullptr);
     // Creates the dialog modelessly; a template with WS_CHILD makes a child of parent. False when it failed.
     bool Create(HWND parent);
@@ -45,6 +51,11 @@ protected:
     bool Bind(int controlId, Control& control);
 
 private:
+    struct ModalRun {
+        bool ended = false;
+        INT_PTR result = IDCANCEL;
+    };
+
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT id, WPARAM wParam, LPARAM lParam);
     Result OnInitDialogMessage(WPARAM, LPARAM);
     void OnOk();
@@ -52,6 +63,7 @@ private:
     bool ReflectToControl(Message& message);
 
     int templateId_;
+    ModalRun* modalRun_ = nullptr;  // while DoModal runs
 };
 
 }  // namespace fw
