@@ -45,6 +45,9 @@ bool CLinkListViewEx::CreateFromPlaceholder(HWND parent, int placeholderId, int 
 }
 
 bool CLinkListViewEx::OnInitDialog() {
+    // Added before the browser's own filter, which so sees the keys first.
+    m_keys.SetArea(Hwnd());
+    m_keys.AddMessageFilter();
     m_native = std::make_unique<CNativeNewsList>([this](const std::wstring& link) { ShowInfo(link); });
     RECT client{};
     GetClientRect(Hwnd(), &client);
@@ -120,6 +123,7 @@ fw::Result CLinkListViewEx::OnDestroy(WPARAM, LPARAM) {
     KillTimer(Hwnd(), kPagePollTimer);
     KillTimer(Hwnd(), kPageWaitTimer);
     m_browser.reset();
+    m_keys.RemoveMessageFilter();
     return fw::Declined;
 }
 

@@ -12,6 +12,7 @@
 
 #include "connection/NewsItem.h"
 #include "framework/Dialog.h"
+#include "framework/MessageFilter.h"
 #include "newslist/BrowserHost.h"
 
 class CNativeNewsList;
@@ -64,6 +65,8 @@ private:
     // The page's script function with these arguments, while the browser serves the list.
     HRESULT CallPage(const wchar_t* name, std::initializer_list<ScriptArgument> arguments);
 
+    // Enter and Escape typed in the list stay in it: they never confirm or cancel the main window.
+    fw::DirectEnterAndEscape m_keys;
     UINT m_pageWait;
     BrowserFactory m_makeBrowser;
     std::unique_ptr<CBrowserHost> m_browser;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Application.h"
 #include "framework/Sessions.h"
 #include "framework/platform/Diagnostics.h"
 #include "framework/platform/Text.h"
@@ -357,7 +358,6 @@ public:
         return state_.status;
     }
     void SetBounds(const RECT&) override {}
-    bool TranslateKey(MSG&) override { return false; }
 
 private:
     FakeBrowserState& state_;
@@ -440,6 +440,57 @@ TEST_F(BrowserListTest, ThePagesShowInfoOpensOnlyWebLinks) {
     platform::SetDiagnosticSink(nullptr);
     ASSERT_EQ(g_diagnostics.size(), 2u);
     EXPECT_NE(g_diagnostics[0].find(L"calc.exe"), std::wstring::npos);
+}
+
+}  // namespace
+
+namespace {
+
+struct TestApplication : fw::Application {
+    bool InitInstance() override { return true; }
+};
+
+// The main window's template with the list over its placeholder, run modally as the program runs it.
+class MainWindowWithList : public fw::Dialog {
+public:
+    MainWindowWithList() : fw::Dialog(102) {}
+    CLinkListViewEx list{kShortPageWait};
+    std::vector<WPARAM> keysTyped;
+    int step = 0;
+
+protected:
+    bool OnInitDialog() override {
+        EXPECT_TRUE(list.CreateFromPlaceholder(Hwnd(), kPlaceholderId, 20));
+        SetTimer(Hwnd(), 1, 20, nullptr);
+        return true;
+    }
+    bool HandleMessage(fw::Message& message) override {
+        if (message.id != WM_TIMER) return fw::Dialog::HandleMessage(message);
+        if (!list.IsNative() && step < 250) {
+            ++step;
+            return true;
+        }
+        KillTimer(Hwnd(), 1);
+        if (keysTyped.empty()) {
+            // Typed into the list: the dialog manager would make them the main window's confirm and cancel.
+            for (const WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+                PostMessageW(list.NativeList()->Hwnd(), WM_KEYDOWN, key, 0);
+                keysTyped.push_back(key);
+            }
+            SetTimer(Hwnd(), 1, 100, nullptr);
+        } else {
+            EndDialog(42);
+        }
+        return true;
+    }
+};
+
+TEST(LinkListKeys, EnterAndEscapeTypedInTheListNeverEndTheMainWindow) {
+    TestApplication application;
+    MainWindowWithList mainWindow;
+    EXPECT_EQ(mainWindow.DoModal(nullptr), 42);
+    EXPECT_TRUE(mainWindow.list.IsNative());
+    EXPECT_EQ(mainWindow.keysTyped.size(), 2u);
 }
 
 }  // namespace
