@@ -1,6 +1,11 @@
 #pragma once
 // The program's one application object. The entry point (WinMain.cpp) calls its InitInstance and, when that
 // returns true, runs the message loop until WM_QUIT, whose value becomes the exit code.
+//
+// It holds the run's one GDI+ session and one OLE session (a single-threaded apartment on the thread that
+// made it), from its construction to its end: every window, picture and hosted control of the program lives
+// inside them. A window may still start and stop GDI+ of its own; start-ups are counted, so that nests.
+#include "framework/Sessions.h"
 #include "framework/Window.h"
 
 namespace fw {
@@ -23,12 +28,14 @@ public:
     // The message loop; returns the value of WM_QUIT.
     int Run();
 
-    // The window that owns dialogs run without an owner of their own.
+    // The window that owns dialogs run without an owner of their own; cleared when that window's object ends.
     Window* MainWindow() const { return mainWindow_; }
     void SetMainWindow(Window* window) { mainWindow_ = window; }
 
 private:
     Window* mainWindow_ = nullptr;
+    GdiplusSession gdiplus_;
+    OleSession ole_;
 };
 
 }  // namespace fw
