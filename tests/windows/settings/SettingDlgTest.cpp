@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "MessageBoxAnswerer.h"
+#include "framework/DeviceContext.h"
 #include "framework/GdiplusHeaders.h"
 #include "res/resource.h"
 #include "settings/SettingDlg.h"
@@ -270,7 +271,8 @@ TEST(OpenSettingsDialog, OneDialogAtATime) {
     static int dialogsSeen;
     for (int opening = 0; opening < 2; ++opening) {
         dialogsSeen = 0;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+            if (VisibleSettingsDialogs() == 0) return;  // a modal dialog is shown once its queue is idle
             KillTimer(nullptr, id);
             OpenSettingsDialog(nullptr);  // returns at once
             dialogsSeen = VisibleSettingsDialogs();
