@@ -100,7 +100,6 @@ bool CCorvaneDlg::OnInitDialog() {
     if (BringBackRunningCopy()) return false;
 
     StartVersionCheck();
-    m_gdiplus.emplace();
     AddAboutToSystemMenu();
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -439,7 +438,6 @@ fw::Result CCorvaneDlg::OnClose(WPARAM, LPARAM) {
 fw::Result CCorvaneDlg::OnDestroy(WPARAM, LPARAM) {
     m_bannerTarget = nullptr;
     m_quickInform.Destroy();
-    m_gdiplus.reset();
     m_trayIcon.Remove();
     // Ends the receive thread and any connect attempt in flight, then collects the connect thread, so
     // nothing connects while the window object is torn down.
