@@ -80,7 +80,7 @@ private:
     fw::Result OnPaint(WPARAM, LPARAM);
     fw::Result OnDrawItem(WPARAM, LPARAM);
     fw::Result OnEraseBackground(WPARAM, LPARAM);
-    fw::Result OnMouseMove(WPARAM, LPARAM);
+    fw::Result OnSetCursor(WPARAM, LPARAM);
     fw::Result OnLButtonUp(WPARAM, LPARAM);
     fw::Result OnQueryDragIcon(WPARAM, LPARAM);
     fw::Result OnClose(WPARAM, LPARAM);
