@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -104,6 +105,28 @@ TEST(Dialog, OneObjectRunsModallyAgainAndItsOwnerIsDisabledOnlyMeanwhile) {
     } ending;
     EXPECT_EQ(ending.DoModal(owner.Hwnd()), 0);
     EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
+}
+
+TEST(Dialog, ModalRunEndedByAMessageFromAnotherThreadEndsAtOnce) {
+    constexpr UINT kEndFromThread = WM_APP + 7;
+    struct EndedFromThreadDlg : ScriptedDlg {
+        using ScriptedDlg::ScriptedDlg;
+        std::thread sender;
+        bool HandleMessage(fw::Message& message) override {
+            if (message.id == kEndFromThread) EndDialog(5);
+            return ScriptedDlg::HandleMessage(message);
+        }
+    };
+    int steps = 0;
+    EndedFromThreadDlg dialog([&](ScriptedDlg& d) {
+        if (steps++ > 0) return d.EndDialog(-2);  // still running a second later
+        auto& self = static_cast<EndedFromThreadDlg&>(d);
+        const HWND window = d.Hwnd();
+        self.sender = std::thread([window] { SendMessageW(window, kEndFromThread, 0, 0); });
+        SetTimer(window, kEndTimer, 1000, nullptr);
+    });
+    EXPECT_EQ(dialog.DoModal(), 5);
+    dialog.sender.join();
 }
 
 TEST(Dialog, ModalRunWithoutOwnerIsOwnedByTheMainWindow) {
