@@ -107,6 +107,26 @@ TEST(Dialog, OneObjectRunsModallyAgainAndItsOwnerIsDisabledOnlyMeanwhile) {
     EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
 }
 
+TEST(Dialog, ModalRunsNestAndEachOwnerComesBackEnabled) {
+    // The main window runs modally for the whole program and runs the settings dialog from a handler.
+    bool outerEnabledDuringInner = true;
+    ScriptedDlg inner([&](ScriptedDlg& d) {
+        outerEnabledDuringInner = IsWindowEnabled(GetWindow(d.Hwnd(), GW_OWNER)) != FALSE;
+        d.EndDialog(7);
+    });
+    INT_PTR innerResult = 0;
+    bool outerEnabledAfterInner = false;
+    ScriptedDlg outer([&](ScriptedDlg& d) {
+        innerResult = inner.DoModal(d.Hwnd());
+        outerEnabledAfterInner = IsWindowEnabled(d.Hwnd()) != FALSE;
+        d.EndDialog(8);
+    });
+    EXPECT_EQ(outer.DoModal(), 8);
+    EXPECT_EQ(innerResult, 7);
+    EXPECT_FALSE(outerEnabledDuringInner);
+    EXPECT_TRUE(outerEnabledAfterInner);
+}
+
 TEST(Dialog, ModalRunEndedByAMessageFromAnotherThreadEndsAtOnce) {
     constexpr UINT kEndFromThread = WM_APP + 7;
     struct EndedFromThreadDlg : ScriptedDlg {
