@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test of Corvane: installs what is missing, builds the native core under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the connection again under ThreadSanitizer, the frame decoder's fuzz target,
+# UndefinedBehaviorSanitizer, the connection again under ThreadSanitizer, the fuzz targets (frame decoder, receive loop),
 # and the Windows build, whose tests run under Wine in a virtual X display. Fails when any test fails.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -55,7 +55,7 @@ if configure_and_build tsan -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang+
     TSAN_OPTIONS=halt_on_error=1 stage tsan ctest --test-dir "$build/tsan" --output-on-failure -L connection
 fi
 
-echo "== Frame decoder fuzzing"
+echo "== Fuzzing: the frame decoder and the receive loop"
 if configure_and_build fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCORVANE_FUZZ=ON -DCORVANE_BENCHMARKS=OFF; then
     stage fuzz ctest --test-dir "$build/fuzz" --output-on-failure -L fuzz
 fi
