@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test of Corvane: installs what is missing, builds the native core under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the connection again under ThreadSanitizer, the fuzz targets (frame decoder, receive loop),
-# and the Windows build, whose tests run under Wine in a virtual X display. Fails when any test fails.
+# UndefinedBehaviorSanitizer, the connection again under ThreadSanitizer, the fuzz targets (the frame decoder
+# and the receive loop), and the Windows build, whose tests run under Wine in a virtual X display. Fails when any test fails.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${CORVANE_BUILD_ROOT:-$root/build}
