@@ -90,7 +90,8 @@ start_demo_server() {  # start_demo_server VERSION
 if [ "$mode" = headless ]; then
     start_demo_server 1.0.1
     echo "Demo news server on 127.0.0.1:$port (log: $builds/demo-server.log). Headlines of the $category category follow:"
-    "$native/tools/headless-client/corvane-headless-client" 127.0.0.1 "$port" "$category"
+    # The client keeps its banners and Setting.ini in a folder of its own in the build tree.
+    "$native/tools/headless-client/corvane-headless-client" 127.0.0.1 "$port" "$category" --dir "$native/client"
     exit
 fi
 
