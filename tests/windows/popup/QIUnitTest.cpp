@@ -86,7 +86,7 @@ TEST(QIUnit, ShowsTheLogoOfTheItemsCategory) {
         auto shown = reinterpret_cast<HBITMAP>(SendMessageW(logo, STM_GETIMAGE, IMAGE_BITMAP, 0));
         ASSERT_TRUE(shown) << c.bitmap;
         EXPECT_EQ(Pixels(shown), ResourcePixels(c.bitmap)) << c.bitmap;
-        entry->Close();
+        entry->Destroy();
     }
 }
 
@@ -121,7 +121,7 @@ TEST(QIUnit, TitleGoesToTheLinkOrToThePlainLabel) {
         if (c.shown == IDC_ENTRY_TITLE_TEXT) {
             EXPECT_TRUE(GetWindowLongW(shown, GWL_STYLE) & SS_NOPREFIX) << c.what << ": '&' is shown as written";
         }
-        entry->Close();
+        entry->Destroy();
     }
 }
 
@@ -132,7 +132,7 @@ TEST(QIUnit, TimeInLocalTimeOrEmptyWhenItCannotBeShown) {
         auto* entry = new CQIUnit;
         ASSERT_EQ(entry->CreateForItem(Item(kStocks.guid, L"沪指收涨", L"", time), holder.Hwnd()), 1) << time;
         EXPECT_EQ(Text(GetDlgItem(entry->Hwnd(), IDC_ENTRY_TIME)), popup::EntryTimeText(time)) << time;
-        entry->Close();
+        entry->Destroy();
     }
 }
 
@@ -155,7 +155,7 @@ TEST(QIUnit, EachClickOnTheLinkGoesToTheServerLinkHelper) {
     ASSERT_EQ(g_diagnostics.size(), 2u);
     EXPECT_NE(g_diagnostics[0].find(L"calc.exe"), std::wstring::npos);
     EXPECT_TRUE(IsWindow(entry->Hwnd())) << "the entry stays after a click";
-    entry->Close();
+    entry->Destroy();
 }
 
 TEST(QIUnit, TextsStandOnWhite) {
@@ -174,7 +174,7 @@ TEST(QIUnit, TextsStandOnWhite) {
         EXPECT_EQ(GetBkMode(dc), TRANSPARENT) << id;
     }
     ReleaseDC(entry->Hwnd(), dc);
-    entry->Close();
+    entry->Destroy();
 }
 
 }  // namespace
