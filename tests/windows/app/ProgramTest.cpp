@@ -213,6 +213,30 @@ bool HasChildText(HWND window, const std::wstring& text) {
 
 bool IsReddish(COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60; }
 
+// --- The install folder ---
+
+TEST(InstallFolder, HoldsTheProgramItsSkinAndDefaultSettingsWithEveryPopUpOn) {
+    const fs::path folder = InstallFolderOfBuild();
+    EXPECT_TRUE(fs::is_regular_file(folder / "Corvane.exe"));
+    for (const char* picture : {"bg.jpg", "titlebarleft.png", "titletext.png", "help.png", "advise.png", "set.png",
+                                "person.png", "exit.png", "connecting.gif", "loading.gif", "button4selected.png"})
+        EXPECT_TRUE(fs::is_regular_file(folder / "skin" / picture)) << picture;
+    const std::wstring settings = (folder / "Setting.ini").wstring();
+    const struct {
+        const wchar_t* key;
+        const wchar_t* value;
+    } defaults[] = {
+        {L"Show", L"1"},  {L"Fx168Show", L"1"},  {L"HexunShow", L"1"},  {L"HexunGPShow", L"1"},
+        {L"HexunQHShow", L"1"}, {L"Sound", L"0"}, {L"Delay", L"0"},     {L"Fx168Delay", L"0"},
+        {L"HexunDelay", L"0"},  {L"HexunGPDelay", L"0"}, {L"HexunQHDelay", L"0"},
+    };
+    for (const auto& d : defaults) {
+        wchar_t value[64]{};
+        GetPrivateProfileStringW(L"Properties", d.key, L"missing", value, 64, settings.c_str());
+        EXPECT_STREQ(value, d.value) << testing::PrintToString(std::wstring(d.key));
+    }
+}
+
 // --- The "-s" command line: start with Windows changed by a second copy, no window ---
 
 class StartWithWindowsCommandLine : public testing::Test {
