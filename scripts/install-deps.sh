@@ -15,6 +15,8 @@ packages=(
 
 missing=()
 for p in "${packages[@]}"; do
+  # A Node.js build that bundles npm conflicts with Debian's npm package: the command is what counts.
+  [ "$p" = npm ] && command -v npm >/dev/null && continue
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
