@@ -51,7 +51,7 @@ TEST_F(ConnectionTest, TimingRulesWithALongPause) {
              const auto sent = Clock::now();
              server.Send(Headlines(20, kGold.guid) + Framed(wire::HistoryEndPayload()));
              ASSERT_EQ(Pop(20).size(), 20u);
-             EXPECT_LT(Since(sent), milliseconds(600)) << "at most the one pause the loop may be in, not one per item";
+             EXPECT_LT(Since(sent), milliseconds(1000)) << "the one pause the loop may be in, not one per item";
          }},
         {"a live burst is not paced", LongPause(),
          [this] {
@@ -60,7 +60,7 @@ TEST_F(ConnectionTest, TimingRulesWithALongPause) {
              server.Send(Headlines(20, kStocks.guid));
              const std::vector<NewsItem> items = Pop(20);
              ASSERT_EQ(items.size(), 20u);
-             EXPECT_LT(Since(sent), milliseconds(600));
+             EXPECT_LT(Since(sent), milliseconds(1000));
              EXPECT_EQ(items.back().category, kStocks.guid);
          }},
         {"heartbeats are at least the interval apart, through a burst too", LongPause(),
@@ -70,7 +70,9 @@ TEST_F(ConnectionTest, TimingRulesWithALongPause) {
              server.Send(Headlines(50, kForex.guid));  // fifty passes in quick succession
              for (int heartbeat = 1; heartbeat <= 4; ++heartbeat) {
                  ASSERT_EQ(server.ReadFrame(), wire::HeartbeatPayload());
-                 EXPECT_GE(Since(last), milliseconds(150)) << "heartbeat " << heartbeat;
+                 // Measured on arrival, which a busy machine may delay: well below the interval, far above
+                 // the gaps of a heartbeat sent in every pass of the burst.
+                 EXPECT_GE(Since(last), milliseconds(100)) << "heartbeat " << heartbeat;
                  last = Clock::now();
              }
          }},
