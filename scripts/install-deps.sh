@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb x11-apps x11-utils xauth xdotool
   imagemagick fonts-wqy-microhei fonts-wine
+  nsis
 )
 
 missing=()
