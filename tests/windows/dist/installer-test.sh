@@ -167,6 +167,18 @@ after=$(cd "$work" && find elsewhere "${inst#"$work"/}" 2>/dev/null | sort; md5s
 check "a second uninstall changes nothing" test "$before" = "$after"
 check "a second uninstall leaves other folders alone" test -f "$work/elsewhere/skin/mine.png"
 
+echo "[${SECONDS}s] == A silent install into a chosen folder"
+chosen=$WINEPREFIX/drive_c/Desk/Corvane
+run "$(windows_path "$setup")" /S '/D=C:\Desk\Corvane'
+check "silent install with /D= exits with 0" test $? -eq 0
+settle "silent install with /D="
+check "installed into the chosen folder" test -f "$chosen/Corvane.exe"
+check "the uninstall entry names the chosen folder" test "$(reg_value InstallLocation)" = 'C:\Desk\Corvane'
+run 'C:\Desk\Corvane\uninstall.exe' /S
+settle "silent uninstall from the chosen folder"
+check "uninstalled from the chosen folder" test ! -e "$chosen/Corvane.exe"
+check "the uninstall entry is gone" test -z "$(reg_value DisplayName)"
+
 echo "[${SECONDS}s] == The pages a user clicks through"
 "$wine" "$(windows_path "$setup")" >/dev/null 2>&1 &
 check "welcome page" probe wait-text "$setup_title" "下一步(N) >"
