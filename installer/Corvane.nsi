@@ -30,6 +30,7 @@ SetCompressor /SOLID lzma
 !define PUBLISHER "Tessaly"
 !define UNINSTALLER "uninstall.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${APP_NAME}"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 ; A running copy is found by its main window, a dialog with this title, and ended through the exit
 ; command of its tray menu, which closes it as the user would.
 !define MAIN_WINDOW_CLASS "#32770"
@@ -226,9 +227,25 @@ Function un.OptionsPageLeave
   ${NSD_GetState} $RemoveSettingsBox $RemoveSettings
 FunctionEnd
 
+; The program registers itself to start at logon under the machine-wide Run key, which needs
+; administrator rights. Left behind, the value would start a program that is gone: the program
+; clears it itself ("-s false"), elevated when the uninstaller's own rights do not reach.
+Function un.ClearStartAtLogon
+  ReadRegStr $0 HKLM "${RUN_KEY}" "${APP_NAME}"
+  ${If} $0 != '"$INSTDIR\${APP_EXE}"'
+    Return
+  ${EndIf}
+  ExecWait '"$INSTDIR\${APP_EXE}" -s false' $1
+  ${If} $1 != 0
+  ${AndIfNot} ${Silent}
+    ExecShellWait "runas" "$INSTDIR\${APP_EXE}" "-s false" SW_HIDE
+  ${EndIf}
+FunctionEnd
+
 Section "un.${APP_NAME}"
   Push 0
   Call un.CloseRunningCopy
+  Call un.ClearStartAtLogon
   !include "${UNFILES_NSH}"
   Delete "$INSTDIR\${UNINSTALLER}"
   ; Half-written banner pictures of a copy that was stopped while downloading.

@@ -219,6 +219,11 @@ shot setup-4-finish "$setup_title"
 probe click "$setup_title" "#1"
 check "the finish page starts the program" probe window "$title" 30
 
+# Registered to start at logon, as the settings dialog does it.
+run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+run_value() { run reg query "$run_key" /v Corvane | tr -d '\r' | sed -n 's/^ *Corvane \{1,\}REG_SZ \{1,\}//p'; }
+run reg add "$run_key" /v Corvane /d "\"$inst_w\\Corvane.exe\"" /f >/dev/null
+check "registered to start at logon" test "$(run_value)" = "\"$inst_w\\Corvane.exe\""
 "$wine" "$inst_w\\uninstall.exe" >/dev/null 2>&1 &
 remove_settings="同时删除我的设置（Setting.ini）和广告图片"
 check "the uninstaller asks to end the running copy" probe wait-text "$uninstall_title" "#2"
@@ -233,6 +238,7 @@ shot uninstall-3-finish "$uninstall_title"
 probe click "$uninstall_title" "#1"
 settle "interactive uninstall"
 check "removing the settings too leaves no folder" test ! -e "$inst"
+check "uninstall clears the start at logon" test -z "$(run_value)"
 
 echo "[${SECONDS}s] == The portable zip"
 rm -rf "$work/portable" && mkdir "$work/portable"
