@@ -30,6 +30,17 @@ export WINEPREFIX=$work/prefix
 rm -rf "$WINEPREFIX" && cp -a "$work/template-prefix" "$WINEPREFIX" || exit 1
 wine=$(corvane_wine_binary)
 server=$(corvane_wineserver)
+demo_pid=
+# Whatever happens, nothing of this run outlives it: the prefix's programs and the demo server.
+cleanup() {
+    "$server" -k 2>/dev/null
+    timeout 10 "$server" -w 2>/dev/null
+    if [ -n "$demo_pid" ]; then
+        kill "$demo_pid" 2>/dev/null
+        wait "$demo_pid" 2>/dev/null
+    fi
+}
+trap cleanup EXIT
 users=$(cd "$WINEPREFIX/drive_c/users" && ls -d */AppData/Local | grep -v '^Public/' | head -n 1)
 user=${users%%/*}
 profile=$WINEPREFIX/drive_c/users/$user
@@ -121,7 +132,6 @@ check "the program's version resource names $version" test "$(probe version "$in
 
 echo "[${SECONDS}s] == The installed program starts"
 demo=${CORVANE_DEMO_SERVER:-$build/../native/tools/demo-server/corvane-demo-server}
-demo_pid=
 if [ -x "$demo" ]; then
     # Against the demo server: its version page names the version the installer wrote, so the
     # program goes on, connects and asks for the first category's history.
@@ -246,13 +256,10 @@ if (cd "$work/portable" && cmake -E tar xf "$zip"); then
     diff -r -x '[123].jpg' -x '*.part' "$input" "$work/portable/Corvane" >/dev/null ||
         fail "the portable zip's Corvane folder differs from the install folder"
     start_program "$work/portable/Corvane/Corvane.exe" "portable"
-    "$server" -k
-    timeout 10 "$server" -w
 else
     fail "the portable zip does not unpack"
 fi
 
-[ -n "$demo_pid" ] && kill "$demo_pid" && wait "$demo_pid" 2>/dev/null
 echo "Screenshots in $shots"
 if [ "$failures" -gt 0 ]; then
     echo "$failures failed"
