@@ -31,7 +31,9 @@ rm -rf "$WINEPREFIX" && cp -a "$work/template-prefix" "$WINEPREFIX" || exit 1
 wine=$(corvane_wine_binary)
 server=$(corvane_wineserver)
 demo_pid=
-# Whatever happens, nothing of this run outlives it: the prefix's programs and the demo server.
+failures=0
+# Whatever happens, nothing of this run outlives it: the prefix's programs and the demo server. The
+# prefix itself (some 700 MB) stays only when something failed, for a look inside.
 cleanup() {
     "$server" -k 2>/dev/null
     timeout 10 "$server" -w 2>/dev/null
@@ -39,6 +41,7 @@ cleanup() {
         kill "$demo_pid" 2>/dev/null
         wait "$demo_pid" 2>/dev/null
     fi
+    [ "$failures" -eq 0 ] && rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
 users=$(cd "$WINEPREFIX/drive_c/users" && ls -d */AppData/Local | grep -v '^Public/' | head -n 1)
@@ -58,7 +61,6 @@ title='Tessaly财经资讯'
 setup_title="Corvane $version 安装"
 uninstall_title="Corvane $version 卸载"
 
-failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 check() {  # check DESCRIPTION COMMAND...: the command must succeed
     local what=$1; shift
