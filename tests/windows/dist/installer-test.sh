@@ -189,7 +189,8 @@ check "silent uninstall keeps the banners" test -f "$inst/1.jpg"
 
 echo "[${SECONDS}s] == A second uninstall does no harm"
 # Once over the uninstalled folder, and once from a folder where nothing was installed but which
-# holds files of the same names.
+# holds a skin folder and settings of its own.
+rm -rf "$work/elsewhere"
 mkdir -p "$work/elsewhere/skin"
 cp "$inst/Setting.ini" "$work/elsewhere/Setting.ini"
 touch "$work/elsewhere/skin/mine.png" "$work/elsewhere/Corvane.txt"
@@ -268,3 +269,4 @@ if [ "$failures" -gt 0 ]; then
     exit 1
 fi
 echo "all passed"
+exit 0
