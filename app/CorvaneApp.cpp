@@ -65,7 +65,6 @@ bool CCorvaneApp::InitInstance() {
         MessageBoxW(nullptr, text, settings::ApplicationName().c_str(), MB_OK);
         return false;
     }
-    m_ole.emplace();
 
     const CommandLineAction action = DecideCommandLine(CommandLineTokens());
     if (action == CommandLineAction::RejectValue) {

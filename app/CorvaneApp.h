@@ -3,11 +3,9 @@
 // other code runs, prepares the process-wide services, handles the "-s" command line with which the
 // settings dialog changes the start-with-Windows registration, and otherwise runs the main window
 // modally: the main window's modal loop is the program's loop.
-#include <optional>
 #include <string>
 
 #include "framework/Application.h"
-#include "framework/Sessions.h"
 
 class CCorvaneApp : public fw::Application {
 public:
@@ -22,5 +20,4 @@ private:
     std::wstring m_programPath;
     std::wstring m_programFolder;
     std::wstring m_workingDirectory;
-    std::optional<fw::OleSession> m_ole;  // the embedded browser control of the news list needs OLE
 };

@@ -76,7 +76,7 @@ bool CCorvaneDlg::HandleMessage(fw::Message& message) {
         fw::OnMessage(WM_PAINT, &CCorvaneDlg::OnPaint),
         fw::OnMessage(WM_DRAWITEM, &CCorvaneDlg::OnDrawItem),
         fw::OnMessage(WM_ERASEBKGND, &CCorvaneDlg::OnEraseBackground),
-        fw::OnMessage(WM_MOUSEMOVE, &CCorvaneDlg::OnMouseMove),
+        fw::OnMessage(WM_SETCURSOR, &CCorvaneDlg::OnSetCursor),
         fw::OnMessage(WM_LBUTTONUP, &CCorvaneDlg::OnLButtonUp),
         fw::OnMessage(WM_QUERYDRAGICON, &CCorvaneDlg::OnQueryDragIcon),
         fw::OnMessage(WM_CLOSE, &CCorvaneDlg::OnClose),
@@ -100,7 +100,6 @@ bool CCorvaneDlg::OnInitDialog() {
     if (BringBackRunningCopy()) return false;
 
     StartVersionCheck();
-    m_gdiplus.emplace();
     AddAboutToSystemMenu();
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -418,9 +417,12 @@ std::optional<int> CCorvaneDlg::BannerUnderCursor() const {
     return std::nullopt;
 }
 
-fw::Result CCorvaneDlg::OnMouseMove(WPARAM, LPARAM) {
-    if (BannerUnderCursor()) SetCursor(LoadCursorW(nullptr, IDC_HAND));
-    return fw::Declined;
+fw::Result CCorvaneDlg::OnSetCursor(WPARAM, LPARAM lParam) {
+    // The hand over a banner is chosen where the platform chooses the cursor, so it never flickers
+    // back to the arrow between two moves.
+    if (LOWORD(lParam) != HTCLIENT || !BannerUnderCursor()) return fw::Declined;
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    return TRUE;
 }
 
 fw::Result CCorvaneDlg::OnLButtonUp(WPARAM, LPARAM) {
@@ -439,7 +441,6 @@ fw::Result CCorvaneDlg::OnClose(WPARAM, LPARAM) {
 fw::Result CCorvaneDlg::OnDestroy(WPARAM, LPARAM) {
     m_bannerTarget = nullptr;
     m_quickInform.Destroy();
-    m_gdiplus.reset();
     m_trayIcon.Remove();
     // Ends the receive thread and any connect attempt in flight, then collects the connect thread, so
     // nothing connects while the window object is torn down.

@@ -19,7 +19,6 @@
 #include "controls/PngButton.h"
 #include "controls/SkinImage.h"
 #include "framework/Dialog.h"
-#include "framework/Sessions.h"
 #include "newslist/LinkListViewEx.h"
 #include "popup/QuickInform.h"
 
@@ -81,7 +80,7 @@ private:
     fw::Result OnPaint(WPARAM, LPARAM);
     fw::Result OnDrawItem(WPARAM, LPARAM);
     fw::Result OnEraseBackground(WPARAM, LPARAM);
-    fw::Result OnMouseMove(WPARAM, LPARAM);
+    fw::Result OnSetCursor(WPARAM, LPARAM);
     fw::Result OnLButtonUp(WPARAM, LPARAM);
     fw::Result OnQueryDragIcon(WPARAM, LPARAM);
     fw::Result OnClose(WPARAM, LPARAM);
@@ -96,7 +95,6 @@ private:
     CQuickInform m_quickInform;
     HICON m_hIcon;
     std::array<RECT, 3> m_bannerRects{};
-    std::optional<fw::GdiplusSession> m_gdiplus;
     std::array<CCoolButton, kCategories.size()> m_tabs;  // in the order of kCategories
     CTrayIcon m_trayIcon;
     std::uint16_t m_port = 0;

@@ -123,6 +123,8 @@ void Dialog::EndDialog(INT_PTR result) {
     if (modalRun_) {
         modalRun_->ended = true;
         modalRun_->result = result;
+        // Wakes the loop, which may be waiting in GetMessage when a message sent from another thread ended it.
+        PostMessageW(hwnd_, WM_NULL, 0, 0);
     } else if (hwnd_) {
         ShowWindow(hwnd_, SW_HIDE);
     }

@@ -14,8 +14,9 @@
 // so OnFinalMessage may delete it.
 //
 // A window object outlives its window: whoever owns a Dialog object calls Destroy before the object goes
-// (a window's WM_DESTROY handler or destructor for its member dialogs, a test at its end). An object that
-// still has its window at its end writes a diagnostic line; so do a refused Create, DoModal and Bind.
+// (child dialogs and owned windows go with their parent's or owner's window; a modal run destroys its own
+// window). An object that still has its window at its end writes a diagnostic line; so do a refused
+// Create, DoModal and Bind.
 //
 // Closing a modeless dialog (Enter or Escape through the dialog manager, Alt+F4, the close box: the
 // confirm and cancel commands) destroys its window, so a closed dialog keeps no timers; a class whose

@@ -1,7 +1,6 @@
 #include "newslist/LinkListViewEx.h"
 
 #include "framework/platform/Diagnostics.h"
-
 #include "newslist/NativeNewsList.h"
 #include "newslist/NewsListText.h"
 #include "newslist/ServerLink.h"
@@ -30,9 +29,8 @@ bool CLinkListViewEx::CreateFromPlaceholder(HWND parent, int placeholderId, int 
     RECT area{};
     GetWindowRect(placeholder, &area);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
-    DestroyWindow(placeholder);
-
     if (!Create(parent)) return false;
+    DestroyWindow(placeholder);
     MoveWindow(Hwnd(), area.left, area.top - kRaisedTop, area.right - area.left, area.bottom - area.top + kRaisedTop,
                TRUE);
     RECT client{};

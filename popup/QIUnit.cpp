@@ -1,6 +1,7 @@
 #include "popup/QIUnit.h"
 
 #include "controls/PictureFile.h"
+#include "framework/StaticBitmap.h"
 #include "newslist/ServerLink.h"
 #include "popup/PopupRules.h"
 #include "res/resource.h"
@@ -26,17 +27,12 @@ int CQIUnit::CreateForItem(const NewsItem& item, HWND parent) {
     return 1;
 }
 
-void CQIUnit::Close() {
-    if (hwnd_) DestroyWindow(hwnd_);
-}
-
 void CQIUnit::ShowLogo(int bitmap) {
     HWND image = GetDlgItem(hwnd_, IDC_ENTRY_LOGO);
     const LONG style = GetWindowLongW(image, GWL_STYLE);
     SetWindowLongW(image, GWL_STYLE, (style & ~SS_TYPEMASK) | SS_BITMAP | SS_CENTERIMAGE);
-    logo_.Reset(static_cast<HBITMAP>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmap), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-    SendMessageW(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.Get()));
+    fw::SetStaticBitmap(image, static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmap),
+                                                               IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
 }
 
 void CQIUnit::ShowTitle(const NewsItem& item) {
@@ -63,8 +59,7 @@ bool CQIUnit::HandleMessage(fw::Message& message) {
         fw::OnNotify(IDC_ENTRY_TITLE_LINK, NM_CLICK, &CQIUnit::OnLinkClick),
         fw::OnMessage(WM_CTLCOLORSTATIC, &CQIUnit::OnCtlColorStatic),
         fw::OnMessage(WM_ERASEBKGND, &CQIUnit::OnEraseBackground),
-        fw::OnMessage(WM_DESTROY, &CQIUnit::OnDestroy),
-        // An entry is part of the pop-up: Enter or Esc reaching it must not hide it.
+        // Enter or Esc reaching an entry must not close it: it is part of the pop-up, which keeps it listed.
         fw::OnCommand(IDOK, &CQIUnit::OnIgnoredCommand),
         fw::OnCommand(IDCANCEL, &CQIUnit::OnIgnoredCommand),
     };
@@ -98,12 +93,4 @@ fw::Result CQIUnit::OnEraseBackground(WPARAM wParam, LPARAM) {
     DrawPictureFile(buffer, kBackgroundPicture, client);
     buffer.CopyTo(dc, 0, 0);
     return TRUE;
-}
-
-fw::Result CQIUnit::OnDestroy(WPARAM, LPARAM) {
-    // A static control hands back what it shows; one that made its own copy of the bitmap leaves it to us.
-    const auto shown = reinterpret_cast<HBITMAP>(
-        SendDlgItemMessageW(hwnd_, IDC_ENTRY_LOGO, STM_SETIMAGE, IMAGE_BITMAP, 0));
-    if (shown && shown != logo_.Get()) DeleteObject(shown);
-    return fw::Declined;
 }

@@ -3,7 +3,7 @@
 // when the item has one) and its publish time, over the skin's entry background. The pop-up creates,
 // places and moves it; the entry fills itself in, paints its background and opens its link when clicked.
 //
-// An entry allocated with new frees itself after its window has been destroyed. One is made per
+// An entry allocated with new frees itself after its window has been destroyed (Destroy, or its parent's end). One is made per
 // announced headline for as long as the program runs, so it releases every GDI object it made.
 #include <windows.h>
 
@@ -22,9 +22,6 @@ public:
     // window exists and is filled in, 0 when it could not be created (the object is then the caller's).
     int CreateForItem(const NewsItem& item, HWND parent);
 
-    // Destroys the entry's window; the object frees itself with it.
-    void Close();
-
     bool HandleMessage(fw::Message& message) override;
 
 protected:
@@ -39,10 +36,8 @@ private:
     LRESULT OnLinkClick(NMHDR&);
     fw::Result OnCtlColorStatic(WPARAM, LPARAM);
     fw::Result OnEraseBackground(WPARAM, LPARAM);
-    fw::Result OnDestroy(WPARAM, LPARAM);
     void OnIgnoredCommand() {}
 
     std::wstring link_;
     fw::GdiObject<HBRUSH> whiteBrush_;
-    fw::GdiObject<HBITMAP> logo_;  // a static control never frees the bitmap it is given
 };

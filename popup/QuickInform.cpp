@@ -54,10 +54,6 @@ CQuickInform::CQuickInform(QuickInformIntervals intervals) : Dialog(IDD_POPUP), 
 
 CQuickInform::~CQuickInform() { Destroy(); }
 
-void CQuickInform::Destroy() {
-    if (hwnd_) DestroyWindow(hwnd_);
-}
-
 int CQuickInform::AddNews(const NewsItem& item, HWND parent) {
     latestItem_ = item;
     popup::ReadSwitches(switches_);
@@ -110,7 +106,7 @@ bool CQuickInform::AddEntry(const NewsItem& item) {
         if (!entries_.empty()) InvalidateRect(entries_.back()->Hwnd(), nullptr, TRUE);
     } else {
         if (entries_.empty()) {
-            entry->Close();
+            entry->Destroy();
             return false;
         }
         // Full: the new entry waits below the newest, out of view, until the motion scrolls it in.
@@ -138,7 +134,7 @@ void CQuickInform::OnMotionTimer() {
             CQIUnit* oldest = entries_.front();
             if (WindowRect(oldest->Hwnd()).bottom <= clientTop.y) {  // scrolled out of view
                 entries_.pop_front();
-                oldest->Close();
+                oldest->Destroy();
                 if (entries_.empty()) return;
             }
         }
@@ -171,7 +167,7 @@ void CQuickInform::OnStayTimer() {
 }
 
 void CQuickInform::CloseAllEntries() {
-    for (CQIUnit* entry : entries_) entry->Close();
+    for (CQIUnit* entry : entries_) entry->Destroy();
     entries_.clear();
 }
 
@@ -185,24 +181,12 @@ bool CQuickInform::HandleMessage(fw::Message& message) {
         fw::OnMessage(WM_NCACTIVATE, &CQuickInform::OnNcActivate),
         fw::OnMessage(WM_NCLBUTTONDOWN, &CQuickInform::OnNcLButtonDown),
         fw::OnMessage(WM_NCLBUTTONUP, &CQuickInform::OnNcLButtonUp),
-        fw::OnMessage(WM_KEYDOWN, &CQuickInform::OnKeyDown),
         fw::OnMessage(WM_DESTROY, &CQuickInform::OnDestroy),
-        // Esc and Alt+F4 close the pop-up as its close area does (a modeless dialog would only hide).
-        fw::OnCommand(IDCANCEL, &CQuickInform::OnClose),
-        fw::OnCommand(IDOK, &CQuickInform::OnClose),
     };
     return fw::Dispatch(*this, table, message) || Dialog::HandleMessage(message);
 }
 
 bool CQuickInform::OnInitDialog() { return false; }  // no focus taken
-
-void CQuickInform::OnClose() { Destroy(); }
-
-fw::Result CQuickInform::OnKeyDown(WPARAM key, LPARAM) {
-    if (key != VK_ESCAPE) return fw::Declined;
-    Destroy();
-    return 0;
-}
 
 fw::Result CQuickInform::OnDestroy(WPARAM, LPARAM) {
     CloseAllEntries();

@@ -6,7 +6,8 @@
 // closes itself; the close area of its title band closes it too. The next announced item opens it again.
 //
 // The object lives for the whole run; its window comes and goes. Destroying the object destroys the
-// window and every entry with it. User-interface thread only.
+// window and every entry with it, and so does Destroy, after which the object is ready for the next item.
+// Esc and Alt+F4 reaching the window close it like its close area. User-interface thread only.
 #include <windows.h>
 
 #include <cstdint>
@@ -35,9 +36,6 @@ public:
     // full height and holds no entry.
     int AddNews(const NewsItem& item, HWND parent);
 
-    // Closes the window and every entry; the object stays, ready for the next item.
-    void Destroy();
-
     // The entries on show, oldest first.
     std::size_t EntryCount() const { return entries_.size(); }
 
@@ -58,7 +56,6 @@ private:
 
     void OnMotionTimer();
     void OnStayTimer();
-    void OnClose();
     fw::Result OnDestroy(WPARAM, LPARAM);
     fw::Result OnNcCalcSize(WPARAM, LPARAM);
     fw::Result OnNcHitTest(WPARAM, LPARAM);
@@ -66,7 +63,6 @@ private:
     fw::Result OnNcActivate(WPARAM, LPARAM);
     fw::Result OnNcLButtonDown(WPARAM, LPARAM);
     fw::Result OnNcLButtonUp(WPARAM, LPARAM);
-    fw::Result OnKeyDown(WPARAM, LPARAM);
 
     void PaintFrame();
     bool InCloseArea(LPARAM screenPoint) const;

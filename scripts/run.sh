@@ -76,8 +76,9 @@ start_demo_server() {  # start_demo_server VERSION
         --data "$root/tools/demo-server/data/headlines.tsv" --banners "$root/tools/demo-server/data" \
         >"$builds/demo-server.log" 2>&1 &
     pids+=($!)
+    # Ready once it says so; a test connection would show up in its log as a client.
     for _ in $(seq 50); do
-        port_taken "$port" && return 0
+        grep -q "http: listening" "$builds/demo-server.log" 2>/dev/null && return 0
         kill -0 "${pids[-1]}" 2>/dev/null || break
         sleep 0.1
     done
@@ -89,7 +90,8 @@ start_demo_server() {  # start_demo_server VERSION
 if [ "$mode" = headless ]; then
     start_demo_server 1.0.1
     echo "Demo news server on 127.0.0.1:$port (log: $builds/demo-server.log). Headlines of the $category category follow:"
-    "$native/tools/headless-client/corvane-headless-client" 127.0.0.1 "$port" "$category"
+    # The client keeps its banners and Setting.ini in a folder of its own in the build tree.
+    "$native/tools/headless-client/corvane-headless-client" 127.0.0.1 "$port" "$category" --dir "$native/client"
     exit
 fi
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test of Corvane: installs what is missing, builds the native core under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the connection again under ThreadSanitizer, the frame decoder's fuzz target,
-# the Windows build, whose tests run under Wine in a virtual X display, and the news list page in headless
-# Chromium. Fails when any test fails.
+# UndefinedBehaviorSanitizer, the connection again under ThreadSanitizer, the fuzz targets (the frame decoder
+# and the receive loop), the Windows build, whose tests run under Wine in a virtual X display, and the news
+# list page in headless Chromium. Fails when any test fails.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${CORVANE_BUILD_ROOT:-$root/build}
@@ -56,7 +56,7 @@ if configure_and_build tsan -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang+
     TSAN_OPTIONS=halt_on_error=1 stage tsan ctest --test-dir "$build/tsan" --output-on-failure -L connection
 fi
 
-echo "== Frame decoder fuzzing"
+echo "== Fuzzing: the frame decoder and the receive loop"
 if configure_and_build fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCORVANE_FUZZ=ON -DCORVANE_BENCHMARKS=OFF; then
     stage fuzz ctest --test-dir "$build/fuzz" --output-on-failure -L fuzz
 fi

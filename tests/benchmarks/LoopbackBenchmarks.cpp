@@ -1,5 +1,6 @@
-// A history burst over loopback: from RequestCategory until the last of 10,000 headlines is popped,
-// beside a plain socket that reads the same bytes after sending the same request.
+// Headlines over loopback: a history burst from RequestCategory until the last of 10,000 headlines is
+// popped, beside a plain socket that reads the same bytes after sending the same request; and a live
+// stream of as many headlines sent as fast as the socket takes them.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -34,11 +35,13 @@ bool WaitUntil(const auto& condition, unsigned timeoutMs) {
     return true;
 }
 
-// range(0): the pause between passes in ms; 100 is the product's, 0 shows the cost of the passes alone.
+// range(0): the pause after a pass without a frame, in ms; 100 is the product's. With 0 the idle passes
+// spin, so the silence limits, which count passes, are set out of the way: they would run out in a moment.
 void BM_ConnectionTakesInHistoryBurst(benchmark::State& state) {
     BurstServer server(HistoryBurst());
     ConnectionTimings timings;
     timings.pauseMs = static_cast<unsigned>(state.range(0));
+    if (timings.pauseMs == 0) timings.silentPassLimit = 0xFFFFFFFFu - 1;
     CConnection connection(timings);
     if (!connection.Connect("127.0.0.1", server.Port())) {
         state.SkipWithError("cannot connect to the loopback server");
@@ -94,5 +97,56 @@ void BM_PlainSocketReadsHistoryBurst(benchmark::State& state) {
     platform::CloseSocket(socket);
 }
 BENCHMARK(BM_PlainSocketReadsHistoryBurst)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+bool SendAll(platform::SocketHandle socket, const std::vector<std::uint8_t>& bytes) {
+    for (std::size_t sent = 0; sent < bytes.size();) {
+        const int result = platform::SendSome(socket, bytes.data() + sent, bytes.size() - sent);
+        if (result <= 0) return false;
+        sent += static_cast<std::size_t>(result);
+    }
+    return true;
+}
+
+// Live headlines, no history loading, sent as fast as the socket takes them, with the product's timings:
+// from the first byte sent until the last headline is popped. The counter last_delay_ms is how long the
+// last headline waited between leaving the server and leaving the queue.
+void BM_ConnectionTakesInLiveStream(benchmark::State& state) {
+    const std::vector<std::uint8_t> stream = Framed(SampleNewsPayloads(kBurstItems));
+    std::uint16_t port = 0;
+    platform::SocketHandle listener = platform::ListenTcp("127.0.0.1", 0, &port);
+    double lastDelaySeconds = 0;
+    NewsItem item;
+    for (auto _ : state) {
+        CConnection connection;
+        if (!connection.Connect("127.0.0.1", port)) {
+            state.SkipWithError("cannot connect to the loopback listener");
+            break;
+        }
+        platform::SocketHandle server = platform::AcceptConnection(listener);
+        platform::SetSocketTimeouts(server, 15000);
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point start = Clock::now();
+        Clock::time_point allSent{};
+        std::thread sender([&] {
+            if (SendAll(server, stream)) allSent = Clock::now();
+        });
+        std::size_t popped = 0;
+        WaitUntil([&] { return (connection.PopNews(item) && ++popped == kBurstItems) || !connection.IsConnected(); }, 60000);
+        const Clock::time_point lastPopped = Clock::now();
+        sender.join();
+        state.SetIterationTime(std::chrono::duration<double>(lastPopped - start).count());
+        lastDelaySeconds += std::chrono::duration<double>(lastPopped - allSent).count();
+        connection.StopAndWait();
+        platform::CloseSocket(server);
+        if (popped != kBurstItems) {
+            state.SkipWithError("the stream did not arrive whole");
+            break;
+        }
+    }
+    CountBurst(state, stream.size());
+    state.counters["last_delay_ms"] = benchmark::Counter(1000 * lastDelaySeconds / static_cast<double>(state.iterations()));
+    platform::CloseSocket(listener);
+}
+BENCHMARK(BM_ConnectionTakesInLiveStream)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 }  // namespace

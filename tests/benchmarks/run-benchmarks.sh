@@ -31,4 +31,9 @@ show("queue push + PopNews", "BM_QueuePushAndPopNews", "BM_MemcpyNewsFrames", "m
 for pause in ("100", "0"):
     show(f"CConnection history burst, {pause} ms pause", f"BM_ConnectionTakesInHistoryBurst/{pause}/iterations:10/manual_time",
          "BM_PlainSocketReadsHistoryBurst/iterations:10/manual_time", "the plain socket")
+live = "BM_ConnectionTakesInLiveStream/iterations:5/manual_time"
+show("CConnection live stream, product timings", live, "BM_PlainSocketReadsHistoryBurst/iterations:10/manual_time",
+     "the plain socket")
+if live in runs and "last_delay_ms" in runs[live]:
+    print(f"  {'live stream: delay of the last headline':<42} {runs[live]['last_delay_ms']:9.1f} ms")
 PY

@@ -1,16 +1,23 @@
 // The demo server's pure parts: command line, sample headlines, client frames and the version site.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "connection/Protocol.h"
+#include "tests/core/support/TempWorkingDirectory.h"
 #include "tools/demo-server/ClientMessages.h"
 #include "tools/demo-server/EventLog.h"
 #include "tools/demo-server/HeadlineBook.h"
+#include "tools/demo-server/NewsServer.h"
+#include "tools/demo-server/NewsSession.h"
 #include "tools/demo-server/ServerOptions.h"
 #include "tools/demo-server/VersionSite.h"
 
@@ -20,7 +27,8 @@ ParsedServerOptions Parse(std::vector<std::string_view> words) { return ParseSer
 
 TEST(DemoServerOptions, ReadsEveryOptionInBothSpellings) {
     ParsedServerOptions parsed = Parse({"--port", "0", "--http-port=8080", "--pace-ms", "250", "--history=5", "--data",
-                                        "h.tsv", "--banners=art", "--version", "2.0", "--server-ip=10.0.0.7"});
+                                        "h.tsv", "--banners=art", "--version", "2.0", "--server-ip=10.0.0.7",
+                                        "--max-clients", "300"});
     ASSERT_EQ(parsed.error, "");
     const ServerOptions& o = parsed.options;
     EXPECT_EQ(o.port, 0);
@@ -31,6 +39,7 @@ TEST(DemoServerOptions, ReadsEveryOptionInBothSpellings) {
     EXPECT_EQ(o.bannerDir, "art");
     EXPECT_EQ(o.version, "2.0");
     EXPECT_EQ(o.serverIp, "10.0.0.7");
+    EXPECT_EQ(o.maxClients, 300u);
 }
 
 TEST(DemoServerOptions, KeepsTheDefaultsAndRefusesBadValues) {
@@ -44,7 +53,7 @@ TEST(DemoServerOptions, KeepsTheDefaultsAndRefusesBadValues) {
     const std::vector<std::vector<std::string_view>> bad = {
         {"--port", "65536"}, {"--port", "-1"},       {"--port"},          {"--http-port", "x"}, {"--pace-ms", "0"},
         {"--pace-ms", "1.5"}, {"--history", "-2"},   {"--data", ""},      {"--version="},       {"--colour", "red"},
-        {"15500"},            {"--port", "15500 "},
+        {"15500"},            {"--port", "15500 "},  {"--max-clients", "0"},
     };
     for (const auto& words : bad) {
         SCOPED_TRACE(std::string(words.front()));
@@ -144,6 +153,40 @@ TEST(SampleHeadlines, AMissingFileIsNoBook) {
     EXPECT_FALSE(LoadHeadlineBook("/nonexistent/headlines.tsv", problems));
 }
 
+TEST(SampleHeadlines, AFolderOrAFileWithoutHeadlinesIsRefusedWithItsReason) {
+    TempWorkingDirectory folder;
+    std::ofstream("empty.tsv").flush();
+    std::ofstream("comments.tsv") << "# nothing but a comment\n\nbonds\tnot a category\tx\n";
+    std::filesystem::create_directory("data");
+    const struct {
+        const char* path;
+        const char* reason;
+    } cases[] = {
+        {"data", "is a folder"},
+        {"empty.tsv", "holds no headlines"},
+        {"comments.tsv", "holds no headlines"},
+        {"missing.tsv", "cannot be read"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> problems;
+        std::string refusal;
+        EXPECT_FALSE(LoadHeadlineBook(c.path, problems, &refusal)) << c.path;
+        EXPECT_NE(refusal.find(c.reason), std::string::npos) << c.path << ": " << refusal;
+    }
+}
+
+TEST(SessionPace, PollTimeOutsRoundUpSoASmallPaceIsWaitedForNotSpunFor) {
+    using namespace std::chrono;
+    const struct {
+        steady_clock::duration untilDue;
+        int timeoutMs;
+    } cases[] = {
+        {microseconds(300), 1}, {microseconds(1), 1}, {microseconds(2500), 3}, {milliseconds(100), 100},
+        {steady_clock::duration::zero(), 0}, {-milliseconds(5), 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PollTimeoutMs(c.untilDue), c.timeoutMs) << c.untilDue.count();
+}
+
 TEST(ClientFrames, RecognisesWhatAClientSends) {
     struct Case {
         std::vector<std::uint8_t> payload;
@@ -225,6 +268,53 @@ std::string Fetch(std::uint16_t port, const std::string& request) {
     return answer;
 }
 
+TEST(VersionSite, ASlowClientHoldsUpNobodyAndIsCutOffAtItsDeadline) {
+    using Clock = std::chrono::steady_clock;
+    std::uint16_t port = 0;
+    platform::SocketHandle listener = platform::ListenTcp("127.0.0.1", 0, &port);
+    ASSERT_NE(listener, platform::kNoSocket);
+    std::FILE* sink = std::tmpfile();
+    EventLog log(sink);
+    std::atomic<bool> stopping{false};
+    constexpr unsigned kDeadlineMs = 600;
+    std::thread site([&] { ServeVersionSite(listener, kPage, stopping, log, kDeadlineMs); });
+
+    // A byte every 100 ms: never silent long enough for a per-read time-out.
+    platform::SocketHandle slow = platform::OpenTcpSocket();
+    ASSERT_TRUE(platform::ConnectIPv4(slow, "127.0.0.1", port));
+    const auto slowStart = Clock::now();
+    std::atomic<bool> cutOff{false};
+    std::thread dripper([&] {
+        const std::string request = "GET /version.html HTTP/1.1\r\nX-Padding: " + std::string(200, 'p');
+        for (std::size_t at = 0; at < request.size() && !cutOff; ++at) {
+            if (platform::SendSome(slow, request.data() + at, 1) <= 0) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+    const auto fetchStart = Clock::now();
+    EXPECT_EQ(Fetch(port, "GET /version.html HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 200", 0), 0u);
+    EXPECT_LT(Clock::now() - fetchStart, std::chrono::milliseconds(kDeadlineMs / 2)) << "answered beside the slow one";
+
+    platform::SetSocketTimeouts(slow, 5000);
+    std::string answer;
+    char chunk[512];
+    for (int received; (received = platform::ReceiveSome(slow, chunk, sizeof chunk)) > 0;) answer.append(chunk, received);
+    const auto slowTook = Clock::now() - slowStart;
+    cutOff = true;
+    EXPECT_GE(slowTook, std::chrono::milliseconds(kDeadlineMs - 50));
+    EXPECT_LT(slowTook, std::chrono::milliseconds(kDeadlineMs + 700)) << "one deadline for the whole request";
+    EXPECT_EQ(answer.rfind("HTTP/1.1 400", 0), 0u) << "the unfinished head is answered as it stands";
+    dripper.join();
+    platform::CloseSocket(slow);
+
+    stopping = true;
+    site.join();
+    platform::CloseSocket(listener);
+    std::fclose(sink);
+}
+
 TEST(VersionSite, AnswersOverTheNetworkUntilStopped) {
     std::uint16_t port = 0;
     platform::SocketHandle listener = platform::ListenTcp("127.0.0.1", 0, &port);
@@ -242,6 +332,60 @@ TEST(VersionSite, AnswersOverTheNetworkUntilStopped) {
 
     stopping = true;
     site.join();
+    platform::CloseSocket(listener);
+    std::fclose(sink);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(NewsServerClients, ManyConnectAtOnceWithoutWaitingAndThoseBeyondTheCapAreTurnedAway) {
+    using Clock = std::chrono::steady_clock;
+    constexpr unsigned kCap = 60;
+    std::uint16_t port = 0;
+    platform::SocketHandle listener = platform::ListenTcp("127.0.0.1", 0, &port);
+    ASSERT_NE(listener, platform::kNoSocket);
+    std::FILE* sink = std::tmpfile();
+    EventLog log(sink);
+    const HeadlineBook book;
+    SessionPlan plan;
+    plan.heartbeatMs = 50;
+    std::atomic<bool> stopping{false};
+    NewsServer server(book, {}, plan, log, kCap);
+    std::thread serving([&] { server.Run(listener, stopping); });
+
+    // One after another, without waiting for the server to take them: the backlog holds them all, so none
+    // waits for the second try a dropped connection request costs.
+    std::vector<platform::SocketHandle> clients;
+    Clock::duration slowest{};
+    for (unsigned i = 0; i < kCap; ++i) {
+        platform::SocketHandle client = platform::OpenTcpSocket();
+        const auto start = Clock::now();
+        ASSERT_TRUE(platform::ConnectIPv4(client, "127.0.0.1", port)) << "client " << i;
+        slowest = std::max(slowest, Clock::now() - start);
+        platform::SetSocketTimeouts(client, 5000);
+        clients.push_back(client);
+    }
+    EXPECT_LT(slowest, std::chrono::milliseconds(800));
+
+    // Every one of them is served: a heartbeat comes.
+    for (platform::SocketHandle client : clients) {
+        std::vector<std::uint8_t> frame;
+        EXPECT_EQ(wire::ReadFrame(frame, client), 8);
+        EXPECT_EQ(frame, wire::HeartbeatPayload());
+    }
+    // One more is closed at once.
+    platform::SocketHandle extra = platform::OpenTcpSocket();
+    ASSERT_TRUE(platform::ConnectIPv4(extra, "127.0.0.1", port));
+    platform::SetSocketTimeouts(extra, 5000);
+    std::vector<std::uint8_t> frame;
+    EXPECT_EQ(wire::ReadFrame(frame, extra), 0);
+    platform::CloseSocket(extra);
+
+    stopping = true;
+    serving.join();
+    for (platform::SocketHandle client : clients) platform::CloseSocket(client);
     platform::CloseSocket(listener);
     std::fclose(sink);
 }

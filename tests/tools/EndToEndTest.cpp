@@ -167,7 +167,39 @@ TEST_F(ToolsEndToEnd, TheClientFailsWhenNoServerListens) {
     auto client = StartClient({});
     EXPECT_EQ(client->WaitForExit(kPatience), 1);
     EXPECT_NE(client->Errors().find("cannot connect to 127.0.0.1:" + port_), std::string::npos) << client->Errors();
+    EXPECT_NE(client->Errors().find("refused"), std::string::npos) << client->Errors();
+    EXPECT_EQ(client->Errors().find("dotted"), std::string::npos) << "the address was fine";
     EXPECT_EQ(client->Output(), "");
+}
+
+TEST_F(ToolsEndToEnd, TheClientsTimeOutCoversConnecting) {
+    // A listener whose one-place backlog is taken answers no further connection request.
+    std::uint16_t port = 0;
+    platform::SocketHandle listener = platform::ListenTcp("127.0.0.1", 0, &port, 0);
+    platform::SocketHandle filler = platform::OpenTcpSocket();
+    ASSERT_TRUE(platform::ConnectIPv4(filler, "127.0.0.1", port));
+    port_ = std::to_string(port);
+    const auto start = std::chrono::steady_clock::now();
+    auto client = StartClient({"--timeout-ms", "500"});
+    EXPECT_EQ(client->WaitForExit(kPatience), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_NE(client->Errors().find("no answer within 500 ms"), std::string::npos) << client->Errors();
+    platform::CloseSocket(filler);
+    platform::CloseSocket(listener);
+}
+
+TEST_F(ToolsEndToEnd, TheServerRefusesDataThatHoldsNoHeadlines) {
+    WriteFile(dir_.Path() / "empty.tsv", "");
+    const struct {
+        fs::path data;
+        const char* says;
+    } cases[] = {{dir_.Path(), "is a folder"}, {dir_.Path() / "empty.tsv", "holds no headlines"}};
+    for (const auto& c : cases) {
+        ChildProcess server({CORVANE_DEMO_SERVER, "--port", "0", "--http-port", "0", "--data", c.data.string()});
+        EXPECT_EQ(server.WaitForExit(kPatience), 1) << c.data;
+        EXPECT_NE(server.Errors().find(c.says), std::string::npos) << server.Errors();
+        EXPECT_EQ(server.Output().find("listening"), std::string::npos) << "it did not run with no headlines";
+    }
 }
 
 }  // namespace

@@ -82,6 +82,29 @@ TEST(HeadlessClientArguments, AsksForHelpWithoutAServer) {
     EXPECT_TRUE(Parse({"127.0.0.1", "15500", "-h"}).help);
 }
 
+TEST(HeadlessClientConnectFailure, SaysWhyAndHintsAtTheAddressOnlyWhenItDidNotParse) {
+    ClientArguments arguments;
+    arguments.host = "localhost";
+    arguments.port = 15500;
+    const struct {
+        ConnectOutcome outcome;
+        const char* says;
+        bool addressHint;
+    } cases[] = {
+        {ConnectOutcome::BadAddress, "localhost is not a dotted IPv4 address", true},
+        {ConnectOutcome::Refused, "refused", false},
+        {ConnectOutcome::TimedOut, "no answer within 700 ms", false},
+        {ConnectOutcome::Failed, "cannot connect to localhost:15500", false},
+    };
+    for (const auto& c : cases) {
+        const std::string text = ConnectFailureText(c.outcome, arguments, 700);
+        SCOPED_TRACE(text);
+        EXPECT_EQ(text.rfind("cannot connect to localhost:15500", 0), 0u);
+        EXPECT_NE(text.find(c.says), std::string::npos);
+        EXPECT_EQ(text.find("dotted") != std::string::npos, c.addressHint);
+    }
+}
+
 class HeadlineLineTest : public testing::Test {
 protected:
     // Local time is UTC for these cases, whatever the machine says.

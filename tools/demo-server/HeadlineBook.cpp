@@ -1,7 +1,9 @@
 #include "HeadlineBook.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "framework/platform/Text.h"
 
@@ -63,9 +65,16 @@ std::size_t HeadlineBook::Size() const {
 
 std::size_t HeadlineBook::CountOf(const CategoryInfo& category) const { return byCategory_[IndexOf(category)].size(); }
 
-std::optional<HeadlineBook> LoadHeadlineBook(const std::string& path, std::vector<std::string>& problems) {
+std::optional<HeadlineBook> LoadHeadlineBook(const std::string& path, std::vector<std::string>& problems,
+                                             std::string* refusal) {
+    auto refuse = [&](const char* why) -> std::optional<HeadlineBook> {
+        if (refusal) *refusal = why;
+        return std::nullopt;
+    };
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) return refuse("is a folder, not a file of headlines");
     std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
+    if (!file) return refuse("cannot be read");
     HeadlineBook book;
     std::string line;
     for (int number = 1; std::getline(file, line); ++number) {
@@ -76,5 +85,7 @@ std::optional<HeadlineBook> LoadHeadlineBook(const std::string& path, std::vecto
         else if (parsed.kind == HeadlineLine::Kind::Bad)
             problems.push_back("line " + std::to_string(number) + ": not \"category<TAB>title<TAB>link\" with a known category");
     }
+    if (file.bad()) return refuse("cannot be read");
+    if (book.Size() == 0) return refuse("holds no headlines (lines of category<TAB>title<TAB>link)");
     return book;
 }

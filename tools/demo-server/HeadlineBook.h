@@ -49,5 +49,7 @@ private:
     std::array<std::vector<SampleHeadline>, kCategories.size()> byCategory_;
 };
 
-// Reads the sample file; bad lines are reported in `problems` ("line N: ...") and skipped.
-std::optional<HeadlineBook> LoadHeadlineBook(const std::string& path, std::vector<std::string>& problems);
+// Reads the sample file; bad lines are reported in `problems` ("line N: ...") and skipped. None, with the
+// reason in `refusal` when given, for a path that is no readable file or a file that holds no headline.
+std::optional<HeadlineBook> LoadHeadlineBook(const std::string& path, std::vector<std::string>& problems,
+                                             std::string* refusal = nullptr);

@@ -2,6 +2,7 @@
 
 #include <poll.h>
 
+#include <string>
 #include <thread>
 
 #include "EventLog.h"
@@ -14,8 +15,9 @@ struct NewsServer::Client {
     std::thread thread;
 };
 
-NewsServer::NewsServer(const HeadlineBook& book, std::vector<Banner> banners, SessionPlan plan, EventLog& log)
-    : book_(book), banners_(std::move(banners)), plan_(plan), log_(log) {}
+NewsServer::NewsServer(const HeadlineBook& book, std::vector<Banner> banners, SessionPlan plan, EventLog& log,
+                       unsigned maxClients)
+    : book_(book), banners_(std::move(banners)), plan_(plan), log_(log), maxClients_(maxClients) {}
 
 // Run has ended every session before it returns.
 NewsServer::~NewsServer() = default;
@@ -36,6 +38,11 @@ void NewsServer::Run(platform::SocketHandle listener, const std::atomic<bool>& s
         if (poll(&entry, 1, 200) <= 0) continue;
         platform::SocketHandle socket = platform::AcceptConnection(listener);
         if (socket == platform::kNoSocket) continue;
+        if (clients_.size() >= maxClients_) {
+            platform::CloseSocket(socket);
+            log_.Line("a client beyond the " + std::to_string(maxClients_) + " served at once was turned away");
+            continue;
+        }
         auto client = std::make_unique<Client>();
         client->socket = socket;
         Client* raw = client.get();

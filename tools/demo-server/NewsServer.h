@@ -1,5 +1,6 @@
 #pragma once
-// The demo server's news port: accepts clients and serves each on a thread of its own.
+// The demo server's news port: accepts clients and serves each on a thread of its own, up to a cap, so
+// that a flood of idle connections cannot make threads without bound; a client beyond it is closed at once.
 #include <atomic>
 #include <memory>
 #include <vector>
@@ -8,7 +9,10 @@
 
 class NewsServer {
 public:
-    NewsServer(const HeadlineBook& book, std::vector<Banner> banners, SessionPlan plan, EventLog& log);
+    static constexpr unsigned kDefaultMaxClients = 1000;
+
+    NewsServer(const HeadlineBook& book, std::vector<Banner> banners, SessionPlan plan, EventLog& log,
+               unsigned maxClients = kDefaultMaxClients);
     ~NewsServer();
     NewsServer(const NewsServer&) = delete;
     NewsServer& operator=(const NewsServer&) = delete;
@@ -24,6 +28,7 @@ private:
     const std::vector<Banner> banners_;
     const SessionPlan plan_;
     EventLog& log_;
+    const unsigned maxClients_;
     std::vector<std::unique_ptr<Client>> clients_;
     int accepted_ = 0;
 };

@@ -58,6 +58,11 @@ std::vector<Banner> LoadBanners(const std::string& folder, EventLog& log) {
     return banners;
 }
 
+int PollTimeoutMs(std::chrono::steady_clock::duration untilDue) {
+    if (untilDue <= std::chrono::steady_clock::duration::zero()) return 0;
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(untilDue).count());
+}
+
 NewsSession::NewsSession(int number, platform::SocketHandle socket, const HeadlineBook& book,
                          const std::vector<Banner>& banners, SessionPlan plan, EventLog& log)
     : number_(number), socket_(socket), book_(book), banners_(banners), plan_(plan), log_(log),
@@ -148,9 +153,8 @@ void NewsSession::Run(const std::atomic<bool>& stopping) {
     while (!stopping) {
         // Wake for the next beat, and at least every 100 ms to notice a stop.
         auto due = std::min({nextHeartbeat, nextLive, Clock::now() + std::chrono::milliseconds(100)});
-        auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count();
         pollfd entry{socket_, POLLIN, 0};
-        int ready = poll(&entry, 1, static_cast<int>(std::max<long long>(wait, 0)));
+        int ready = poll(&entry, 1, PollTimeoutMs(due - Clock::now()));
         if (ready < 0) {
             reason = "left (poll failed)";
             break;

@@ -2,6 +2,7 @@
 // One client of the demo server, served on its own thread: banners on arrival, history on request,
 // heartbeats both ways, live headlines at the chosen pace and now and then a signature exchange.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ struct SessionPlan {
     unsigned signatureEvery = 5;        // a new signature value after this many live headlines
     unsigned signatureRequestEvery = 8; // a signature request after this many
 };
+
+// The poll time-out for a beat due after `untilDue`: whole milliseconds rounded up, so a beat less than a
+// millisecond away is waited for rather than polled for in a busy loop; 0 once it is due.
+int PollTimeoutMs(std::chrono::steady_clock::duration untilDue);
 
 class NewsSession {
 public:

@@ -26,7 +26,7 @@ ParsedServerOptions ParseServerOptions(std::span<const std::string_view> argumen
             return parsed;
         };
         const bool known = name == "--port" || name == "--http-port" || name == "--pace-ms" || name == "--history" ||
-                           name == "--data" || name == "--banners" || name == "--version" || name == "--server-ip";
+                           name == "--max-clients" || name == "--data" || name == "--banners" || name == "--version" || name == "--server-ip";
         if (!known) return fail("unknown option " + std::string(name));
         if (!value) return fail(std::string(name) + " needs a value");
 
@@ -42,6 +42,10 @@ ParsedServerOptions ParseServerOptions(std::span<const std::string_view> argumen
             std::optional<unsigned> count = ParseDecimal(*value, 100000);
             if (!count) return fail("--history needs a count from 0 to 100000");
             options.history = *count;
+        } else if (name == "--max-clients") {
+            std::optional<unsigned> count = ParseDecimal(*value, 100000);
+            if (!count || *count == 0) return fail("--max-clients needs a count from 1 to 100000");
+            options.maxClients = *count;
         } else if (value->empty()) {
             return fail(std::string(name) + " needs a value");
         } else if (name == "--data") {
@@ -63,6 +67,7 @@ std::string ServerUsage() {
            "  --http-port N    version page port (default 15580; 0 serves no version page)\n"
            "  --pace-ms N      one live headline every N ms, the categories in turn (default 4000)\n"
            "  --history N      headlines sent for a category request (default 20)\n"
+           "  --max-clients N  news clients served at once, more are turned away (default 1000)\n"
            "  --data FILE      sample headlines: category, title, link per line, tab-separated\n"
            "  --banners DIR    folder of banner1.jpg .. banner3.jpg\n"
            "  --version TEXT   version the version page names (default 1.0.1)\n"

@@ -14,6 +14,7 @@ struct ServerOptions {
     std::string version = "1.0.1";   // the values the version page names
     std::string serverIp = "127.0.0.1";
     unsigned history = 20;           // headlines sent for a category request
+    unsigned maxClients = 1000;      // news clients served at once; more are turned away
 };
 
 struct ParsedServerOptions {

@@ -2,12 +2,18 @@
 
 #include <poll.h>
 
+#include <chrono>
+#include <list>
+#include <system_error>
+#include <thread>
+
 #include "EventLog.h"
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr std::size_t kMaxRequestHead = 8192;
-constexpr unsigned kRequestTimeoutMs = 2000;
 
 std::string_view StatusText(int status) {
     switch (status) {
@@ -46,6 +52,36 @@ bool ReadyToRead(platform::SocketHandle socket, int timeoutMs) {
     return poll(&entry, 1, timeoutMs) > 0;
 }
 
+int MillisecondsLeft(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// One request, start to end before the deadline: a client that is slower gets what was read by then.
+void ServeRequest(platform::SocketHandle client, const VersionPageValues& values, EventLog& log, unsigned deadlineMs) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(deadlineMs);
+    std::string head;
+    char chunk[1024];
+    // The head ends at an empty line; a client that sends more, or stops early, gets what we have.
+    while (head.find("\r\n\r\n") == std::string::npos && head.size() < kMaxRequestHead &&
+           ReadyToRead(client, MillisecondsLeft(deadline))) {
+        int received = platform::ReceiveSome(client, chunk, sizeof chunk);
+        if (received <= 0) break;
+        head.append(chunk, static_cast<std::size_t>(received));
+    }
+    HttpReply reply = ReplyTo(head, values);
+    std::string text = FormatHttpReply(reply, !head.starts_with("HEAD "));
+    for (std::size_t sent = 0; sent < text.size();) {
+        pollfd entry{client, POLLOUT, 0};
+        if (poll(&entry, 1, MillisecondsLeft(deadline)) <= 0) break;
+        int result = platform::SendSome(client, text.data() + sent, text.size() - sent);
+        if (result <= 0) break;
+        sent += static_cast<std::size_t>(result);
+    }
+    platform::CloseSocket(client);
+    log.Line("http: " + Printable(std::string_view(head).substr(0, head.find("\r\n"))) + " -> " + std::to_string(reply.status));
+}
+
 }  // namespace
 
 std::string VersionPageBody(const VersionPageValues& values) {
@@ -78,29 +114,39 @@ std::string FormatHttpReply(const HttpReply& reply, bool withBody) {
 }
 
 void ServeVersionSite(platform::SocketHandle listener, const VersionPageValues& values,
-                      const std::atomic<bool>& stopping, EventLog& log) {
+                      const std::atomic<bool>& stopping, EventLog& log, unsigned deadlineMs) {
+    struct Request {
+        std::atomic<bool> finished{false};
+        std::thread thread;
+    };
+    std::list<Request> requests;
+    auto reap = [&requests] {
+        requests.remove_if([](Request& request) {
+            if (!request.finished) return false;
+            request.thread.join();
+            return true;
+        });
+    };
     while (!stopping) {
+        reap();
+        // At the cap the next request waits in the backlog until one is done, at most one deadline.
+        if (requests.size() >= kRequestsAtOnce) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            continue;
+        }
         if (!ReadyToRead(listener, 200)) continue;
         platform::SocketHandle client = platform::AcceptConnection(listener);
         if (client == platform::kNoSocket) continue;
-        platform::SetSocketTimeouts(client, kRequestTimeoutMs);
-        // The head ends at an empty line; a client that sends more, or stops early, gets what we have.
-        std::string head;
-        char chunk[1024];
-        while (head.find("\r\n\r\n") == std::string::npos && head.size() < kMaxRequestHead &&
-               ReadyToRead(client, static_cast<int>(kRequestTimeoutMs))) {
-            int received = platform::ReceiveSome(client, chunk, sizeof chunk);
-            if (received <= 0) break;
-            head.append(chunk, static_cast<std::size_t>(received));
+        Request& request = requests.emplace_back();
+        try {
+            request.thread = std::thread([client, &values, &log, deadlineMs, &request] {
+                ServeRequest(client, values, log, deadlineMs);
+                request.finished = true;
+            });
+        } catch (const std::system_error&) {  // no thread to be had: this request goes unanswered
+            platform::CloseSocket(client);
+            requests.pop_back();
         }
-        HttpReply reply = ReplyTo(head, values);
-        std::string text = FormatHttpReply(reply, !head.starts_with("HEAD "));
-        for (std::size_t sent = 0; sent < text.size();) {
-            int result = platform::SendSome(client, text.data() + sent, text.size() - sent);
-            if (result <= 0) break;
-            sent += static_cast<std::size_t>(result);
-        }
-        platform::CloseSocket(client);
-        log.Line("http: " + Printable(std::string_view(head).substr(0, head.find("\r\n"))) + " -> " + std::to_string(reply.status));
     }
+    for (Request& request : requests) request.thread.join();
 }

@@ -31,6 +31,10 @@ HttpReply ReplyTo(std::string_view requestHead, const VersionPageValues& values)
 // Status line, headers and (unless `withBody` is false, as for HEAD) the body.
 std::string FormatHttpReply(const HttpReply& reply, bool withBody);
 
-// Serves requests on the listening socket, one at a time, until `stopping` is set.
+// Serves requests on the listening socket until `stopping` is set: each on a thread of its own, a few at once,
+// and each within one deadline from its arrival, so a client that sends its request slowly or not at all
+// holds up nobody else and its own thread only that long.
+inline constexpr unsigned kRequestDeadlineMs = 2000;
+inline constexpr unsigned kRequestsAtOnce = 32;
 void ServeVersionSite(platform::SocketHandle listener, const VersionPageValues& values,
-                      const std::atomic<bool>& stopping, EventLog& log);
+                      const std::atomic<bool>& stopping, EventLog& log, unsigned deadlineMs = kRequestDeadlineMs);

@@ -50,9 +50,10 @@ int main(int argc, char** argv) {
 
     EventLog log;
     std::vector<std::string> problems;
-    std::optional<HeadlineBook> book = LoadHeadlineBook(options.dataFile, problems);
+    std::string refusal;
+    std::optional<HeadlineBook> book = LoadHeadlineBook(options.dataFile, problems, &refusal);
     if (!book) {
-        std::fprintf(stderr, "corvane-demo-server: cannot read %s\n", options.dataFile.c_str());
+        std::fprintf(stderr, "corvane-demo-server: --data %s %s\n", options.dataFile.c_str(), refusal.c_str());
         return 1;
     }
     for (const std::string& problem : problems) log.Line(options.dataFile + ": " + problem + ", skipped");
@@ -86,7 +87,7 @@ int main(int argc, char** argv) {
     SessionPlan plan;
     plan.paceMs = options.paceMs;
     plan.history = options.history;
-    NewsServer(*book, LoadBanners(options.bannerDir, log), plan, log).Run(newsListener, stopRequested);
+    NewsServer(*book, LoadBanners(options.bannerDir, log), plan, log, options.maxClients).Run(newsListener, stopRequested);
 
     if (site.joinable()) site.join();
     platform::CloseSocket(siteListener);

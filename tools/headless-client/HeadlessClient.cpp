@@ -84,9 +84,23 @@ std::string ClientUsage() {
     return "usage: corvane-headless-client HOST PORT [stocks|futures|forex|gold] [options]\n"
            "  HOST             the news server's dotted IPv4 address\n"
            "  --count N        exit 0 after N headlines\n"
-           "  --timeout-ms N   give up after N ms (an error when --count was not reached)\n"
+           "  --timeout-ms N   give up after N ms, connecting included (an error when --count was not reached)\n"
            "  --dir DIR        where banners from the server are kept (1.jpg..3.jpg, Setting.ini)\n"
            "Prints one line per headline: local time, category (\"history\" while history loads), title, link.\n";
+}
+
+std::string ConnectFailureText(ConnectOutcome outcome, const ClientArguments& arguments, unsigned connectTimeoutMs) {
+    const std::string server = arguments.host + ":" + std::to_string(arguments.port);
+    switch (outcome) {
+    case ConnectOutcome::BadAddress:
+        return "cannot connect to " + server + ": " + arguments.host + " is not a dotted IPv4 address";
+    case ConnectOutcome::Refused:
+        return "cannot connect to " + server + ": the connection was refused (is the server running?)";
+    case ConnectOutcome::TimedOut:
+        return "cannot connect to " + server + ": no answer within " + std::to_string(connectTimeoutMs) + " ms";
+    default:
+        return "cannot connect to " + server;
+    }
 }
 
 std::string LocalTimeText(std::int64_t secondsSince1970) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "connection/Category.h"
+#include "connection/Connection.h"
 #include "connection/NewsItem.h"
 
 struct ClientArguments {
@@ -27,6 +28,9 @@ struct ParsedClientArguments {
 ParsedClientArguments ParseClientArguments(std::span<const std::string_view> arguments);
 
 std::string ClientUsage();
+
+// Why connecting to "host:port" failed, as the client says it on its error line.
+std::string ConnectFailureText(ConnectOutcome outcome, const ClientArguments& arguments, unsigned connectTimeoutMs);
 
 // "YYYY-MM-DD HH:MM:SS" in local time; "@seconds" for a time the platform cannot convert.
 std::string LocalTimeText(std::int64_t secondsSince1970);

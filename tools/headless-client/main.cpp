@@ -1,5 +1,6 @@
 // corvane-headless-client: the client's connection without its windows. It selects a category and prints
 // every headline it takes from the news queue, one line each, as the main window would receive them.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -57,13 +58,16 @@ int main(int argc, char** argv) {
     }
     PrepareUtf8Output();
 
-    CConnection connection;
+    // --timeout-ms counts from here, connecting included.
+    const std::uint32_t start = platform::TickCount();
+    ConnectionTimings timings;
+    if (arguments.timeoutMs != 0) timings.connectTimeoutMs = std::min(timings.connectTimeoutMs, arguments.timeoutMs);
+    CConnection connection(timings);
     const std::string server = arguments.host + ":" + std::to_string(arguments.port);
-    if (!connection.Connect(arguments.host.c_str(), arguments.port))
-        return Fail("cannot connect to " + server + " (the host must be a dotted IPv4 address)");
+    const ConnectOutcome outcome = connection.TryConnect(arguments.host.c_str(), arguments.port);
+    if (outcome != ConnectOutcome::Connected) return Fail(ConnectFailureText(outcome, arguments, timings.connectTimeoutMs));
     connection.RequestCategory(arguments.category->guid);
 
-    const std::uint32_t start = platform::TickCount();
     unsigned printed = 0;
     NewsItem item;
     for (;;) {

@@ -47,7 +47,7 @@ trap cleanup EXIT
 "$wine_scripts/wine-run.sh" explorer /desktop=Review,1280x800 "$scratch/Corvane.exe" &
 program=$!
 
-shot() { "$wine_scripts/screenshot.sh" "$shots/$1.png" root; }
+shot() { "$wine_scripts/screenshot.sh" "$shots/$1.png" root || { sleep 1; "$wine_scripts/screenshot.sh" "$shots/$1.png" root; } || echo "no screenshot $1" >&2; }
 crop() {  # crop NAME X Y W H: the part of the screen where a window is
     "$wine_scripts/screenshot.sh" "$shots/$1.png" root && convert "$shots/$1.png" -crop "$4x$5+$2+$3" +repage "$shots/$1.png"
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -104,6 +105,48 @@ TEST(Dialog, OneObjectRunsModallyAgainAndItsOwnerIsDisabledOnlyMeanwhile) {
     } ending;
     EXPECT_EQ(ending.DoModal(owner.Hwnd()), 0);
     EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
+}
+
+TEST(Dialog, ModalRunsNestAndEachOwnerComesBackEnabled) {
+    // The main window runs modally for the whole program and runs the settings dialog from a handler.
+    bool outerEnabledDuringInner = true;
+    ScriptedDlg inner([&](ScriptedDlg& d) {
+        outerEnabledDuringInner = IsWindowEnabled(GetWindow(d.Hwnd(), GW_OWNER)) != FALSE;
+        d.EndDialog(7);
+    });
+    INT_PTR innerResult = 0;
+    bool outerEnabledAfterInner = false;
+    ScriptedDlg outer([&](ScriptedDlg& d) {
+        innerResult = inner.DoModal(d.Hwnd());
+        outerEnabledAfterInner = IsWindowEnabled(d.Hwnd()) != FALSE;
+        d.EndDialog(8);
+    });
+    EXPECT_EQ(outer.DoModal(), 8);
+    EXPECT_EQ(innerResult, 7);
+    EXPECT_FALSE(outerEnabledDuringInner);
+    EXPECT_TRUE(outerEnabledAfterInner);
+}
+
+TEST(Dialog, ModalRunEndedByAMessageFromAnotherThreadEndsAtOnce) {
+    constexpr UINT kEndFromThread = WM_APP + 7;
+    struct EndedFromThreadDlg : ScriptedDlg {
+        using ScriptedDlg::ScriptedDlg;
+        std::thread sender;
+        bool HandleMessage(fw::Message& message) override {
+            if (message.id == kEndFromThread) EndDialog(5);
+            return ScriptedDlg::HandleMessage(message);
+        }
+    };
+    int steps = 0;
+    EndedFromThreadDlg dialog([&](ScriptedDlg& d) {
+        if (steps++ > 0) return d.EndDialog(-2);  // still running a second later
+        auto& self = static_cast<EndedFromThreadDlg&>(d);
+        const HWND window = d.Hwnd();
+        self.sender = std::thread([window] { SendMessageW(window, kEndFromThread, 0, 0); });
+        SetTimer(window, kEndTimer, 1000, nullptr);
+    });
+    EXPECT_EQ(dialog.DoModal(), 5);
+    dialog.sender.join();
 }
 
 TEST(Dialog, ModalRunWithoutOwnerIsOwnedByTheMainWindow) {

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/DeviceContext.h"
+#include "framework/GdiplusHeaders.h"
 #include "framework/Sessions.h"
 #include "framework/platform/Diagnostics.h"
 #include "framework/platform/Text.h"
@@ -195,6 +197,31 @@ TEST_F(NativeListTest, TitlesShowTheirTextWithoutMarkup) {
     EXPECT_EQ(Titles(), (std::vector<std::wstring>{L"黄金现货 & 期货"}));
 }
 
+TEST_F(NativeListTest, LongTitlesWrapInsideTheListAndScrollWhenTheyDoNotFit) {
+    const std::wstring longTitle = L"央行公开市场今日净投放资金300亿元，市场流动性保持合理充裕，短端利率小幅下行，债市情绪回暖";
+    for (int i = 0; i < 20; ++i) list.AddUnit(Headline(longTitle));
+    Repaint();
+    RECT client{};
+    GetClientRect(native->Hwnd(), &client);
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(native->Hwnd(), SB_VERT, &info));
+    EXPECT_GT(info.nMax + 1, static_cast<int>(info.nPage)) << "twenty wrapped rows do not fit";
+    for (std::size_t row = 0; row < 20; ++row) {
+        const RECT title = native->TitleRect(row);
+        EXPECT_LE(title.right, client.right) << "row " << row << " measured for a width without the scroll bar";
+        EXPECT_GT(title.bottom - title.top, 20) << "row " << row << " wraps to two lines";
+    }
+    SendMessageW(native->Hwnd(), WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_LE(native->TitleRect(19).bottom, client.bottom);
+    EXPECT_LT(native->TitleRect(0).top, 0);
+    // Rows cleared away leave nothing to scroll.
+    list.ClearList();
+    list.AddUnit(Headline(L"short"));
+    EXPECT_EQ(native->TitleRect(0).top, 3);
+}
+
 // Links that OpenServerLink refuses leave a diagnostic line naming them, so a click can be seen to
 // reach it with the exact link and without starting anything.
 std::vector<std::wstring> g_diagnostics;
@@ -288,6 +315,31 @@ TEST_F(NativeListTest, HandleCountsStayFlatThroughABurstOfRows) {
     EXPECT_EQ(Titles().size(), 20u);
 }
 
+// The whole window with its scroll bar, as it stands on the screen.
+bool SaveWindowAsPng(HWND window, const std::wstring& path) {
+    RECT area{};
+    GetWindowRect(window, &area);
+    const HWND desktop = GetDesktopWindow();
+    MapWindowPoints(nullptr, desktop, reinterpret_cast<POINT*>(&area), 2);
+    const fw::ClientDC screen(desktop);
+    fw::GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, area.right - area.left, area.bottom - area.top));
+    {
+        const fw::MemoryDC copy(screen);
+        const fw::SelectedObject selection(copy, bitmap.Get());
+        BitBlt(copy, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top, SRCCOPY);
+    }
+    Gdiplus::Bitmap picture(bitmap.Get(), nullptr);
+    CLSID png{};
+    UINT count = 0, bytes = 0;
+    Gdiplus::GetImageEncodersSize(&count, &bytes);
+    std::vector<BYTE> buffer(bytes);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    Gdiplus::GetImageEncoders(count, bytes, codecs);
+    for (UINT i = 0; i < count; ++i)
+        if (std::wstring(codecs[i].MimeType) == L"image/png") png = codecs[i].Clsid;
+    return picture.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
+}
+
 // The review rows shared with the page's browser tests: local time, title, link per line.
 std::vector<NewsItem> ReviewRows(const std::wstring& source) {
     std::ifstream file(std::filesystem::path(source) / "tests" / "page" / "review-rows.tsv");
@@ -327,6 +379,13 @@ TEST_F(NativeListTest, ReviewScreenshots) {
     list.ShowProgressBusy(true, (std::filesystem::path(source) / "skin" / "loading.gif").wstring());
     Repaint();
     EXPECT_TRUE(SaveClientAreaAsPng(native->Hwnd(), (screenshots / "newslist-native-busy.png").wstring()));
+
+    // A full list, with its scroll bar.
+    list.ShowProgressBusy(false, L"");
+    for (int i = 0; i < 20; ++i) list.AddUnit(rows[static_cast<std::size_t>(i) % rows.size()]);
+    SendMessageW(native->Hwnd(), WM_MOUSELEAVE, 0, 0);
+    Repaint();
+    EXPECT_TRUE(SaveWindowAsPng(native->Hwnd(), (screenshots / "newslist-native-full.png").wstring()));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "framework/Application.h"
 #include "framework/DeviceContext.h"
 #include "framework/GdiplusHeaders.h"
 #include "settings/SettingsFile.h"
@@ -73,10 +74,7 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMilliseconds
     const DWORD start = GetTickCount();
     MSG message;
     for (;;) {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) fw::Application::ProcessMessage(message);
         if (condition()) return true;
         if (GetTickCount() - start >= timeoutMilliseconds) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);

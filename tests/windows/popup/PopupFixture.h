@@ -35,7 +35,8 @@ std::wstring BuildDirectory();
 NewsItem Item(const Guid& category, const std::wstring& title, const std::wstring& link = L"http://news.example/1",
               std::int64_t publishTime = 1'315'271'100);
 
-// Dispatches the thread's messages for a while, or until the condition holds (true then).
+// Dispatches the thread's messages as the program's loop does, for a while or until the condition holds
+// (true then).
 void Pump(DWORD milliseconds);
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMilliseconds);
 

@@ -2,6 +2,8 @@
 // and items without a link; saved as <build>/screenshots/popup-*.png. It checks that each picture is saved.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 
 #include "popup/QuickInform.h"
@@ -16,6 +18,16 @@ std::wstring Screenshot(const wchar_t* name) {
     std::filesystem::create_directories(folder);
     return (folder / name).wstring();
 }
+
+// Times as a trader in Shanghai sees them (UTC+8), whatever the machine's zone.
+class ShanghaiTime : public testing::Environment {
+public:
+    void SetUp() override {
+        _putenv_s("TZ", "CST-8");
+        _tzset();
+    }
+};
+const auto* const kShanghaiTime = testing::AddGlobalTestEnvironment(new ShanghaiTime);
 
 // Lets the real timers bring the window up and scroll the entries in, then lets it paint.
 void SettleOnScreen(CQuickInform& popup) {

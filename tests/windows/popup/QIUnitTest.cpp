@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "framework/platform/Diagnostics.h"
 #include "popup/PopupRules.h"
 #include "popup/QIUnit.h"
 #include "res/resource.h"
+#include "tests/windows/framework/CapturedDiagnostics.h"
 #include "tests/windows/popup/PopupFixture.h"
 
 namespace {
@@ -86,7 +86,7 @@ TEST(QIUnit, ShowsTheLogoOfTheItemsCategory) {
         auto shown = reinterpret_cast<HBITMAP>(SendMessageW(logo, STM_GETIMAGE, IMAGE_BITMAP, 0));
         ASSERT_TRUE(shown) << c.bitmap;
         EXPECT_EQ(Pixels(shown), ResourcePixels(c.bitmap)) << c.bitmap;
-        entry->Close();
+        entry->Destroy();
     }
 }
 
@@ -121,7 +121,7 @@ TEST(QIUnit, TitleGoesToTheLinkOrToThePlainLabel) {
         if (c.shown == IDC_ENTRY_TITLE_TEXT) {
             EXPECT_TRUE(GetWindowLongW(shown, GWL_STYLE) & SS_NOPREFIX) << c.what << ": '&' is shown as written";
         }
-        entry->Close();
+        entry->Destroy();
     }
 }
 
@@ -132,17 +132,14 @@ TEST(QIUnit, TimeInLocalTimeOrEmptyWhenItCannotBeShown) {
         auto* entry = new CQIUnit;
         ASSERT_EQ(entry->CreateForItem(Item(kStocks.guid, L"沪指收涨", L"", time), holder.Hwnd()), 1) << time;
         EXPECT_EQ(Text(GetDlgItem(entry->Hwnd(), IDC_ENTRY_TIME)), popup::EntryTimeText(time)) << time;
-        entry->Close();
+        entry->Destroy();
     }
 }
-
-std::vector<std::wstring> g_diagnostics;
 
 TEST(QIUnit, EachClickOnTheLinkGoesToTheServerLinkHelper) {
     const PopupFolder folder;
     const Holder holder;
-    g_diagnostics.clear();
-    platform::SetDiagnosticSink([](const std::wstring& line) { g_diagnostics.push_back(line); });
+    const CapturedDiagnostics diagnostics;
     auto* entry = new CQIUnit;
     // A link that is not a web link: the helper refuses it and says so, so the test opens no browser.
     ASSERT_EQ(entry->CreateForItem(Item(kForex.guid, L"非农", L"calc.exe"), holder.Hwnd()), 1);
@@ -151,11 +148,11 @@ TEST(QIUnit, EachClickOnTheLinkGoesToTheServerLinkHelper) {
     click.hdr = {link, static_cast<UINT_PTR>(IDC_ENTRY_TITLE_LINK), NM_CLICK};
     for (int i = 0; i < 2; ++i)
         EXPECT_EQ(SendMessageW(entry->Hwnd(), WM_NOTIFY, IDC_ENTRY_TITLE_LINK, reinterpret_cast<LPARAM>(&click)), 0);
-    platform::SetDiagnosticSink(nullptr);
-    ASSERT_EQ(g_diagnostics.size(), 2u);
-    EXPECT_NE(g_diagnostics[0].find(L"calc.exe"), std::wstring::npos);
+    const std::vector<std::wstring>& lines = CapturedDiagnostics::Lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find(L"calc.exe"), std::wstring::npos);
     EXPECT_TRUE(IsWindow(entry->Hwnd())) << "the entry stays after a click";
-    entry->Close();
+    entry->Destroy();
 }
 
 TEST(QIUnit, TextsStandOnWhite) {
@@ -174,7 +171,7 @@ TEST(QIUnit, TextsStandOnWhite) {
         EXPECT_EQ(GetBkMode(dc), TRANSPARENT) << id;
     }
     ReleaseDC(entry->Hwnd(), dc);
-    entry->Close();
+    entry->Destroy();
 }
 
 }  // namespace

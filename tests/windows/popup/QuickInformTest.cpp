@@ -162,9 +162,10 @@ TEST(QuickInform, StayTimerClosesTheWindowAndEveryEntryAndTheNextItemOpensAgain)
 }
 
 TEST(QuickInform, NewItemWhileWaitingRestartsTheMotionAndThenTheFullStay) {
-    // Real timers: 10 ms steps, and the gold stay of 30 s shortened to one second.
+    // Real timers: 10 ms steps, and the gold stay of 30 s shortened to two seconds. A busy machine only
+    // delays timers, so the checks below can miss a fault under load but never report one that is not there.
     const PopupFolder folder;
-    CQuickInform popup({10, 30});
+    CQuickInform popup({10, 15});
     const RECT work = WorkArea();
     auto settled = [&] {
         const HWND hwnd = popup.Hwnd();
@@ -172,17 +173,15 @@ TEST(QuickInform, NewItemWhileWaitingRestartsTheMotionAndThenTheFullStay) {
     };
     ASSERT_EQ(popup.AddNews(Item(kGold.guid, L"金价 1"), GetDesktopWindow()), 1);
     ASSERT_TRUE(PumpUntil(settled, 3000));
-    Pump(600);
+    Pump(400);
     ASSERT_TRUE(popup.Hwnd()) << "still waiting";
 
     ASSERT_EQ(popup.AddNews(Item(kGold.guid, L"金价 2"), GetDesktopWindow()), 1);
     ASSERT_TRUE(PumpUntil(settled, 3000));
     const DWORD secondSettled = GetTickCount();
-    // The first stay would have ended about 400 ms after the second item.
-    Pump(700);
-    EXPECT_TRUE(popup.Hwnd()) << "the stay counts again from the end of the second motion";
-    ASSERT_TRUE(PumpUntil([&] { return popup.Hwnd() == nullptr; }, 5000));
-    EXPECT_GE(GetTickCount() - secondSettled, 900u);
+    ASSERT_TRUE(PumpUntil([&] { return popup.Hwnd() == nullptr; }, 8000));
+    // The first stay would have ended about 1.5 s after the second motion.
+    EXPECT_GE(GetTickCount() - secondSettled, 1900u) << "the stay counts again from the end of the second motion";
 }
 
 TEST(QuickInform, SwitchedOffItemsOpenNothing) {
@@ -236,14 +235,13 @@ TEST(QuickInform, KeyboardClosesItLikeTheCloseArea) {
         UINT message;
         WPARAM wParam;
     };
-    const Case cases[] = {{"Esc", WM_KEYDOWN, VK_ESCAPE},
-                          {"Alt+F4", WM_SYSCOMMAND, SC_CLOSE},
-                          {"cancel command", WM_COMMAND, IDCANCEL}};
+    // Posted, so they pass through the program's loop and its dialog keys as a key press would.
+    const Case cases[] = {{"Esc", WM_KEYDOWN, VK_ESCAPE}, {"Alt+F4", WM_SYSCOMMAND, SC_CLOSE}};
     for (const Case& c : cases) {
         CQuickInform popup(kStepsByHand);
         popup.AddNews(Item(kForex.guid, L"外汇"), GetDesktopWindow());
         const HWND entry = EntryWindows(popup.Hwnd()).front();
-        SendMessageW(popup.Hwnd(), c.message, c.wParam, 0);
+        PostMessageW(popup.Hwnd(), c.message, c.wParam, 0);
         EXPECT_TRUE(PumpUntil([&] { return popup.Hwnd() == nullptr; }, 1000)) << c.what;
         EXPECT_FALSE(IsWindow(entry)) << c.what;
     }
