@@ -18,6 +18,7 @@
 #include "newslist/LinkListViewEx.h"
 #include "newslist/NativeNewsList.h"
 #include "tests/windows/controls/SkinFixture.h"
+#include "tests/windows/support/HandleCounts.h"
 
 namespace {
 
@@ -303,15 +304,15 @@ TEST_F(NativeListTest, HandleCountsStayFlatThroughABurstOfRows) {
     list.ShowProgressBusy(true, L"");
     list.ShowProgressBusy(false, L"");
     Repaint();
-    const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    const HandleCounts before = CurrentHandleCounts();
     for (int i = 0; i < 300; ++i) {
         list.AddUnit(Headline(L"快讯 " + std::to_wstring(i)));
         if (i % 10 == 0) Repaint();
     }
     Repaint();
-    EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi);
-    EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), user);
+    const HandleCounts after = CurrentHandleCounts();
+    EXPECT_EQ(after.gdi, before.gdi);
+    EXPECT_EQ(after.user, before.user);
     EXPECT_EQ(Titles().size(), 20u);
 }
 

@@ -9,7 +9,7 @@
 
 #include "popup/QIUnit.h"
 #include "popup/QuickInform.h"
-#include "tests/windows/popup/HandleCounts.h"
+#include "tests/windows/support/HandleCounts.h"
 #include "tests/windows/popup/PopupFixture.h"
 
 namespace {

@@ -19,6 +19,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/StartWithWindows.h"
 #include "tests/windows/controls/SkinFixture.h"
+#include "tests/windows/support/HandleCounts.h"
 
 namespace {
 
@@ -214,18 +215,14 @@ TEST_F(SettingDialog, BandsShowTheirPicturesOrTheFaceColour) {
 }
 
 TEST_F(SettingDialog, ReopeningKeepsHandleCountsFlat) {
-    auto counts = [] {
-        return std::pair(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
-                         GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
-    };
     Open();
     dialog.Destroy();
-    const auto first = counts();
+    const HandleCounts first = CurrentHandleCounts();
     for (int i = 0; i < 20; ++i) {
         Open();
         dialog.Destroy();
     }
-    EXPECT_EQ(counts(), first);
+    EXPECT_EQ(CurrentHandleCounts(), first);
 }
 
 // The start-with-Windows box shows the registration, and a click changes it through the program's second
