@@ -10,8 +10,6 @@
 #include <vector>
 
 #include "framework/Application.h"
-#include "framework/DeviceContext.h"
-#include "framework/GdiplusHeaders.h"
 #include "framework/Sessions.h"
 #include "framework/platform/Diagnostics.h"
 #include "framework/platform/Text.h"
@@ -19,17 +17,14 @@
 #include "newslist/NativeNewsList.h"
 #include "tests/windows/controls/SkinFixture.h"
 #include "tests/windows/support/HandleCounts.h"
+#include "tests/windows/support/Screenshot.h"
+#include "tests/windows/support/TestFolders.h"
 
 namespace {
 
 constexpr int kPlaceholderId = 1061;
 constexpr RECT kPlaceholder{12, 40, 12 + 474, 40 + 290};  // the list is 474 × 300 once raised
 constexpr UINT kShortPageWait = 200;
-
-std::wstring FromEnvironment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::filesystem::path(value).wstring() : std::wstring();
-}
 
 void PumpMessagesFor(DWORD milliseconds) {
     const DWORD start = GetTickCount();
@@ -252,7 +247,7 @@ TEST_F(NativeListTest, ClickingATitleOpensItsLinkThroughTheServerLinkHelper) {
 }
 
 TEST_F(NativeListTest, HoverGreysTheRowAndTheBusyOverlayDimsTheListAroundItsPicture) {
-    const std::wstring source = FromEnvironment("CORVANE_SOURCE_DIR");
+    const std::wstring source = SourceFolder().wstring();
     ASSERT_FALSE(source.empty());
     list.AddUnit(Headline(L"第一条"));
     list.AddUnit(Headline(L"第二条"));
@@ -316,31 +311,6 @@ TEST_F(NativeListTest, HandleCountsStayFlatThroughABurstOfRows) {
     EXPECT_EQ(Titles().size(), 20u);
 }
 
-// The whole window with its scroll bar, as it stands on the screen.
-bool SaveWindowAsPng(HWND window, const std::wstring& path) {
-    RECT area{};
-    GetWindowRect(window, &area);
-    const HWND desktop = GetDesktopWindow();
-    MapWindowPoints(nullptr, desktop, reinterpret_cast<POINT*>(&area), 2);
-    const fw::ClientDC screen(desktop);
-    fw::GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, area.right - area.left, area.bottom - area.top));
-    {
-        const fw::MemoryDC copy(screen);
-        const fw::SelectedObject selection(copy, bitmap.Get());
-        BitBlt(copy, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top, SRCCOPY);
-    }
-    Gdiplus::Bitmap picture(bitmap.Get(), nullptr);
-    CLSID png{};
-    UINT count = 0, bytes = 0;
-    Gdiplus::GetImageEncodersSize(&count, &bytes);
-    std::vector<BYTE> buffer(bytes);
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    Gdiplus::GetImageEncoders(count, bytes, codecs);
-    for (UINT i = 0; i < count; ++i)
-        if (std::wstring(codecs[i].MimeType) == L"image/png") png = codecs[i].Clsid;
-    return picture.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
-}
-
 // The review rows shared with the page's browser tests: local time, title, link per line.
 std::vector<NewsItem> ReviewRows(const std::wstring& source) {
     std::ifstream file(std::filesystem::path(source) / "tests" / "page" / "review-rows.tsv");
@@ -365,8 +335,8 @@ std::vector<NewsItem> ReviewRows(const std::wstring& source) {
 }
 
 TEST_F(NativeListTest, ReviewScreenshots) {
-    const std::wstring source = FromEnvironment("CORVANE_SOURCE_DIR");
-    const std::wstring build = FromEnvironment("CORVANE_BUILD_DIR");
+    const std::wstring source = SourceFolder().wstring();
+    const std::wstring build = BuildFolder().wstring();
     ASSERT_FALSE(source.empty());
     ASSERT_FALSE(build.empty());
     const std::vector<NewsItem> rows = ReviewRows(source);

@@ -28,10 +28,6 @@ private:
     TempWorkingDirectory folder_;
 };
 
-// The source tree, from the environment CTest gives every test.
-std::wstring SourceDirectory();
-std::wstring BuildDirectory();
-
 NewsItem Item(const Guid& category, const std::wstring& title, const std::wstring& link = L"http://news.example/1",
               std::int64_t publishTime = 1'315'271'100);
 
@@ -55,6 +51,3 @@ private:
 
 // The pop-up's entries (its child dialogs), top to bottom.
 std::vector<HWND> EntryWindows(HWND popup);
-
-// Saves the window, frame included, as it stands on the screen.
-bool SaveWindowAsPng(HWND hwnd, const std::wstring& path);

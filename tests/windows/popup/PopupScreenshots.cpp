@@ -8,13 +8,15 @@
 
 #include "popup/QuickInform.h"
 #include "tests/windows/popup/PopupFixture.h"
+#include "tests/windows/support/Screenshot.h"
+#include "tests/windows/support/TestFolders.h"
 
 namespace {
 
 const Guid kOther = MakeGuid(0x0F1E2D3C, 0x4B5A, 0x6978, {0x87, 0x96, 0xA5, 0xB4, 0xC3, 0xD2, 0xE1, 0xF0});
 
 std::wstring Screenshot(const wchar_t* name) {
-    const std::filesystem::path folder = std::filesystem::path(BuildDirectory()) / "screenshots";
+    const std::filesystem::path folder = BuildFolder() / "screenshots";
     std::filesystem::create_directories(folder);
     return (folder / name).wstring();
 }

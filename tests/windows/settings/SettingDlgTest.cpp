@@ -11,8 +11,6 @@
 #include <vector>
 
 #include "MessageBoxAnswerer.h"
-#include "framework/DeviceContext.h"
-#include "framework/GdiplusHeaders.h"
 #include "res/resource.h"
 #include "settings/SettingDlg.h"
 #include "settings/SettingKeys.h"
@@ -20,6 +18,8 @@
 #include "settings/StartWithWindows.h"
 #include "tests/windows/controls/SkinFixture.h"
 #include "tests/windows/support/HandleCounts.h"
+#include "tests/windows/support/Screenshot.h"
+#include "tests/windows/support/TestFolders.h"
 
 namespace {
 
@@ -27,22 +27,6 @@ constexpr int kSwitches[] = {IDC_SETTINGS_SHOW, IDC_SETTINGS_FOREX_SHOW, IDC_SET
                              IDC_SETTINGS_FUTURES_SHOW, IDC_SETTINGS_STOCKS_SHOW};
 constexpr int kLists[] = {IDC_SETTINGS_DELAY,       IDC_SETTINGS_SOUND,         IDC_SETTINGS_FOREX_DELAY,
                           IDC_SETTINGS_GOLD_DELAY,  IDC_SETTINGS_FUTURES_DELAY, IDC_SETTINGS_STOCKS_DELAY};
-
-std::wstring Environment(const wchar_t* name) {
-    wchar_t value[MAX_PATH] = {};
-    GetEnvironmentVariableW(name, value, MAX_PATH);
-    return value;
-}
-
-// The source and build folders, made absolute before a test changes the current folder.
-const std::filesystem::path& SourceFolder() {
-    static const std::filesystem::path folder = std::filesystem::absolute(Environment(L"CORVANE_SOURCE_DIR"));
-    return folder;
-}
-const std::filesystem::path& BuildFolder() {
-    static const std::filesystem::path folder = std::filesystem::absolute(Environment(L"CORVANE_BUILD_DIR"));
-    return folder;
-}
 
 std::string FileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -280,31 +264,6 @@ TEST(OpenSettingsDialog, OneDialogAtATime) {
         EXPECT_EQ(dialogsSeen, 1) << "opening " << opening;
         EXPECT_EQ(VisibleSettingsDialogs(), 0);
     }
-}
-
-bool SaveWindowAsPng(HWND window, const std::wstring& file) {
-    RECT rect;
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC source = GetWindowDC(window);
-    fw::GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(source, width, height));
-    {
-        const fw::MemoryDC copy(source);
-        const fw::SelectedObject selection(copy, bitmap.Get());
-        BitBlt(copy, 0, 0, width, height, source, 0, 0, SRCCOPY);
-    }
-    ReleaseDC(window, source);
-    UINT count = 0, bytes = 0;
-    Gdiplus::GetImageEncodersSize(&count, &bytes);
-    std::vector<BYTE> buffer(bytes);
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    Gdiplus::GetImageEncoders(count, bytes, codecs);
-    for (UINT i = 0; i < count; ++i) {
-        if (std::wstring(codecs[i].MimeType) != L"image/png") continue;
-        Gdiplus::Bitmap picture(bitmap.Get(), nullptr);
-        return picture.Save(file.c_str(), &codecs[i].Clsid, nullptr) == Gdiplus::Ok;
-    }
-    return false;
 }
 
 // The dialog with values and the real skin, saved for review.
