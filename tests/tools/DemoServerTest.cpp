@@ -255,15 +255,21 @@ TEST(VersionSite, ThePageCarriesTheThreeTagPairs) {
     EXPECT_EQ(headOnly.size(), headOnly.find("\r\n\r\n") + 4);
 }
 
+// What the peer sends until it closes the connection or the socket's time-out ends the wait.
+std::string ReceiveUntilClosed(platform::SocketHandle socket) {
+    std::string answer;
+    char chunk[512];
+    for (int received; (received = platform::ReceiveSome(socket, chunk, sizeof chunk)) > 0;) answer.append(chunk, received);
+    return answer;
+}
+
 // One request over a real socket, as the client's HTTP reader makes it.
 std::string Fetch(std::uint16_t port, const std::string& request) {
     platform::SocketHandle socket = platform::OpenTcpSocket();
     EXPECT_TRUE(platform::ConnectIPv4(socket, "127.0.0.1", port));
     platform::SetSocketTimeouts(socket, 5000);
     platform::SendSome(socket, request.data(), request.size());
-    std::string answer;
-    char chunk[512];
-    for (int received; (received = platform::ReceiveSome(socket, chunk, sizeof chunk)) > 0;) answer.append(chunk, received);
+    const std::string answer = ReceiveUntilClosed(socket);
     platform::CloseSocket(socket);
     return answer;
 }
@@ -298,9 +304,7 @@ TEST(VersionSite, ASlowClientHoldsUpNobodyAndIsCutOffAtItsDeadline) {
     EXPECT_LT(Clock::now() - fetchStart, std::chrono::milliseconds(kDeadlineMs / 2)) << "answered beside the slow one";
 
     platform::SetSocketTimeouts(slow, 5000);
-    std::string answer;
-    char chunk[512];
-    for (int received; (received = platform::ReceiveSome(slow, chunk, sizeof chunk)) > 0;) answer.append(chunk, received);
+    const std::string answer = ReceiveUntilClosed(slow);
     const auto slowTook = Clock::now() - slowStart;
     cutOff = true;
     EXPECT_GE(slowTook, std::chrono::milliseconds(kDeadlineMs - 50));
