@@ -17,6 +17,7 @@
 #include "newslist/NativeNewsList.h"
 #include "tests/windows/controls/SkinFixture.h"
 #include "tests/windows/support/HandleCounts.h"
+#include "tests/windows/support/MessagePump.h"
 #include "tests/windows/support/Screenshot.h"
 #include "tests/windows/support/TestFolders.h"
 
@@ -25,18 +26,6 @@ namespace {
 constexpr int kPlaceholderId = 1061;
 constexpr RECT kPlaceholder{12, 40, 12 + 474, 40 + 290};  // the list is 474 × 300 once raised
 constexpr UINT kShortPageWait = 200;
-
-void PumpMessagesFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    MSG message;
-    do {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(5);
-    } while (GetTickCount() - start < milliseconds);
-}
 
 // A plain top-level window holding the placeholder, as the main window does.
 class ParentWindow {
@@ -82,7 +71,7 @@ class NativeListTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(list.CreateFromPlaceholder(parent.hwnd, kPlaceholderId, 20));
-        for (int waited = 0; !list.IsNative() && waited < 5000; waited += 50) PumpMessagesFor(50);
+        for (int waited = 0; !list.IsNative() && waited < 5000; waited += 50) Pump(50);
         ASSERT_TRUE(list.IsNative()) << "the page completed: is there a browser engine here?";
         native = list.NativeList();
         ASSERT_NE(native, nullptr);
@@ -150,7 +139,7 @@ TEST(LinkListCreation, RowsAddedWhileThePageLoadsAreShownAfterTheSwitch) {
     ASSERT_FALSE(list.IsNative());
     EXPECT_TRUE(list.AddUnit(Headline(L"first")));
     EXPECT_TRUE(list.AddUnit(Headline(L"second")));
-    for (int waited = 0; !list.IsNative() && waited < 5000; waited += 50) PumpMessagesFor(50);
+    for (int waited = 0; !list.IsNative() && waited < 5000; waited += 50) Pump(50);
     ASSERT_TRUE(list.IsNative());
     EXPECT_TRUE(IsWindowVisible(list.NativeList()->Hwnd()));
     const auto titles = list.NativeList()->Titles();
@@ -283,7 +272,7 @@ TEST_F(NativeListTest, HoverGreysTheRowAndTheBusyOverlayDimsTheListAroundItsPict
     const unsigned long long first = centreHash();
     bool moved = false;
     for (int i = 0; i < 20 && !moved; ++i) {
-        PumpMessagesFor(60);
+        Pump(60);
         moved = centreHash() != first;
     }
     EXPECT_TRUE(moved) << "the busy picture is animated";
@@ -401,7 +390,7 @@ protected:
 
     void CompletePage() {
         browser.complete = true;
-        for (int waited = 0; list.NativeList() && waited < 2000; waited += 20) PumpMessagesFor(20);
+        for (int waited = 0; list.NativeList() && waited < 2000; waited += 20) Pump(20);
         ASSERT_EQ(list.NativeList(), nullptr) << "the page serves the list";
         ASSERT_FALSE(list.IsNative());
     }

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <vector>
 
-#include "framework/Application.h"
 #include "settings/SettingsFile.h"
 #include "tests/windows/support/TestFolders.h"
 
@@ -35,21 +34,6 @@ NewsItem Item(const Guid& category, const std::wstring& title, const std::wstrin
     item.link = link;
     item.publishTime = publishTime;
     return item;
-}
-
-void Pump(DWORD milliseconds) {
-    PumpUntil([] { return false; }, milliseconds);
-}
-
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMilliseconds) {
-    const DWORD start = GetTickCount();
-    MSG message;
-    for (;;) {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) fw::Application::ProcessMessage(message);
-        if (condition()) return true;
-        if (GetTickCount() - start >= timeoutMilliseconds) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
 }
 
 RECT WindowRectOf(HWND hwnd) {

@@ -15,6 +15,7 @@
 #include "framework/GdiplusHeaders.h"
 #include "framework/StaticBitmap.h"
 #include "res/resource.h"
+#include "tests/windows/support/MessagePump.h"
 #include "tests/windows/support/Screenshot.h"
 
 namespace {
@@ -22,18 +23,6 @@ namespace {
 std::filesystem::path g_folder = L"screenshots";
 
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
-
-void PumpMessagesFor(DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    MSG message;
-    while (GetTickCount() - start < milliseconds) {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(10);
-    }
-}
 
 // The same switch the dialogs make when they open: a plain static becomes a centred bitmap.
 void PutBitmap(HWND dialog, int control, int bitmap) {
@@ -90,7 +79,7 @@ protected:
     void ShowAndSave(HWND window, const wchar_t* name) {
         SetWindowPos(window, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
         UpdateWindow(window);
-        PumpMessagesFor(500);
+        Pump(500);
         std::filesystem::path file = g_folder / name;
         EXPECT_TRUE(SaveWindowAsPng(window, file)) << file.string();
         EXPECT_GT(std::filesystem::exists(file) ? std::filesystem::file_size(file) : 0, 0u);

@@ -18,6 +18,7 @@
 #include "settings/StartWithWindows.h"
 #include "tests/windows/controls/SkinFixture.h"
 #include "tests/windows/support/HandleCounts.h"
+#include "tests/windows/support/MessagePump.h"
 #include "tests/windows/support/Screenshot.h"
 #include "tests/windows/support/TestFolders.h"
 
@@ -50,14 +51,6 @@ void StoreProperties(const std::vector<std::pair<const wchar_t*, const wchar_t*>
     for (const auto& [key, value] : values) settings::WriteString(settings::kProperties, key, value);
 }
 
-void PumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
 class SettingDialog : public ::testing::Test {
 protected:
     void TearDown() override { dialog.Destroy(); }
@@ -65,7 +58,7 @@ protected:
     void Open() {
         ASSERT_TRUE(dialog.Create(nullptr));
         ShowWindow(dialog.Hwnd(), SW_SHOWNOACTIVATE);
-        PumpMessages();
+        PumpPending();
     }
     HWND Item(int id) const { return GetDlgItem(dialog.Hwnd(), id); }
     bool Ticked(int id) const { return IsDlgButtonChecked(dialog.Hwnd(), id) == BST_CHECKED; }
@@ -75,7 +68,7 @@ protected:
     // A button's command; the close request it may send arrives as a posted message, so those are handled too.
     void Command(int id) {
         SendMessageW(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Item(id)));
-        PumpMessages();
+        PumpPending();
     }
 
     ScratchSkin folder;  // empty skin folder, no Setting.ini, GDI+ started
@@ -186,7 +179,7 @@ TEST_F(SettingDialog, BandsShowTheirPicturesOrTheFaceColour) {
         }
         Open();
         RedrawWindow(dialog.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        PumpMessages();
+        PumpPending();
         RECT client;
         GetClientRect(dialog.Hwnd(), &client);
         const COLORREF face = GetSysColor(COLOR_3DFACE);
@@ -277,7 +270,7 @@ TEST_F(SettingDialog, ScreenshotWithValues) {
     SetWindowPos(dialog.Hwnd(), HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     RedrawWindow(dialog.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     for (int i = 0; i < 20; ++i) {
-        PumpMessages();
+        PumpPending();
         Sleep(20);
     }
     const std::filesystem::path screenshots = BuildFolder() / "screenshots";
