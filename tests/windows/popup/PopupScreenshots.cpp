@@ -2,11 +2,11 @@
 // and items without a link; saved as <build>/screenshots/popup-*.png. It checks that each picture is saved.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <filesystem>
+#include <optional>
 
 #include "popup/QuickInform.h"
+#include "tests/core/support/ScopedTimeZone.h"
 #include "tests/windows/popup/PopupFixture.h"
 #include "tests/windows/support/Screenshot.h"
 #include "tests/windows/support/TestFolders.h"
@@ -24,10 +24,11 @@ std::wstring Screenshot(const wchar_t* name) {
 // Times as a trader in Shanghai sees them (UTC+8), whatever the machine's zone.
 class ShanghaiTime : public testing::Environment {
 public:
-    void SetUp() override {
-        _putenv_s("TZ", "CST-8");
-        _tzset();
-    }
+    void SetUp() override { zone_.emplace("CST-8"); }
+    void TearDown() override { zone_.reset(); }
+
+private:
+    std::optional<ScopedTimeZone> zone_;
 };
 const auto* const kShanghaiTime = testing::AddGlobalTestEnvironment(new ShanghaiTime);
 
