@@ -1,5 +1,6 @@
 #include "Connection.h"
 
+#include <algorithm>
 #include <charconv>
 #include <exception>
 #include <new>
@@ -30,49 +31,78 @@ CConnection::CConnection(ConnectionTimings timings) : timings(timings) {}
 
 CConnection::~CConnection() { StopAndWait(); }
 
-bool CConnection::Connect(const char* host, std::uint16_t port) {
-    std::thread finished;
+ConnectOutcome CConnection::TryConnect(const char* host, std::uint16_t port) {
     {
-        std::lock_guard lock(queueLock);
-        if (recvThreadRunning) return false;
-        finished = std::move(recvThread);
+        std::lock_guard attempt(attemptMutex);
+        if (attempting) return ConnectOutcome::AlreadyConnected;
+        std::thread finished;
+        {
+            std::lock_guard lock(queueLock);
+            if (recvThreadRunning) return ConnectOutcome::AlreadyConnected;
+            finished = std::move(recvThread);
+        }
+        // The last loop has cleared its flag as its final step, so this join returns at once.
+        if (finished.joinable()) finished.join();
+        attempting = true;
+        // Cleared under attemptMutex, where StopAndWait sets it: a stop asked for from here on ends the
+        // attempt, and the receive loop if one starts.
+        stop = false;
     }
-    // The last loop has cleared its flag as its final step, so this join returns at once.
-    if (finished.joinable()) finished.join();
+    ConnectOutcome outcome = OpenSocket(host, port);
+    if (outcome == ConnectOutcome::Connected) outcome = StartReceiving();
+    if (outcome != ConnectOutcome::Connected) {
+        platform::CloseSocket(sock);
+        sock = platform::kNoSocket;
+        stop = true;
+    }
+    // The attempt's last use of this object: once the lock is released the owner may destroy it.
+    std::lock_guard attempt(attemptMutex);
+    attempting = false;
+    attemptDone.notify_all();
+    return outcome;
+}
 
+ConnectOutcome CConnection::OpenSocket(const char* host, std::uint16_t port) {
     {
         std::lock_guard lock(sendLock);
         outBuffer.clear();
     }
     loading = false;
-    // Cleared before the receive thread exists, so that a stop the owner asks for from here on ends the loop.
-    stop = false;
-    if (!platform::StartSockets(kSocketsVersion)) {
-        AbandonAttempt();
-        return false;
-    }
+    if (!platform::StartSockets(kSocketsVersion)) return ConnectOutcome::Failed;
     sock = platform::OpenTcpSocket();
-    if (sock == platform::kNoSocket || !platform::ConnectIPv4(sock, host, port)) {
-        AbandonAttempt();
-        return false;
+    if (sock == platform::kNoSocket) return ConnectOutcome::Failed;
+    // Waits in short slices, so that a stop asked for meanwhile is seen at once.
+    const unsigned sliceMs = std::max(1u, timings.selectMicroseconds / 1000);
+    const std::uint32_t start = platform::TickCount();
+    for (platform::ConnectStep step = platform::StartConnectIPv4(sock, host, port);;
+         step = platform::WaitConnected(sock, sliceMs)) {
+        switch (step) {
+        case platform::ConnectStep::Connected:
+            return stop ? ConnectOutcome::Stopped : ConnectOutcome::Connected;
+        case platform::ConnectStep::BadAddress:
+            return ConnectOutcome::BadAddress;
+        case platform::ConnectStep::Refused:
+            return ConnectOutcome::Refused;
+        case platform::ConnectStep::Failed:
+            return ConnectOutcome::Failed;
+        case platform::ConnectStep::Pending:
+            break;
+        }
+        if (stop) return ConnectOutcome::Stopped;
+        if (platform::TickCount() - start >= timings.connectTimeoutMs) return ConnectOutcome::TimedOut;
     }
+}
 
+ConnectOutcome CConnection::StartReceiving() {
     std::lock_guard lock(queueLock);  // the loop clears recvThreadRunning under it, so never before this is done
     recvThreadRunning = true;
     try {
         recvThread = std::thread(ReceiveLoop, this);
     } catch (const std::exception&) {  // no thread could be made (std::system_error) or no memory for it
         recvThreadRunning = false;
-        AbandonAttempt();
-        return false;
+        return ConnectOutcome::Failed;
     }
-    return true;
-}
-
-void CConnection::AbandonAttempt() {
-    platform::CloseSocket(sock);
-    sock = platform::kNoSocket;
-    stop = true;
+    return ConnectOutcome::Connected;
 }
 
 void CConnection::RequestCategory(const Guid& category) {
@@ -111,7 +141,11 @@ void CConnection::StoreBanner(std::uint32_t slot, const std::wstring& link, std:
 }
 
 void CConnection::StopAndWait() {
-    stop = true;
+    {
+        std::unique_lock attempt(attemptMutex);
+        stop = true;
+        attemptDone.wait(attempt, [this] { return !attempting; });
+    }
     std::thread running;
     {
         std::lock_guard lock(queueLock);
@@ -124,7 +158,7 @@ int CConnection::ReceiveLoop(CConnection* connection) {
     try {
         connection->RunPasses();
     } catch (const std::bad_alloc&) {
-        // Memory ran out while a frame was handled: this connection ends, the program goes on.
+        // Memory ran out outside the handling of a frame: this connection ends, the program goes on.
     }
     connection->EndConnection();
     return 0;
@@ -132,16 +166,20 @@ int CConnection::ReceiveLoop(CConnection* connection) {
 
 void CConnection::RunPasses() {
     platform::SetSocketTimeouts(sock, timings.socketTimeoutMs);
+    // A frame is read in waits no longer than the readiness wait, so a stop ends even a half-read frame.
+    const wire::ReadWatch watch{&stop, std::max(1u, timings.selectMicroseconds / 1000), timings.socketTimeoutMs};
     std::vector<std::uint8_t> frame;
     std::uint32_t lastTraffic = platform::TickCount();
     std::uint32_t lastHeartbeat = lastTraffic - timings.heartbeatMs - 1;  // the first send step sends one
     unsigned silentPasses = 0;
-    bool skipPause = false;
+    // Only a pass that read nothing is followed by the pause: frames are taken one per pass as fast as they
+    // come, while an idle connection still rests between passes.
+    bool readFrame = false;
     while (!stop) {
-        if (!skipPause) platform::SleepMilliseconds(timings.pauseMs);
+        if (!readFrame) platform::SleepMilliseconds(timings.pauseMs);
+        readFrame = false;
         platform::Readiness ready;
         const int waited = platform::WaitReady(sock, timings.selectMicroseconds, ready);
-        skipPause = false;
         if (waited < 0) return;
         if (waited == 0) continue;
         const std::uint32_t now = platform::TickCount();
@@ -149,8 +187,15 @@ void CConnection::RunPasses() {
         if (ready.readable) {
             silentPasses = 0;
             lastTraffic = now;
-            if (wire::ReadFrame(frame, sock) <= 0) return;
-            HandleMessage(wire::DecodeMessage(frame), skipPause);
+            if (wire::ReadFrame(frame, sock, &watch) <= 0) return;
+            readFrame = true;
+            try {
+                HandleMessage(wire::DecodeMessage(frame));
+            } catch (const std::bad_alloc&) {
+                // No memory for a headline: the connection ends at the top of the next pass, and this pass
+                // still sends what is due.
+                stop = true;
+            }
         } else if (silentPasses > timings.silentPassLimit) {  // tested before it grows
             return;
         } else {
@@ -160,24 +205,17 @@ void CConnection::RunPasses() {
     }
 }
 
-void CConnection::HandleMessage(wire::Message&& message, bool& skipPause) {
+void CConnection::HandleMessage(wire::Message&& message) {
     switch (message.kind) {
     case wire::MessageKind::News: {
-        const bool history = loading;
-        NewsItem item{history ? Guid{} : message.news.category, message.news.publishTime, std::move(message.news.title),
+        NewsItem item{loading ? Guid{} : message.news.category, message.news.publishTime, std::move(message.news.title),
                       std::move(message.news.link)};
-        {
-            std::lock_guard lock(queueLock);
-            newsQueue.push_back(std::move(item));
-        }
-        if (history) skipPause = true;  // a burst of history is read without pauses
+        std::lock_guard lock(queueLock);
+        newsQueue.push_back(std::move(item));
         break;
     }
     case wire::MessageKind::HistoryEnd:
         loading = false;
-        break;
-    case wire::MessageKind::Heartbeat:
-        skipPause = true;
         break;
     case wire::MessageKind::SignatureRequest:
         signatureRequested = true;
@@ -190,6 +228,7 @@ void CConnection::HandleMessage(wire::Message&& message, bool& skipPause) {
     case wire::MessageKind::Banner:
         StoreBanner(message.banner.slot, message.banner.link, message.banner.image);
         break;
+    case wire::MessageKind::Heartbeat:  // traffic, and the next pass comes without a pause like after any frame
     case wire::MessageKind::Unknown:
     case wire::MessageKind::Malformed:
         break;

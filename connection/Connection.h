@@ -2,6 +2,7 @@
 // The client's single TCP connection to the news server: connect, one receive thread per connection,
 // the news queue, the selected category and the banner slots.
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -17,12 +18,24 @@
 
 // The receive loop's pauses and limits. The defaults are the product's; tests shorten them.
 struct ConnectionTimings {
-    unsigned pauseMs = 100;                 // sleep at the top of a pass, unless skipped
+    unsigned pauseMs = 100;                 // sleep at the top of a pass that follows a pass without a frame
     unsigned selectMicroseconds = 50000;    // one wait for socket readiness
     unsigned heartbeatMs = 2000;            // a heartbeat once more than this has passed
     unsigned trafficLimitMs = 30000;        // more than this without a readable pass ends the connection
     unsigned silentPassLimit = 150;         // more than this many silent passes in a row end it
     unsigned socketTimeoutMs = 15000;       // receive and send time-out of the socket
+    unsigned connectTimeoutMs = 15000;      // a connect not made by then is given up
+};
+
+// How a connect attempt ended.
+enum class ConnectOutcome {
+    Connected,         // the receive thread runs
+    AlreadyConnected,  // a receive thread or another attempt was running; nothing changed
+    BadAddress,        // the host is no dotted IPv4 address
+    Refused,           // nothing listens there
+    TimedOut,          // no answer within connectTimeoutMs
+    Stopped,           // the owner asked to stop while it was under way
+    Failed,            // the socket library, the socket or the receive thread could not be had
 };
 
 class CConnection {
@@ -33,7 +46,10 @@ public:
     CConnection& operator=(const CConnection&) = delete;
 
     // Connect thread: opens the connection to a dotted IPv4 address and starts the receive thread.
-    bool Connect(const char* host, std::uint16_t port);
+    // Bounded by connectTimeoutMs, and given up within a short wait when stop is set meanwhile.
+    bool Connect(const char* host, std::uint16_t port) { return TryConnect(host, port) == ConnectOutcome::Connected; }
+    // Connect, saying why an attempt failed.
+    ConnectOutcome TryConnect(const char* host, std::uint16_t port);
 
     // User-interface thread: selects a category; history items follow until MSG_HISTORY_END.
     void RequestCategory(const Guid& category);
@@ -52,7 +68,8 @@ public:
     bool IsLoading() const { return loading.load(); }
     Guid CurrentCategory() const;
 
-    // Asks the receive loop to end at the top of its next pass and waits for it, without limit.
+    // Asks a connect attempt in flight and the receive loop to end, and waits for both: the attempt gives up
+    // within one short wait, the loop ends within one pass, even in the middle of a frame.
     // The caller must not hold queueLock: the finishing loop takes it.
     void StopAndWait();
 
@@ -79,9 +96,15 @@ protected:
     bool signatureRequested = false;
 
 private:
+    ConnectOutcome OpenSocket(const char* host, std::uint16_t port);
+    ConnectOutcome StartReceiving();
     void RunPasses();
-    void HandleMessage(wire::Message&& message, bool& skipPause);
+    void HandleMessage(wire::Message&& message);
     bool SendStep(bool writable, std::uint32_t& lastHeartbeat);
     void EndConnection();
-    void AbandonAttempt();
+
+    // A connect attempt in flight: StopAndWait and the destructor wait until it has left Connect.
+    std::mutex attemptMutex;
+    std::condition_variable attemptDone;
+    bool attempting = false;
 };

@@ -5,6 +5,8 @@
 #include <new>
 #include <optional>
 
+#include "framework/platform/Clock.h"
+
 namespace wire {
 
 namespace {
@@ -171,32 +173,45 @@ bool AppendFrame(std::vector<std::uint8_t>& out, const void* data, std::size_t c
     return true;
 }
 
-int RecvAll(void* destination, std::size_t count, platform::SocketHandle socket) {
+int RecvAll(void* destination, std::size_t count, platform::SocketHandle socket, const ReadWatch* watch) {
     if (count > static_cast<std::size_t>(std::numeric_limits<int>::max())) return -1;  // the result could not say it
     auto* bytes = static_cast<std::uint8_t*>(destination);
     std::size_t received = 0;
+    std::uint32_t lastByte = platform::TickCount();
     while (received < count) {
+        if (watch) {
+            // Wait in slices, so that a stop is seen however slowly the peer sends.
+            if (watch->stop && *watch->stop) return -1;
+            const int ready = platform::WaitReadable(socket, watch->sliceMs);
+            if (ready < 0) return -1;
+            if (ready == 0) {
+                if (platform::TickCount() - lastByte >= watch->idleLimitMs) return -1;
+                continue;
+            }
+        }
         int result = platform::ReceiveSome(socket, bytes + received, count - received);
         if (result <= 0) return result;
         received += static_cast<std::size_t>(result);
+        lastByte = platform::TickCount();
     }
     return static_cast<int>(count);
 }
 
-int ReadFrame(std::vector<std::uint8_t>& buffer, platform::SocketHandle socket) {
+int ReadFrame(std::vector<std::uint8_t>& buffer, platform::SocketHandle socket, const ReadWatch* watch) {
     buffer.clear();
     std::uint8_t header[4];
-    int result = RecvAll(header, sizeof header, socket);
+    int result = RecvAll(header, sizeof header, socket, watch);
     if (result <= 0) return result;
     const std::uint32_t length = ReadU32(header, 0);
     if (!AcceptableFrameLength(length)) return 0;
+    if (buffer.capacity() > std::max<std::size_t>(length, kRetainedBufferBytes)) std::vector<std::uint8_t>().swap(buffer);
     try {
         buffer.resize(length);
     } catch (const std::bad_alloc&) {
         buffer.clear();
         return 0;
     }
-    result = RecvAll(buffer.data(), length, socket);
+    result = RecvAll(buffer.data(), length, socket, watch);
     if (result <= 0) {
         buffer.clear();
         return result;

@@ -1,6 +1,7 @@
 #pragma once
 // The wire protocol: length-prefixed frames of little-endian integers and UTF-16LE text.
 // Building and decoding are plain functions over bytes; only ReadFrame and RecvAll touch a socket.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -34,12 +35,25 @@ bool AcceptableFrameLength(std::uint32_t payloadBytes);
 // Appends N = count and the count bytes. False, with nothing appended, when the buffer cannot grow.
 bool AppendFrame(std::vector<std::uint8_t>& out, const void* data, std::size_t count);
 
-// Receives exactly count bytes: count, 0 when the peer closed first, -1 on error or time-out.
-int RecvAll(void* destination, std::size_t count, platform::SocketHandle socket);
+// A receive buffer keeps at most this much room between frames: one unusually large frame does not
+// hold its memory for the rest of the connection.
+inline constexpr std::size_t kRetainedBufferBytes = 64 * 1024;
+
+// What may end a read before its bytes are in: a stop flag, looked at between waits of sliceMs, and a
+// peer that sends nothing for idleLimitMs. Without one, each receive blocks up to the socket's time-out.
+struct ReadWatch {
+    const std::atomic<bool>* stop = nullptr;
+    unsigned sliceMs = 50;
+    unsigned idleLimitMs = 15000;
+};
+
+// Receives exactly count bytes: count, 0 when the peer closed first, -1 on error, time-out or stop.
+int RecvAll(void* destination, std::size_t count, platform::SocketHandle socket, const ReadWatch* watch = nullptr);
 
 // Reads one frame: N + 4 with the buffer holding the N payload bytes; 0 when the peer closed, N was 0,
-// N was above kMaxPayloadBytes or the buffer could not grow; -1 on a socket error. Empty buffer on failure.
-int ReadFrame(std::vector<std::uint8_t>& buffer, platform::SocketHandle socket);
+// N was above kMaxPayloadBytes or the buffer could not grow; -1 on a socket error, a time-out or a stop.
+// Empty buffer on failure.
+int ReadFrame(std::vector<std::uint8_t>& buffer, platform::SocketHandle socket, const ReadWatch* watch = nullptr);
 
 // Payloads (without the length prefix), built whole so that one AppendFrame call sends each.
 std::vector<std::uint8_t> CategoryRequestPayload(const Guid& category);

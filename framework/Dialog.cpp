@@ -69,6 +69,10 @@ bool Dialog::Create(HWND parent) {
 
 void Dialog::EndDialog(INT_PTR result) { ::EndDialog(hwnd_, result); }
 
+void Dialog::Destroy() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
 bool Dialog::Bind(int controlId, Control& control) { return control.Attach(GetDlgItem(hwnd_, controlId)); }
 
 bool Dialog::HandleMessage(Message& message) {

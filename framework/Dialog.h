@@ -24,6 +24,9 @@ public:
     bool Create(HWND parent);
     // Ends a modal run with this result (a modeless dialog is hidden).
     void EndDialog(INT_PTR result);
+    // Destroys the window (and its child windows) while the whole object still lives. An owner calls it
+    // before the object goes, so that no message of the teardown reaches a half-destroyed object.
+    void Destroy();
 
     int TemplateId() const { return templateId_; }
 

@@ -10,10 +10,13 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb x11-apps x11-utils xauth xdotool
   imagemagick fonts-wqy-microhei fonts-wine
+  chromium nodejs npm
 )
 
 missing=()
 for p in "${packages[@]}"; do
+  # A Node.js build that bundles npm conflicts with Debian's npm package: the command is what counts.
+  [ "$p" = npm ] && command -v npm >/dev/null && continue
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then

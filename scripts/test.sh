@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test of Corvane: installs what is missing, builds the native core under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the connection again under ThreadSanitizer, the frame decoder's fuzz target,
-# and the Windows build, whose tests run under Wine in a virtual X display. Fails when any test fails.
+# the Windows build, whose tests run under Wine in a virtual X display, and the news list page in headless
+# Chromium. Fails when any test fails.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${CORVANE_BUILD_ROOT:-$root/build}
@@ -64,6 +65,26 @@ echo "== Windows build under Wine"
 if configure_and_build windows -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"; then
     stage windows "$root/tests/wine/with-xvfb.sh" ctest --test-dir "$build/windows" --output-on-failure
 fi
+
+echo "== News list page in headless Chromium"
+page_stage() {  # the page's browser tests under Node's test runner, counted like the ctest stages
+    local name=page log="$build/page-tests.log"
+    if ! (cd "$root/tests/page" && npm ci --no-audit --no-fund) >"$build/page-npm.log" 2>&1; then
+        cat "$build/page-npm.log"; summary+=("$name: npm ci FAILED"); failed=$((failed + 1)); return
+    fi
+    (cd "$root/tests/page" && CORVANE_BUILD_DIR="$build/page" node --test --test-reporter=spec) 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]} good bad
+    good=$(grep -E '^. pass [0-9]+$' "$log" | tail -1 | grep -oE '[0-9]+$')
+    bad=$(grep -E '^. fail [0-9]+$' "$log" | tail -1 | grep -oE '[0-9]+$')
+    passed=$((passed + ${good:-0})); failed=$((failed + ${bad:-0}))
+    if [ "$rc" -ne 0 ]; then
+        [ "${bad:-0}" -gt 0 ] || failed=$((failed + 1))
+        summary+=("$name: FAILED")
+    else
+        summary+=("$name: ok (screenshots in $build/page)")
+    fi
+}
+page_stage
 
 echo
 echo "== Summary"

@@ -2,10 +2,12 @@
 // platform's private-profile functions (defaults, cut to capacity, creation on first write, names matched
 // without regard to case, the file name matched without regard to case as on Windows).
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
 #include <mutex>
 #include <optional>
 #include <sstream>
@@ -62,16 +64,37 @@ std::string ResolvePath(const wchar_t* file) {
     return folder + "/" + name;
 }
 
-std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
+// The file's lines; none when it does not exist; `failed` when it exists but could not be read whole.
+struct FileLines {
+    bool failed = false;
     std::vector<std::string> lines;
+};
+
+FileLines ReadLines(const std::string& path) {
+    FileLines result;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        result.failed = errno != ENOENT;  // only a missing file counts as an empty one
+        return result;
+    }
+    std::string text;
+    char chunk[4096];
+    for (;;) {
+        const ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) result.failed = true;
+        if (got <= 0) break;
+        text.append(chunk, static_cast<std::size_t>(got));
+    }
+    close(fd);
+    if (result.failed) return result;
+    std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
+        result.lines.push_back(line);
     }
-    return lines;
+    return result;
 }
 
 // The section header's name when the line is one.
@@ -109,11 +132,11 @@ std::optional<std::string> FindValue(const std::vector<std::string>& lines, std:
     return std::nullopt;
 }
 
-std::optional<std::string> LookUp(const wchar_t* section, const wchar_t* key, const wchar_t* file) {
+// A file that cannot be read gives every reader its default, as a missing one does.
+std::optional<std::string> LookUp(const wchar_t* section, const wchar_t* key, const wchar_t* path) {
     std::lock_guard lock(FileAccess());
-    auto lines = ReadLines(ResolvePath(file));
-    if (!lines) return std::nullopt;
-    return FindValue(*lines, platform::ToUtf8(section), platform::ToUtf8(key));
+    const FileLines file = ReadLines(ResolvePath(path));
+    return FindValue(file.lines, platform::ToUtf8(section), platform::ToUtf8(key));
 }
 
 void SetValue(std::vector<std::string>& lines, std::string_view section, std::string_view key, const std::string& value) {
@@ -173,7 +196,9 @@ unsigned ReadInt(const wchar_t* section, const wchar_t* key, int defaultValue, c
 bool WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value, const wchar_t* file) {
     std::lock_guard lock(FileAccess());
     const std::string path = ResolvePath(file);
-    std::vector<std::string> lines = ReadLines(path).value_or(std::vector<std::string>{});
+    FileLines existing = ReadLines(path);
+    if (existing.failed) return false;  // writing now would replace keys it could not read
+    std::vector<std::string>& lines = existing.lines;
     SetValue(lines, platform::ToUtf8(section), platform::ToUtf8(key), platform::ToUtf8(SingleLineValue(value)));
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";

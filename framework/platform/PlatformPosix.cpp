@@ -2,11 +2,12 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <sys/select.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -45,6 +46,54 @@ bool ConnectIPv4(SocketHandle socket, const char* dottedAddress, std::uint16_t p
     return result == 0;
 }
 
+namespace {
+
+bool SetBlocking(SocketHandle socket, bool blocking) {
+    const int flags = fcntl(socket, F_GETFL);
+    return flags >= 0 && fcntl(socket, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK) == 0;
+}
+
+ConnectStep StepOf(int error) {
+    if (error == 0) return ConnectStep::Connected;
+    return error == ECONNREFUSED ? ConnectStep::Refused : ConnectStep::Failed;
+}
+
+// poll counts whole milliseconds; a wait is never shortened to zero, which would spin.
+int PollOne(SocketHandle socket, short events, unsigned timeoutMs, short& revents) {
+    pollfd entry{socket, events, 0};
+    int result;
+    do {
+        result = poll(&entry, 1, static_cast<int>(std::min(timeoutMs, static_cast<unsigned>(INT_MAX))));
+    } while (result < 0 && errno == EINTR);
+    revents = entry.revents;
+    return result < 0 ? -1 : result;
+}
+
+}  // namespace
+
+ConnectStep StartConnectIPv4(SocketHandle socket, const char* dottedAddress, std::uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = inet_addr(dottedAddress);
+    if (address.sin_addr.s_addr == INADDR_NONE) return ConnectStep::BadAddress;
+    if (!SetBlocking(socket, false)) return ConnectStep::Failed;
+    if (connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+        return SetBlocking(socket, true) ? ConnectStep::Connected : ConnectStep::Failed;
+    return errno == EINPROGRESS || errno == EINTR ? ConnectStep::Pending : StepOf(errno);
+}
+
+ConnectStep WaitConnected(SocketHandle socket, unsigned timeoutMs) {
+    short revents = 0;
+    const int ready = PollOne(socket, POLLOUT, timeoutMs, revents);
+    if (ready <= 0) return ready == 0 ? ConnectStep::Pending : ConnectStep::Failed;
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return ConnectStep::Failed;
+    if (error == 0 && !SetBlocking(socket, true)) return ConnectStep::Failed;
+    return StepOf(error);
+}
+
 bool SetSocketTimeouts(SocketHandle socket, unsigned milliseconds) {
     timeval value{static_cast<time_t>(milliseconds / 1000), static_cast<suseconds_t>((milliseconds % 1000) * 1000)};
     return setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &value, sizeof value) == 0 &&
@@ -52,18 +101,17 @@ bool SetSocketTimeouts(SocketHandle socket, unsigned milliseconds) {
 }
 
 int WaitReady(SocketHandle socket, unsigned timeoutMicroseconds, Readiness& readiness) {
-    if (socket < 0 || socket >= FD_SETSIZE) return -1;
-    fd_set readSet;
-    fd_set writeSet;
-    FD_ZERO(&readSet);
-    FD_ZERO(&writeSet);
-    FD_SET(socket, &readSet);
-    FD_SET(socket, &writeSet);
-    timeval timeout{static_cast<time_t>(timeoutMicroseconds / 1000000), static_cast<suseconds_t>(timeoutMicroseconds % 1000000)};
-    int result = select(socket + 1, &readSet, &writeSet, nullptr, &timeout);
-    readiness.readable = result > 0 && FD_ISSET(socket, &readSet);
-    readiness.writable = result > 0 && FD_ISSET(socket, &writeSet);
-    return result < 0 ? -1 : (result == 0 ? 0 : 1);
+    short revents = 0;
+    const int result = PollOne(socket, POLLIN | POLLOUT, (timeoutMicroseconds + 999) / 1000, revents);
+    readiness.readable = result > 0 && (revents & (POLLIN | POLLHUP | POLLERR));
+    readiness.writable = result > 0 && (revents & (POLLOUT | POLLERR));
+    return result < 0 || (result > 0 && (revents & POLLNVAL)) ? -1 : result;
+}
+
+int WaitReadable(SocketHandle socket, unsigned timeoutMs) {
+    short revents = 0;
+    const int result = PollOne(socket, POLLIN, timeoutMs, revents);
+    return result < 0 || (result > 0 && (revents & POLLNVAL)) ? -1 : result;
 }
 
 int ReceiveSome(SocketHandle socket, void* destination, std::size_t count) {
@@ -82,7 +130,7 @@ int SendSome(SocketHandle socket, const void* source, std::size_t count) {
     return result < 0 ? -1 : static_cast<int>(result);
 }
 
-SocketHandle ListenTcp(const char* dottedAddress, std::uint16_t port, std::uint16_t* boundPort) {
+SocketHandle ListenTcp(const char* dottedAddress, std::uint16_t port, std::uint16_t* boundPort, int backlog) {
     int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
     if (s < 0) return kNoSocket;
     int reuse = 1;
@@ -92,7 +140,7 @@ SocketHandle ListenTcp(const char* dottedAddress, std::uint16_t port, std::uint1
     address.sin_port = htons(port);
     address.sin_addr.s_addr = inet_addr(dottedAddress);
     socklen_t length = sizeof address;
-    if (bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || listen(s, 8) != 0 ||
+    if (bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || listen(s, backlog == kFullBacklog ? SOMAXCONN : backlog) != 0 ||
         getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         close(s);
         return kNoSocket;
@@ -149,8 +197,10 @@ wchar_t PathSeparator() { return L'/'; }
 
 bool ReplaceFileAtomically(const std::wstring& path, std::span<const std::uint8_t> bytes) {
     const std::string target = ToUtf8(path);
-    const std::string temporary = target + ".part";
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A name of this writer's own: two programs, or two threads, replacing one file never share a temporary.
+    static std::atomic<unsigned> writes{0};
+    const std::string temporary = target + "." + std::to_string(getpid()) + "-" + std::to_string(writes++) + ".part";
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     bool written = true;
     std::size_t done = 0;

@@ -2,7 +2,9 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <string>
 
 #include "Clock.h"
 #include "Diagnostics.h"
@@ -33,6 +35,52 @@ bool ConnectIPv4(SocketHandle socket, const char* dottedAddress, std::uint16_t p
     return connect(static_cast<SOCKET>(socket), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
 }
 
+namespace {
+
+bool SetBlocking(SOCKET s, bool blocking) {
+    u_long nonBlocking = blocking ? 0 : 1;
+    return ioctlsocket(s, FIONBIO, &nonBlocking) == 0;
+}
+
+ConnectStep StepOf(int error) { return error == WSAECONNREFUSED ? ConnectStep::Refused : ConnectStep::Failed; }
+
+}  // namespace
+
+ConnectStep StartConnectIPv4(SocketHandle socket, const char* dottedAddress, std::uint16_t port) {
+    SOCKET s = static_cast<SOCKET>(socket);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = inet_addr(dottedAddress);
+    if (address.sin_addr.s_addr == INADDR_NONE) return ConnectStep::BadAddress;
+    if (!SetBlocking(s, false)) return ConnectStep::Failed;
+    if (connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+        return SetBlocking(s, true) ? ConnectStep::Connected : ConnectStep::Failed;
+    const int error = WSAGetLastError();
+    return error == WSAEWOULDBLOCK ? ConnectStep::Pending : StepOf(error);
+}
+
+// A connect that failed shows in the exception set, one that succeeded in the write set.
+ConnectStep WaitConnected(SocketHandle socket, unsigned timeoutMs) {
+    SOCKET s = static_cast<SOCKET>(socket);
+    fd_set writeSet;
+    fd_set failSet;
+    FD_ZERO(&writeSet);
+    FD_ZERO(&failSet);
+    FD_SET(s, &writeSet);
+    FD_SET(s, &failSet);
+    timeval timeout{static_cast<long>(timeoutMs / 1000), static_cast<long>((timeoutMs % 1000) * 1000)};
+    const int result = select(0, nullptr, &writeSet, &failSet, &timeout);
+    if (result <= 0) return result == 0 ? ConnectStep::Pending : ConnectStep::Failed;
+    if (FD_ISSET(s, &failSet)) {
+        int error = 0;
+        int length = sizeof error;
+        getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length);
+        return StepOf(error);
+    }
+    return SetBlocking(s, true) ? ConnectStep::Connected : ConnectStep::Failed;
+}
+
 bool SetSocketTimeouts(SocketHandle socket, unsigned milliseconds) {
     DWORD value = milliseconds;
     const char* raw = reinterpret_cast<const char*>(&value);
@@ -56,6 +104,16 @@ int WaitReady(SocketHandle socket, unsigned timeoutMicroseconds, Readiness& read
     return result < 0 ? -1 : (result == 0 ? 0 : 1);
 }
 
+int WaitReadable(SocketHandle socket, unsigned timeoutMs) {
+    SOCKET s = static_cast<SOCKET>(socket);
+    fd_set readSet;
+    FD_ZERO(&readSet);
+    FD_SET(s, &readSet);
+    timeval timeout{static_cast<long>(timeoutMs / 1000), static_cast<long>((timeoutMs % 1000) * 1000)};
+    const int result = select(0, &readSet, nullptr, nullptr, &timeout);
+    return result < 0 ? -1 : result;
+}
+
 int ReceiveSome(SocketHandle socket, void* destination, std::size_t count) {
     int result = recv(static_cast<SOCKET>(socket), static_cast<char*>(destination), static_cast<int>(count), 0);
     return result < 0 ? -1 : result;
@@ -66,7 +124,7 @@ int SendSome(SocketHandle socket, const void* source, std::size_t count) {
     return result < 0 ? -1 : result;
 }
 
-SocketHandle ListenTcp(const char* dottedAddress, std::uint16_t port, std::uint16_t* boundPort) {
+SocketHandle ListenTcp(const char* dottedAddress, std::uint16_t port, std::uint16_t* boundPort, int backlog) {
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (s == INVALID_SOCKET) return kNoSocket;
     sockaddr_in address{};
@@ -74,7 +132,7 @@ SocketHandle ListenTcp(const char* dottedAddress, std::uint16_t port, std::uint1
     address.sin_port = htons(port);
     address.sin_addr.s_addr = inet_addr(dottedAddress);
     int length = sizeof address;
-    if (bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || listen(s, 8) != 0 ||
+    if (bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || listen(s, backlog == kFullBacklog ? SOMAXCONN : backlog) != 0 ||
         getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         closesocket(s);
         return kNoSocket;
@@ -118,9 +176,22 @@ std::wstring CurrentDirectory() {
 
 wchar_t PathSeparator() { return L'\\'; }
 
+namespace {
+
+// The main window may hold a banner image open while it loads it; the replace then waits a little for it.
+constexpr int kReplaceTries = 20;
+constexpr DWORD kReplaceRetryMs = 25;
+
+bool HeldByAnother(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION; }
+
+}  // namespace
+
 bool ReplaceFileAtomically(const std::wstring& path, std::span<const std::uint8_t> bytes) {
-    const std::wstring temporary = path + L".part";
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A name of this writer's own: two programs, or two threads, replacing one file never share a temporary.
+    static std::atomic<unsigned> writes{0};
+    const std::wstring temporary =
+        path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(writes++) + L".part";
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool written = true;
     std::size_t done = 0;
@@ -131,9 +202,14 @@ bool ReplaceFileAtomically(const std::wstring& path, std::span<const std::uint8_
         done += wrote;
     }
     written = CloseHandle(file) && written;
-    if (written && MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    DeleteFileW(temporary.c_str());
-    return false;
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    bool moved = written && MoveFileExW(temporary.c_str(), path.c_str(), flags);
+    for (int tries = 1; written && !moved && tries < kReplaceTries && HeldByAnother(GetLastError()); ++tries) {
+        Sleep(kReplaceRetryMs);
+        moved = MoveFileExW(temporary.c_str(), path.c_str(), flags);
+    }
+    if (!moved) DeleteFileW(temporary.c_str());
+    return moved;
 }
 
 }  // namespace platform

@@ -19,8 +19,14 @@ bool StartSockets(std::uint16_t versionWord);
 SocketHandle OpenTcpSocket();
 void CloseSocket(SocketHandle socket);
 
-// Connects to a dotted IPv4 address; no name lookup. False for text that is no address.
+// Connects to a dotted IPv4 address, blocking; no name lookup. False for text that is no address.
 bool ConnectIPv4(SocketHandle socket, const char* dottedAddress, std::uint16_t port);
+
+// A connect in steps, so that the caller can bound it and give it up: start it, then wait for it in
+// slices as short as the caller likes. Once Connected, the socket blocks again as every other call expects.
+enum class ConnectStep { Connected, Pending, BadAddress, Refused, Failed };
+ConnectStep StartConnectIPv4(SocketHandle socket, const char* dottedAddress, std::uint16_t port);
+ConnectStep WaitConnected(SocketHandle socket, unsigned timeoutMs);
 
 bool SetSocketTimeouts(SocketHandle socket, unsigned milliseconds);
 
@@ -29,15 +35,20 @@ struct Readiness {
     bool writable = false;
 };
 // Waits for readability and writability. Returns -1 on failure, 0 when nothing is ready, 1 otherwise.
+// A closed peer or a socket error counts as readable, so that the next receive reports it.
 int WaitReady(SocketHandle socket, unsigned timeoutMicroseconds, Readiness& readiness);
+// Waits for readability alone: -1 on failure, 0 when the time passed, 1 when a receive would not block.
+int WaitReadable(SocketHandle socket, unsigned timeoutMs);
 
 // One recv/send call: the byte count, 0 when the peer closed, -1 on error or time-out.
 int ReceiveSome(SocketHandle socket, void* destination, std::size_t count);
 int SendSome(SocketHandle socket, const void* source, std::size_t count);
 
 // Server side, for the demo server and the tests' scripted servers. Port 0 picks a free port;
-// boundPort (when given) receives the port in use.
-SocketHandle ListenTcp(const char* dottedAddress, std::uint16_t port, std::uint16_t* boundPort = nullptr);
+// boundPort (when given) receives the port in use. The backlog is the system's largest unless given.
+inline constexpr int kFullBacklog = -1;
+SocketHandle ListenTcp(const char* dottedAddress, std::uint16_t port, std::uint16_t* boundPort = nullptr,
+                       int backlog = kFullBacklog);
 SocketHandle AcceptConnection(SocketHandle listener);
 // Ends both directions so a peer blocked in receive sees the close.
 void ShutdownSocket(SocketHandle socket);

@@ -1,8 +1,10 @@
 // A dialog's table answers each message with the right handler: by message, by control id and command,
-// by control id and notification code, by timer id; a derived table overrides and chains to its base's,
-// a declined message goes on, and results come back the way the dialog manager expects them.
+// by control id and notification code, by timer id, by a range of ids and by a number registered at run
+// time; a derived table overrides, names inherited handlers and chains to its base's, a declined message
+// goes on, and results come back the way the dialog manager expects them.
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,9 @@ protected:
         log.push_back(what);
         return result;
     }
+    // Named only in a derived class's table.
+    fw::Result OnInheritedMessage(WPARAM, LPARAM) { return Log("inherited", 31); }
+    void OnInheritedCommand(int id) { log.push_back("inherited command " + std::to_string(id)); }
 };
 
 class DerivedDlg : public BaseDlg {
@@ -89,6 +94,25 @@ struct Case {
     LRESULT result;
 };
 
+LPARAM SourceOf(const fw::Dialog& dialog, const Case& c, NMHDR& header) {
+    header = {GetDlgItem(dialog.Hwnd(), static_cast<int>(c.notifyId)), c.notifyId, c.notifyCode};
+    if (c.source == Source::Button)
+        return reinterpret_cast<LPARAM>(GetDlgItem(dialog.Hwnd(), static_cast<int>(LOWORD(c.wParam))));
+    if (c.source == Source::Notify) return reinterpret_cast<LPARAM>(&header);
+    return 0;
+}
+
+void ExpectEachCase(BaseDlg& dialog, std::span<const Case> cases) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialog.log.clear();
+        NMHDR header{};
+        const LRESULT result = SendMessageW(dialog.Hwnd(), c.message, c.wParam, SourceOf(dialog, c, header));
+        EXPECT_EQ(dialog.log, c.log);
+        EXPECT_EQ(result, c.result);
+    }
+}
+
 TEST(MessageTable, EachMessageReachesItsHandler) {
     const LRESULT kWhiteBrush = reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
     const Case cases[] = {
@@ -117,17 +141,62 @@ TEST(MessageTable, EachMessageReachesItsHandler) {
 
     DerivedDlg dialog;
     ASSERT_TRUE(dialog.Create(nullptr));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        dialog.log.clear();
-        NMHDR header{GetDlgItem(dialog.Hwnd(), static_cast<int>(c.notifyId)), c.notifyId, c.notifyCode};
-        LPARAM lParam = 0;
-        if (c.source == Source::Button) lParam = reinterpret_cast<LPARAM>(GetDlgItem(dialog.Hwnd(), IDC_TEST_BUTTON));
-        if (c.source == Source::Notify) lParam = reinterpret_cast<LPARAM>(&header);
-        const LRESULT result = SendMessageW(dialog.Hwnd(), c.message, c.wParam, lParam);
-        EXPECT_EQ(dialog.log, c.log);
-        EXPECT_EQ(result, c.result);
+    ExpectEachCase(dialog, cases);
+}
+
+const fw::RegisteredMessage kRegistered(L"Corvane.Test.Registered");
+constexpr UINT kInherited = WM_APP + 4;
+
+// The tabs and switches of the real windows: one line for a run of controls, handlers told which control.
+class RangeDlg : public BaseDlg {
+public:
+    bool HandleMessage(fw::Message& message) override {
+        static const fw::MessageEntry<RangeDlg> table[] = {
+            fw::OnCommandRange(IDC_TEST_BUTTON, IDC_TEST_CHECK, &RangeDlg::OnSwitch),
+            fw::OnCommandRange(IDC_TEST_COMBO, IDC_TEST_LABEL, CBN_SELCHANGE, &RangeDlg::OnChange),
+            fw::OnCommand(IDC_TEST_OTHER, &RangeDlg::OnInheritedCommand),
+            fw::OnNotifyRange(IDC_TEST_OTHER, IDC_TEST_LINK, NM_CLICK, &RangeDlg::OnClick),
+            fw::OnMessage(kRegistered, &RangeDlg::OnRegistered),
+            fw::OnMessage(kInherited, &RangeDlg::OnInheritedMessage),
+        };
+        return fw::Dispatch(*this, table, message) || BaseDlg::HandleMessage(message);
     }
+
+private:
+    void OnSwitch(int id) { log.push_back("switch " + std::to_string(id)); }
+    void OnChange(int id, UINT code) { log.push_back("change " + std::to_string(id) + " " + std::to_string(code)); }
+    LRESULT OnClick(NMHDR& header) {
+        log.push_back("click " + std::to_string(header.idFrom));
+        return 6;
+    }
+    fw::Result OnRegistered(WPARAM wParam, LPARAM) { return Log("registered", static_cast<LRESULT>(wParam) * 2); }
+};
+
+TEST(MessageTable, RangesRegisteredMessagesAndInheritedHandlers) {
+    const UINT registered = RegisterWindowMessageW(L"Corvane.Test.Registered");
+    ASSERT_NE(registered, 0u);
+    const Case cases[] = {
+        {"first of a range", WM_COMMAND, MAKEWPARAM(IDC_TEST_BUTTON, BN_CLICKED), Source::Button, 0, 0,
+         {"switch 1001"}, 0},
+        {"inside a range", WM_COMMAND, MAKEWPARAM(IDC_TEST_OWNERDRAW, BN_CLICKED), Source::Button, 0, 0,
+         {"switch 1002"}, 0},
+        {"last of a range, from a menu", WM_COMMAND, MAKEWPARAM(IDC_TEST_CHECK, 0), Source::None, 0, 0,
+         {"switch 1003"}, 0},
+        {"range with a code: id and code", WM_COMMAND, MAKEWPARAM(IDC_TEST_LABEL, CBN_SELCHANGE), Source::Button, 0,
+         0, {"change 1005 1"}, 0},
+        {"range with a code: other code", WM_COMMAND, MAKEWPARAM(IDC_TEST_COMBO, CBN_DROPDOWN), Source::Button, 0, 0,
+         {}, 0},
+        {"inherited command handler", WM_COMMAND, MAKEWPARAM(IDC_TEST_OTHER, BN_CLICKED), Source::Button, 0, 0,
+         {"inherited command 1006"}, 0},
+        {"notification range", WM_NOTIFY, IDC_TEST_LINK, Source::Notify, IDC_TEST_LINK, NM_CLICK, {"click 1007"}, 6},
+        {"notification below the range", WM_NOTIFY, IDC_TEST_LABEL, Source::Notify, IDC_TEST_LABEL, NM_CLICK, {}, 0},
+        {"registered message", registered, 21, Source::None, 0, 0, {"registered"}, 42},
+        {"inherited message handler", kInherited, 0, Source::None, 0, 0, {"inherited"}, 31},
+        {"the base's table still answers", kOverridden, 0, Source::None, 0, 0, {"base overridden"}, 11},
+    };
+    RangeDlg dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    ExpectEachCase(dialog, cases);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ using std::min;
 #include <string>
 #include <vector>
 
+#include "framework/StaticBitmap.h"
 #include "res/resource.h"
 
 namespace {
@@ -44,9 +45,8 @@ void PutBitmap(HWND dialog, int control, int bitmap) {
     HWND item = GetDlgItem(dialog, control);
     LONG style = GetWindowLongW(item, GWL_STYLE);
     SetWindowLongW(item, GWL_STYLE, (style & ~SS_TYPEMASK) | SS_BITMAP | SS_CENTERIMAGE);
-    SendMessageW(item, STM_SETIMAGE, IMAGE_BITMAP,
-                 reinterpret_cast<LPARAM>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmap), IMAGE_BITMAP,
-                                                     0, 0, LR_CREATEDIBSECTION)));
+    fw::SetStaticBitmap(item, static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmap),
+                                                               IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
 }
 
 CLSID PngEncoder() {

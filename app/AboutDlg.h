@@ -1,0 +1,15 @@
+#pragma once
+// The About box: the program's icon, version and the vendor's home page as a link.
+#include "framework/Dialog.h"
+
+class CAboutDlg : public fw::Dialog {
+public:
+    CAboutDlg();
+    bool HandleMessage(fw::Message& message) override;
+
+protected:
+    bool OnInitDialog() override;
+
+private:
+    LRESULT OnHomePageLink(NMHDR&);
+};

@@ -1,0 +1,417 @@
+#include "app/CorvaneDlg.h"
+
+#include <windowsx.h>
+
+#include <mutex>
+
+#include "app/AboutDlg.h"
+#include "app/NewsRouting.h"
+#include "app/VersionCheck.h"
+#include "controls/MemoryDC.h"
+#include "newslist/ServerLink.h"
+#include "res/resource.h"
+#include "settings/SettingDlg.h"
+#include "settings/SettingKeys.h"
+
+namespace {
+
+constexpr int kNewsListRows = 20;
+
+// Explorer announces a re-created taskbar with this message; the icon is added again.
+const fw::RegisteredMessage kTaskbarCreated(L"TaskbarCreated");
+
+RECT ToRect(const Box& box) { return {box.left, box.top, box.left + box.width, box.top + box.height}; }
+
+void MoveControl(HWND control, const Box& box) {
+    if (control) MoveWindow(control, box.left, box.top, box.width, box.height, TRUE);
+}
+
+}  // namespace
+
+CCorvaneDlg::CCorvaneDlg(std::wstring workingDirectory, SupervisorTimings timings)
+    : fw::Dialog(IDD_MAIN),
+      m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CORVANE))),
+      m_workingDirectory(std::move(workingDirectory)),
+      m_supervisor(timings) {
+    m_background.Load(L".\\skin\\bg.jpg");
+    m_titleLeft.Load(L".\\skin\\titlebarleft.png");
+    m_titleText.Load(L".\\skin\\titletext.png");
+    Banners().SetChangedCallback([this] {
+        if (HWND target = m_bannerTarget.load()) PostMessageW(target, WM_BANNER_CHANGED, 0, 0);
+    });
+}
+
+CCorvaneDlg::~CCorvaneDlg() {
+    // The window goes first, and with it the receive thread and any attempt in flight.
+    Destroy();
+    StopAndWait();
+    if (m_connectThread.joinable()) m_connectThread.join();
+}
+
+bool CCorvaneDlg::HandleMessage(fw::Message& message) {
+    static constexpr fw::MessageEntry<CCorvaneDlg> table[] = {
+        fw::OnTimer(kSuperviseTimer, &CCorvaneDlg::OnSuperviseTimer),
+        fw::OnTimer(kPollTimer, &CCorvaneDlg::OnPollTimer),
+        fw::OnCommandRange(IDC_TAB_GOLD, IDC_TAB_STOCKS, &CCorvaneDlg::OnTab),
+        fw::OnCommand(IDC_TOP_HOMEPAGE, &CCorvaneDlg::OnHomePage),
+        fw::OnCommand(IDC_TOP_ADVISE, &CCorvaneDlg::OnAdvise),
+        fw::OnCommand(IDC_TOP_SETTINGS, &CCorvaneDlg::OnSettings),
+        fw::OnCommand(IDC_TOP_ABOUT, &CCorvaneDlg::OnAbout),
+        fw::OnCommand(IDC_TOP_EXIT, &CCorvaneDlg::OnExitButton),
+        fw::OnCommand(IDM_TRAY_SETTINGS, &CCorvaneDlg::OnSettings),
+        fw::OnCommand(IDM_TRAY_EXIT, &CCorvaneDlg::OnTrayExit),
+        fw::OnMessage(CTrayIcon::kCallbackMessage, &CCorvaneDlg::OnTrayCallback),
+        fw::OnMessage(kTaskbarCreated, &CCorvaneDlg::OnTaskbarCreated),
+        fw::OnMessage(WM_BANNER_CHANGED, &CCorvaneDlg::OnBannerChanged),
+        fw::OnMessage(WM_SYSCOMMAND, &CCorvaneDlg::OnSysCommand),
+        fw::OnMessage(WM_SIZE, &CCorvaneDlg::OnSize),
+        fw::OnMessage(WM_GETMINMAXINFO, &CCorvaneDlg::OnGetMinMaxInfo),
+        fw::OnMessage(WM_NCHITTEST, &CCorvaneDlg::OnNcHitTest),
+        fw::OnMessage(WM_PAINT, &CCorvaneDlg::OnPaint),
+        fw::OnMessage(WM_ERASEBKGND, &CCorvaneDlg::OnEraseBackground),
+        fw::OnMessage(WM_MOUSEMOVE, &CCorvaneDlg::OnMouseMove),
+        fw::OnMessage(WM_LBUTTONUP, &CCorvaneDlg::OnLButtonUp),
+        fw::OnMessage(WM_QUERYDRAGICON, &CCorvaneDlg::OnQueryDragIcon),
+        fw::OnMessage(WM_CLOSE, &CCorvaneDlg::OnClose),
+        fw::OnMessage(WM_DESTROY, &CCorvaneDlg::OnDestroy),
+    };
+    return fw::Dispatch(*this, table, message) || fw::Dialog::HandleMessage(message);
+}
+
+void CCorvaneDlg::BindControls() {
+    for (std::size_t i = 0; i < kCategories.size(); ++i) Bind(kCategories[i].tabControlId, m_tabs[i]);
+    Bind(IDC_TOP_HOMEPAGE, m_homePageButton);
+    Bind(IDC_TOP_ADVISE, m_adviseButton);
+    Bind(IDC_TOP_SETTINGS, m_settingsButton);
+    Bind(IDC_TOP_ABOUT, m_aboutButton);
+    Bind(IDC_TOP_EXIT, m_exitButton);
+}
+
+// --- Opening ---
+
+bool CCorvaneDlg::OnInitDialog() {
+    if (BringBackRunningCopy()) return false;
+
+    StartVersionCheck();
+    m_gdiplus.emplace();
+    AddAboutToSystemMenu();
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    SetWindowPos(hwnd_, nullptr, 0, 0, kMainWindowMinWidth, kMainWindowMinHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - kMainWindowMinWidth) / 2,
+                 work.top + (work.bottom - work.top - kMainWindowMinHeight) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    m_newsList.CreateFromPlaceholder(hwnd_, IDC_NEWSLIST_PLACEHOLDER, kNewsListRows);
+    m_newsList.ShowProgressBusy(true, L"");
+
+    m_server = settings::ReadServerAddress();
+    m_port = settings::ReadServerPort();
+
+    SetWindowTextW(hwnd_, kTitle);
+    // The class is the platform's dialog class, so every later dialog of the process has the shadow too.
+    SetClassLongPtrW(hwnd_, GCL_STYLE, GetClassLongPtrW(hwnd_, GCL_STYLE) | CS_DROPSHADOW);
+    UpdateWindow(hwnd_);
+
+    SupervisorStep first;
+    first.arm = m_supervisor.FirstTimer();
+    Carry(first);
+    m_trayIcon.Add(hwnd_, m_hIcon);
+
+    m_homePageButton.LoadPng(L".\\skin\\help.png");
+    m_adviseButton.LoadPng(L".\\skin\\advise.png");
+    m_settingsButton.LoadPng(L".\\skin\\set.png");
+    m_aboutButton.LoadPng(L".\\skin\\person.png");
+    m_exitButton.LoadPng(L".\\skin\\exit.png");
+
+    m_bannerTarget = hwnd_;
+    LoadBannerImages();
+    TakeBannerPlaceholders();
+    LayOut();
+    return true;
+}
+
+bool CCorvaneDlg::BringBackRunningCopy() {
+    // Hidden windows count: a copy that lives in the tray is found too. This window has no title yet.
+    HWND running = FindWindowW(L"#32770", kTitle);
+    if (!running) return false;
+    MessageBoxW(hwnd_, L"Tessaly已经开启!", L"提醒", MB_OK | MB_ICONINFORMATION);
+    ShowWindow(running, SW_SHOW);
+    SetForegroundWindow(running);
+    EndDialog(0);
+    return true;
+}
+
+void CCorvaneDlg::AddAboutToSystemMenu() {
+    HMENU systemMenu = GetSystemMenu(hwnd_, FALSE);
+    if (!systemMenu) return;
+    wchar_t text[128]{};
+    if (LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX, text, 128) <= 0) return;
+    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
+}
+
+void CCorvaneDlg::LoadBannerImages() {
+    // A missing, empty or unreadable file leaves the banner empty: the background shows through.
+    for (int i = 0; i < 3; ++i) m_bannerImages[i].Load(Banners().Slot(i + 1).imagePath.c_str());
+}
+
+void CCorvaneDlg::TakeBannerPlaceholders() {
+    const int placeholders[] = {IDC_BANNER1_PLACEHOLDER, IDC_BANNER2_PLACEHOLDER, IDC_BANNER3_PLACEHOLDER};
+    for (int i = 0; i < 3; ++i) {
+        HWND placeholder = GetDlgItem(hwnd_, placeholders[i]);
+        if (!placeholder) continue;
+        RECT r{};
+        GetWindowRect(placeholder, &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        m_bannerRects[i] = r;
+        DestroyWindow(placeholder);
+    }
+}
+
+void CCorvaneDlg::LayOut() {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const MainWindowLayout layout = LayOutMainWindow(client.right, client.bottom);
+    MoveControl(m_adviseButton.Hwnd(), layout.advise);
+    MoveControl(m_settingsButton.Hwnd(), layout.settings);
+    MoveControl(m_homePageButton.Hwnd(), layout.homePage);
+    MoveControl(m_aboutButton.Hwnd(), layout.about);
+    MoveControl(m_exitButton.Hwnd(), layout.exit);
+    const RECT band = ToRect(layout.repaint);
+    InvalidateRect(hwnd_, &band, FALSE);
+    MoveControl(m_newsList.Window(), layout.newsList);
+    for (int i = 0; i < 3; ++i) m_bannerRects[i] = ToRect(layout.banners[i]);
+}
+
+// --- Supervision and dispatch ---
+
+void CCorvaneDlg::OnSuperviseTimer() {
+    const ConnectAttempt attempt = CollectConnectAttempt();
+    const SupervisorStep step = m_supervisor.OnSuperviseTick(attempt, IsConnected());
+    if (step.startAttempt && !StartConnectAttempt()) {
+        EndOnFatalError();
+        return;
+    }
+    Carry(step);
+}
+
+void CCorvaneDlg::OnPollTimer() { Carry(m_supervisor.OnPollTick(IsConnected(), IsLoading())); }
+
+ConnectAttempt CCorvaneDlg::CollectConnectAttempt() {
+    if (!m_connectThread.joinable()) return ConnectAttempt::None;
+    if (!m_connectDone.load()) return ConnectAttempt::Running;
+    m_connectThread.join();
+    return m_connectResult.load() == 1 ? ConnectAttempt::Succeeded : ConnectAttempt::Failed;
+}
+
+bool CCorvaneDlg::StartConnectAttempt() {
+    m_connectDone = false;
+    try {
+        // The connect thread only connects; its result is collected by a later supervisor tick.
+        m_connectThread = std::thread([this, server = m_server, port = m_port] {
+            m_connectResult = Connect(server.c_str(), port) ? 1 : 0;
+            m_connectDone = true;
+        });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+void CCorvaneDlg::Carry(const SupervisorStep& step) {
+    if (step.arm) {
+        const bool poll = step.arm->timer == SupervisionTimer::Poll;
+        KillTimer(hwnd_, poll ? kSuperviseTimer : kPollTimer);
+        SetTimer(hwnd_, poll ? kPollTimer : kSuperviseTimer, step.arm->delayMs, nullptr);
+    }
+    if (step.overlay) m_newsList.ShowProgressBusy(step.overlay->show, BusyPicturePath(step.overlay->picture));
+    if (step.balloon) m_trayIcon.ShowBalloon(step.balloon->title, step.balloon->text, step.balloon->timeoutMs);
+    if (step.selectStocks) SelectCategory(kStocks);
+    if (step.takeNews) TakeQueuedNews();
+}
+
+std::wstring CCorvaneDlg::BusyPicturePath(BusyPicture picture) const {
+    switch (picture) {
+        case BusyPicture::Connecting: return m_workingDirectory + L"\\skin\\connecting.gif";
+        case BusyPicture::Loading: return m_workingDirectory + L"\\skin\\loading.gif";
+        case BusyPicture::None: break;
+    }
+    return {};
+}
+
+void CCorvaneDlg::TakeQueuedNews() {
+    NewsItem item;
+    while (PopNews(item)) {
+        if (!m_newsList.Window()) return;
+        const NewsRoute route = RouteNewsItem(item.category, CurrentCategory(), IsLoading());
+        if (route.toList) m_newsList.AddUnit(item);
+        if (route.toPopup) m_quickInform.AddNews(item, GetDesktopWindow());
+    }
+}
+
+void CCorvaneDlg::SelectCategory(const CategoryInfo& category) {
+    if (IsLoading() || !IsConnected()) return;
+    for (std::size_t i = 0; i < kCategories.size(); ++i) {
+        m_tabs[i].SetSelected(&kCategories[i] == &category);
+        if (m_tabs[i].Hwnd()) InvalidateRect(m_tabs[i].Hwnd(), nullptr, FALSE);
+    }
+    const std::lock_guard lock(QueueLock());
+    ClearNews();
+    m_newsList.ClearList();
+    RequestCategory(category.guid);
+}
+
+void CCorvaneDlg::EndOnFatalError() {
+    EndDialog(0);
+    PostQuitMessage(0);
+}
+
+// --- Commands ---
+
+void CCorvaneDlg::OnTab(int id) {
+    for (const CategoryInfo& category : kCategories)
+        if (category.tabControlId == id) SelectCategory(category);
+}
+
+void CCorvaneDlg::OnHomePage() { newslist::OpenServerLink(settings::HomePageUrl()); }
+
+void CCorvaneDlg::OnAdvise() { newslist::OpenServerLink(settings::ReadWebSite() + L"/about.html"); }
+
+void CCorvaneDlg::OnSettings() { OpenSettingsDialog(hwnd_); }
+
+void CCorvaneDlg::OnAbout() {
+    CAboutDlg about;
+    about.DoModal(hwnd_);
+}
+
+void CCorvaneDlg::OnExitButton() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
+void CCorvaneDlg::OnTrayExit() {
+    EndDialog(0);
+    PostQuitMessage(0);
+}
+
+// --- Messages ---
+
+fw::Result CCorvaneDlg::OnTrayCallback(WPARAM, LPARAM lParam) {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    switch (static_cast<UINT>(lParam)) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            ShowWindow(hwnd_, SW_SHOW);
+            SetForegroundWindow(hwnd_);
+            break;
+        case WM_RBUTTONUP: CTrayIcon::ShowMenu(hwnd_, cursor); break;
+        default: break;
+    }
+    return 0;
+}
+
+fw::Result CCorvaneDlg::OnTaskbarCreated(WPARAM, LPARAM) {
+    m_trayIcon.Add(hwnd_, m_hIcon);
+    return 0;
+}
+
+fw::Result CCorvaneDlg::OnBannerChanged(WPARAM, LPARAM) {
+    LoadBannerImages();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    return 0;
+}
+
+fw::Result CCorvaneDlg::OnSysCommand(WPARAM wParam, LPARAM) {
+    if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return fw::Declined;
+    OnAbout();
+    return 0;
+}
+
+fw::Result CCorvaneDlg::OnSize(WPARAM, LPARAM) {
+    LayOut();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    return fw::Declined;
+}
+
+fw::Result CCorvaneDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam) {
+    auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
+    info.ptMinTrackSize = {kMainWindowMinWidth, kMainWindowMinHeight};
+    info.ptMaxSize.y = GetSystemMetrics(SM_CYFULLSCREEN) + GetSystemMetrics(SM_CYDLGFRAME) +
+                       GetSystemMetrics(SM_CYCAPTION) - 3;
+    return 0;
+}
+
+fw::Result CCorvaneDlg::OnNcHitTest(WPARAM, LPARAM lParam) {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const auto hit = HitTestMainWindow(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
+                                       {client.left, client.top, client.right, client.bottom});
+    if (!hit) return fw::Declined;
+    return static_cast<LRESULT>(*hit);
+}
+
+fw::Result CCorvaneDlg::OnPaint(WPARAM, LPARAM) {
+    const fw::PaintDC paint(hwnd_);
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    if (IsIconic(hwnd_)) {
+        const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+        const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+        DrawIcon(paint, x, y, m_hIcon);
+        return 0;
+    }
+    const CMemoryDC memory(paint, &client);
+    FillRect(memory, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const MainWindowLayout layout = LayOutMainWindow(client.right, client.bottom);
+    if (!m_background.IsEmpty()) m_background.Draw(memory, ToRect(layout.background));
+    for (int i = 0; i < 3; ++i)
+        if (!m_bannerImages[i].IsEmpty()) m_bannerImages[i].StretchCopy(memory, m_bannerRects[i]);
+    if (!m_titleLeft.IsEmpty()) m_titleLeft.Draw(memory, {0, 0, 31, 18});
+    if (!m_titleText.IsEmpty()) m_titleText.Draw(memory, {31, 2, 31 + 56, 2 + 15});
+    return 0;
+}
+
+fw::Result CCorvaneDlg::OnEraseBackground(WPARAM, LPARAM) { return 1; }
+
+std::optional<int> CCorvaneDlg::BannerUnderCursor() const {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ScreenToClient(hwnd_, &cursor);
+    for (int i = 0; i < 3; ++i)
+        if (PtInRect(&m_bannerRects[i], cursor)) return i + 1;
+    return std::nullopt;
+}
+
+fw::Result CCorvaneDlg::OnMouseMove(WPARAM, LPARAM) {
+    if (BannerUnderCursor()) SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    return fw::Declined;
+}
+
+fw::Result CCorvaneDlg::OnLButtonUp(WPARAM, LPARAM) {
+    // Banner links come from the server: only web links are opened.
+    if (const auto slot = BannerUnderCursor()) newslist::OpenServerLink(Banners().Slot(*slot).url);
+    return fw::Declined;
+}
+
+fw::Result CCorvaneDlg::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); }
+
+fw::Result CCorvaneDlg::OnClose(WPARAM, LPARAM) {
+    ShowWindow(hwnd_, SW_HIDE);
+    return 0;
+}
+
+fw::Result CCorvaneDlg::OnDestroy(WPARAM, LPARAM) {
+    m_bannerTarget = nullptr;
+    m_quickInform.Destroy();
+    m_gdiplus.reset();
+    m_trayIcon.Remove();
+    // Ends the receive thread and any connect attempt in flight, then collects the connect thread, so
+    // nothing connects while the window object is torn down.
+    StopAndWait();
+    if (m_connectThread.joinable()) m_connectThread.join();
+    return fw::Declined;
+}

@@ -1,0 +1,118 @@
+#pragma once
+// The program's main window: a skinned, borderless dialog with the category tabs, the news list, three
+// advertisement banners and five image buttons in its title area. It is privately the server connection
+// and supervises it with two timers, routes every received headline to the list and the pop-up, and
+// keeps the tray icon. Closing it only hides it; the program goes on in the tray.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "app/ConnectionSupervisor.h"
+#include "app/MainWindowLayout.h"
+#include "app/TrayIcon.h"
+#include "connection/Category.h"
+#include "connection/Connection.h"
+#include "controls/CoolButton.h"
+#include "controls/PngButton.h"
+#include "controls/SkinImage.h"
+#include "framework/Dialog.h"
+#include "framework/Sessions.h"
+#include "newslist/LinkListViewEx.h"
+#include "popup/QuickInform.h"
+
+// Posted by the receive thread when a banner's image and link were replaced.
+inline constexpr UINT WM_BANNER_CHANGED = WM_USER + 1;
+
+class CCorvaneDlg : public fw::Dialog, private CConnection {
+public:
+    // workingDirectory is the program's folder, where the busy pictures of the skin are found.
+    explicit CCorvaneDlg(std::wstring workingDirectory, SupervisorTimings timings = {});
+    ~CCorvaneDlg() override;
+
+    bool HandleMessage(fw::Message& message) override;
+
+    // The title a second copy of the program looks for.
+    static constexpr const wchar_t* kTitle = L"Tessaly财经资讯";
+    static constexpr UINT_PTR kSuperviseTimer = 1556;
+    static constexpr UINT_PTR kPollTimer = 1555;
+
+protected:
+    void BindControls() override;
+    bool OnInitDialog() override;
+
+private:
+    // Opening
+    bool BringBackRunningCopy();
+    void AddAboutToSystemMenu();
+    void LoadBannerImages();
+    void TakeBannerPlaceholders();
+    void LayOut();
+
+    // Supervision and dispatch
+    void OnSuperviseTimer();
+    void OnPollTimer();
+    void Carry(const SupervisorStep& step);
+    bool StartConnectAttempt();
+    ConnectAttempt CollectConnectAttempt();
+    void TakeQueuedNews();
+    void SelectCategory(const CategoryInfo& category);
+    void EndOnFatalError();
+
+    // Commands
+    void OnTab(int id);
+    void OnHomePage();
+    void OnAdvise();
+    void OnSettings();
+    void OnAbout();
+    void OnExitButton();
+    void OnTrayExit();
+
+    // Messages
+    fw::Result OnTrayCallback(WPARAM, LPARAM);
+    fw::Result OnTaskbarCreated(WPARAM, LPARAM);
+    fw::Result OnBannerChanged(WPARAM, LPARAM);
+    fw::Result OnSysCommand(WPARAM, LPARAM);
+    fw::Result OnSize(WPARAM, LPARAM);
+    fw::Result OnGetMinMaxInfo(WPARAM, LPARAM);
+    fw::Result OnNcHitTest(WPARAM, LPARAM);
+    fw::Result OnPaint(WPARAM, LPARAM);
+    fw::Result OnEraseBackground(WPARAM, LPARAM);
+    fw::Result OnMouseMove(WPARAM, LPARAM);
+    fw::Result OnLButtonUp(WPARAM, LPARAM);
+    fw::Result OnQueryDragIcon(WPARAM, LPARAM);
+    fw::Result OnClose(WPARAM, LPARAM);
+    fw::Result OnDestroy(WPARAM, LPARAM);
+
+    std::optional<int> BannerUnderCursor() const;
+    std::wstring BusyPicturePath(BusyPicture picture) const;
+
+    CLinkListViewEx m_newsList;
+    CQuickInform m_quickInform;
+    HICON m_hIcon;
+    std::array<RECT, 3> m_bannerRects{};
+    std::optional<fw::GdiplusSession> m_gdiplus;
+    std::array<CCoolButton, kCategories.size()> m_tabs;  // in the order of kCategories
+    CTrayIcon m_trayIcon;
+    std::uint16_t m_port = 0;
+    std::string m_server;
+    CSkinImage m_background;
+    CSkinImage m_titleLeft;
+    CSkinImage m_titleText;
+    std::array<CSkinImage, 3> m_bannerImages;
+    PngButton m_adviseButton;
+    PngButton m_settingsButton;
+    PngButton m_homePageButton;
+    PngButton m_aboutButton;
+    PngButton m_exitButton;
+
+    std::wstring m_workingDirectory;
+    ConnectionSupervisor m_supervisor;
+    std::thread m_connectThread;
+    std::atomic<int> m_connectResult{0};  // the connect thread's exit code: 1 connected, 0 failed
+    std::atomic<bool> m_connectDone{false};
+    // Where the receive thread posts WM_BANNER_CHANGED; set while the window exists.
+    std::atomic<HWND> m_bannerTarget{nullptr};
+};

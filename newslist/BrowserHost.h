@@ -1,0 +1,30 @@
+#pragma once
+// The embedded browser that shows the news list page. Only BrowserHost.cpp sees the browser's own
+// interfaces; this header offers plain types and one callback.
+#include <windows.h>
+
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+#include "newslist/ScriptBridge.h"
+
+class CBrowserHost {
+public:
+    // A browser in parent's client area whose page, once the blank document has completed, is the HTML
+    // resource pageId; the page's external.ShowInfo(link) calls onShowInfo. nullptr when the browser
+    // control cannot be created here.
+    static std::unique_ptr<CBrowserHost> Create(HWND parent, int pageId, ShowInfoHandler onShowInfo);
+    virtual ~CBrowserHost() = default;
+
+    // Moves the loading on (the page is loaded into the blank document once that has completed) and
+    // tells whether the page has completed. Called on a timer until it has.
+    virtual bool PollPage() = 0;
+    // Calls the page's global script function by name (see ScriptBridge.h); S_FALSE until the page has
+    // completed, or when it has no document or script object.
+    virtual HRESULT InvokeScript(const wchar_t* name, std::initializer_list<ScriptArgument> arguments) = 0;
+    virtual void SetBounds(const RECT& client) = 0;
+    // Offers a keyboard message to the browser before it is dispatched; true when the browser took it.
+    virtual bool TranslateKey(MSG& message) = 0;
+};

@@ -1,0 +1,132 @@
+#include "newslist/LinkListViewEx.h"
+
+#include "newslist/NativeNewsList.h"
+#include "newslist/NewsListText.h"
+#include "newslist/ServerLink.h"
+#include "res/resource.h"
+
+namespace {
+constexpr UINT_PTR kPageWaitTimer = 1;
+constexpr UINT_PTR kPagePollTimer = 2;
+constexpr UINT kPagePollInterval = 50;  // milliseconds
+constexpr int kRaisedTop = 10;  // the list reaches this far above its placeholder
+}  // namespace
+
+CLinkListViewEx::CLinkListViewEx(UINT pageWaitMilliseconds)
+    : fw::Dialog(IDD_NEWSLIST), m_pageWait(pageWaitMilliseconds) {}
+
+CLinkListViewEx::~CLinkListViewEx() {
+    // The children go before the objects that draw and host them.
+    if (HWND window = Hwnd()) DestroyWindow(window);
+}
+
+bool CLinkListViewEx::CreateFromPlaceholder(HWND parent, int placeholderId, int maxRows) {
+    if (!parent || !IsWindow(parent) || Hwnd()) return false;
+    HWND placeholder = GetDlgItem(parent, placeholderId);
+    if (!placeholder) return false;
+    RECT area{};
+    GetWindowRect(placeholder, &area);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+    DestroyWindow(placeholder);
+
+    if (!Create(parent)) return false;
+    MoveWindow(Hwnd(), area.left, area.top - kRaisedTop, area.right - area.left, area.bottom - area.top + kRaisedTop,
+               TRUE);
+    RECT client{};
+    GetClientRect(Hwnd(), &client);
+    m_native->SetBounds(client);
+    if (m_browser) m_browser->SetBounds(client);
+    ShowWindow(Hwnd(), SW_SHOW);
+    SetMaxRows(maxRows);
+    return true;
+}
+
+bool CLinkListViewEx::OnInitDialog() {
+    m_native = std::make_unique<CNativeNewsList>([this](const std::wstring& link) { ShowInfo(link); });
+    RECT client{};
+    GetClientRect(Hwnd(), &client);
+    m_native->Create(Hwnd(), client);
+    m_browser = CBrowserHost::Create(Hwnd(), IDR_HTML_NEWSLIST, [this](const std::wstring& link) { ShowInfo(link); });
+    if (m_browser) {
+        SetTimer(Hwnd(), kPageWaitTimer, m_pageWait, nullptr);
+        SetTimer(Hwnd(), kPagePollTimer, kPagePollInterval, nullptr);
+    } else {
+        SwitchToNative();
+    }
+    return false;  // the list takes no focus of its own
+}
+
+bool CLinkListViewEx::AddUnit(const NewsItem& item) {
+    const std::optional<std::wstring> time = newslist::ListTimeText(item.publishTime);
+    if (!time) return false;
+    if (m_native) m_native->AddUnit(*time, item.title, item.link);
+    if (m_nativeShown) return true;
+    return SUCCEEDED(CallPage(L"addUnit", {*time, item.title, item.link}));
+}
+
+HRESULT CLinkListViewEx::PopUnit(bool fromTop) {
+    if (m_native) fromTop ? m_native->PopTop() : m_native->PopBottom();
+    return m_nativeShown ? S_OK : CallPage(fromTop ? L"popTop" : L"popBottom", {});
+}
+
+HRESULT CLinkListViewEx::ClearList() {
+    if (m_native) m_native->ClearList();
+    return m_nativeShown ? S_OK : CallPage(L"clearList", {});
+}
+
+HRESULT CLinkListViewEx::SetMaxRows(int maxRows) {
+    if (m_native) m_native->SetMaxRows(maxRows);
+    return m_nativeShown ? S_OK : CallPage(L"SetMaxRows", {static_cast<std::int32_t>(maxRows)});
+}
+
+HRESULT CLinkListViewEx::ShowProgressBusy(bool show, const std::wstring& picturePath) {
+    if (m_native) m_native->ShowProgressBusy(show, picturePath);
+    return m_nativeShown ? S_OK : CallPage(L"ShowProgressBusy", {show, newslist::BusyPictureUrl(picturePath)});
+}
+
+void CLinkListViewEx::ShowInfo(const std::wstring& link) { newslist::OpenServerLink(link); }
+
+HRESULT CLinkListViewEx::CallPage(const wchar_t* name, std::initializer_list<ScriptArgument> arguments) {
+    return m_browser ? m_browser->InvokeScript(name, arguments) : S_FALSE;
+}
+
+bool CLinkListViewEx::HandleMessage(fw::Message& message) {
+    static constexpr fw::MessageEntry<CLinkListViewEx> table[] = {
+        fw::OnMessage(WM_SIZE, &CLinkListViewEx::OnSize),
+        fw::OnTimer(kPageWaitTimer, &CLinkListViewEx::OnPageWaitOver),
+        fw::OnTimer(kPagePollTimer, &CLinkListViewEx::OnPollPage),
+        // Confirm and cancel typed inside the list are not the list's to act on.
+        fw::OnCommand(IDOK, &CLinkListViewEx::IgnoreCommand),
+        fw::OnCommand(IDCANCEL, &CLinkListViewEx::IgnoreCommand),
+    };
+    return fw::Dispatch(*this, table, message) || fw::Dialog::HandleMessage(message);
+}
+
+fw::Result CLinkListViewEx::OnSize(WPARAM, LPARAM) {
+    RECT client{};
+    GetClientRect(Hwnd(), &client);
+    if (m_native) m_native->SetBounds(client);
+    if (m_browser) m_browser->SetBounds(client);
+    return 0;
+}
+
+void CLinkListViewEx::OnPollPage() {
+    if (!m_browser || !m_browser->PollPage()) return;
+    // The page serves the list from now on; what was added before it completed is not shown.
+    KillTimer(Hwnd(), kPagePollTimer);
+    KillTimer(Hwnd(), kPageWaitTimer);
+    m_native.reset();
+}
+
+void CLinkListViewEx::OnPageWaitOver() {
+    KillTimer(Hwnd(), kPagePollTimer);
+    KillTimer(Hwnd(), kPageWaitTimer);
+    SwitchToNative();
+}
+
+void CLinkListViewEx::SwitchToNative() {
+    if (m_nativeShown || !m_native) return;
+    m_nativeShown = true;
+    m_browser.reset();
+    ShowWindow(m_native->Hwnd(), SW_SHOW);
+}

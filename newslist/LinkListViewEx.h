@@ -1,0 +1,69 @@
+#pragma once
+// The panel of headlines inside the main window: a child dialog whose client area shows the news list
+// page in the embedded browser. Every change to the list is a call of one of the page's script
+// functions; the page calls back through ShowInfo when a headline is clicked. Where the browser cannot
+// show the page (it cannot be created, or the page has not completed a while after creation), the list
+// switches for good to a native list window with the same operations and look.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "connection/NewsItem.h"
+#include "framework/Dialog.h"
+#include "newslist/BrowserHost.h"
+
+class CNativeNewsList;
+
+class CLinkListViewEx : public fw::Dialog {
+public:
+    static constexpr UINT kDefaultPageWait = 3000;  // milliseconds the page has to complete after creation
+
+    explicit CLinkListViewEx(UINT pageWaitMilliseconds = kDefaultPageWait);
+    ~CLinkListViewEx() override;
+
+    // Takes the place of the parent's control placeholderId (which is destroyed), 10 pixels taller at
+    // the top, and sets the row limit. False when the parent has no window or no such control.
+    bool CreateFromPlaceholder(HWND parent, int placeholderId, int maxRows);
+    // Adds a headline at the top; the bottom row goes beyond the row limit. False when the call failed
+    // or the publish time is outside the range of the local-time conversion (no row is added). Before
+    // the page has completed the call does nothing and counts as done.
+    bool AddUnit(const NewsItem& item);
+    // Removes the top or the bottom row; nothing on an empty list. The call's status: S_FALSE when the
+    // page is not there.
+    HRESULT PopUnit(bool fromTop);
+    HRESULT ClearList();
+    // Rows already present are not touched.
+    HRESULT SetMaxRows(int maxRows);
+    // Shows or hides the busy overlay; picturePath is the picture file centred in it (empty: none).
+    HRESULT ShowProgressBusy(bool show, const std::wstring& picturePath);
+
+    // The list window, or nullptr when it does not exist.
+    HWND Window() const { return Hwnd(); }
+    // True once the list has switched to its native form.
+    bool IsNative() const { return m_nativeShown; }
+    // The native list while it exists (tests look at what it shows).
+    CNativeNewsList* NativeList() const { return m_native.get(); }
+
+    // Opens a clicked headline's link (web links only).
+    void ShowInfo(const std::wstring& link);
+
+    bool HandleMessage(fw::Message& message) override;
+
+private:
+    bool OnInitDialog() override;
+    void OnPollPage();
+    fw::Result OnSize(WPARAM, LPARAM);
+    void OnPageWaitOver();
+    void IgnoreCommand() {}
+    void SwitchToNative();
+    // The page's script function with these arguments, while the browser serves the list.
+    HRESULT CallPage(const wchar_t* name, std::initializer_list<ScriptArgument> arguments);
+
+    UINT m_pageWait;
+    std::unique_ptr<CBrowserHost> m_browser;
+    // Created with the window and kept up to date until the page has completed, so that a switch shows
+    // every row added in the meantime; destroyed when the page serves the list.
+    std::unique_ptr<CNativeNewsList> m_native;
+    bool m_nativeShown = false;
+};

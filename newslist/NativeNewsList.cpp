@@ -1,0 +1,420 @@
+#include "newslist/NativeNewsList.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "controls/PictureFile.h"
+#include "framework/GdiplusHeaders.h"
+#include "newslist/NewsListText.h"
+
+namespace {
+
+// The page's look, in pixels and colours: the cells' padding, the time column's width, the font size.
+constexpr int kFontPixels = 13;
+constexpr int kPadTop = 3;
+constexpr int kPadBottom = 3;
+constexpr int kPadLeft = 10;
+constexpr int kTimeColumnWidth = 100;
+constexpr COLORREF kBackground = RGB(0xff, 0xff, 0xff);
+constexpr COLORREF kRowHover = RGB(0xcc, 0xcc, 0xcc);
+constexpr COLORREF kTimeText = RGB(0, 0, 0);
+constexpr COLORREF kLink = RGB(0x00, 0x22, 0xff);
+constexpr COLORREF kLinkHover = RGB(0x00, 0x99, 0xff);
+constexpr BYTE kOverlayOpacity = 204;  // 80 % white over the rows
+constexpr int kWheelRows = 3;
+constexpr UINT_PTR kAnimationTimer = 1;
+constexpr int kListControlId = 100;  // clear of the dialog's confirm and cancel ids
+constexpr UINT kDefaultFrameDelay = 100;  // milliseconds, for frames that name none, as browsers do
+constexpr UINT kTextFormat = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
+
+HFONT CreateListFont(bool underline) {
+    return CreateFontW(-kFontPixels, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
+}
+
+void Fill(HDC dc, const RECT& rect, COLORREF colour) {
+    SetBkColor(dc, colour);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+}
+
+}  // namespace
+
+CNativeNewsList::CNativeNewsList(LinkHandler onLinkClicked)
+    : m_onLinkClicked(std::move(onLinkClicked)), m_font(CreateListFont(false)), m_linkHoverFont(CreateListFont(true)) {}
+
+CNativeNewsList::~CNativeNewsList() {
+    // The window goes first: its last messages still reach this object.
+    if (HWND window = Hwnd()) DestroyWindow(window);
+}
+
+bool CNativeNewsList::Create(HWND parent, const RECT& rect) {
+    HWND window = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VSCROLL | WS_CLIPSIBLINGS | SS_NOTIFY, rect.left,
+                                  rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListControlId)),
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (!window || !Attach(window)) {
+        if (window) DestroyWindow(window);
+        return false;
+    }
+    {
+        fw::ClientDC dc(window);
+        fw::SelectedObject font(dc, m_font.Get());
+        TEXTMETRICW metrics{};
+        if (GetTextMetricsW(dc, &metrics)) m_lineHeight = metrics.tmHeight;
+    }
+    Relayout();
+    return true;
+}
+
+void CNativeNewsList::SetBounds(const RECT& rect) {
+    if (Hwnd()) MoveWindow(Hwnd(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+}
+
+void CNativeNewsList::AddUnit(const std::wstring& timeText, const std::wstring& title, const std::wstring& link) {
+    if (static_cast<int>(m_rows.size()) >= m_maxRows && !m_rows.empty()) m_rows.pop_back();
+    m_rows.push_front(Row{L"\u00A0" + newslist::TitlePlainText(timeText), newslist::TitlePlainText(title), link});
+    RowsChanged();
+}
+
+void CNativeNewsList::PopTop() {
+    if (m_rows.empty()) return;
+    m_rows.pop_front();
+    RowsChanged();
+}
+
+void CNativeNewsList::PopBottom() {
+    if (m_rows.empty()) return;
+    m_rows.pop_back();
+    RowsChanged();
+}
+
+void CNativeNewsList::ClearList() {
+    if (m_rows.empty()) return;
+    m_rows.clear();
+    RowsChanged();
+}
+
+void CNativeNewsList::SetMaxRows(int maxRows) { m_maxRows = maxRows; }
+
+void CNativeNewsList::ShowProgressBusy(bool show, const std::wstring& picturePath) {
+    if (picturePath != m_picturePath) LoadPicture(picturePath);
+    if (show == m_busy) return;
+    m_busy = show;
+    if (m_busy) {
+        m_hover = {};  // the overlay lies over the rows: none is under the pointer any more
+        ScheduleNextFrame();
+    } else {
+        if (Hwnd()) KillTimer(Hwnd(), kAnimationTimer);
+        POINT cursor{};
+        if (Hwnd() && GetCursorPos(&cursor) && ScreenToClient(Hwnd(), &cursor)) UpdateHover(cursor);
+    }
+    if (Hwnd()) InvalidateRect(Hwnd(), nullptr, FALSE);
+}
+
+std::deque<std::wstring> CNativeNewsList::Titles() const {
+    std::deque<std::wstring> titles;
+    for (const Row& row : m_rows) titles.push_back(row.title);
+    return titles;
+}
+
+RECT CNativeNewsList::TitleRect(std::size_t index) const {
+    if (index >= m_rows.size()) return {};
+    int top = -m_scroll;
+    for (std::size_t i = 0; i < index; ++i) top += m_rows[i].height;
+    const int left = TimeColumnWidth() + kPadLeft;
+    const SIZE size = m_rows[index].titleSize;
+    return {left, top + kPadTop, left + size.cx, top + kPadTop + size.cy};
+}
+
+bool CNativeNewsList::HandleMessage(fw::Message& message) {
+    static constexpr fw::MessageEntry<CNativeNewsList> table[] = {
+        fw::OnMessage(WM_PAINT, &CNativeNewsList::OnPaint),
+        fw::OnMessage(WM_ERASEBKGND, &CNativeNewsList::OnEraseBackground),
+        fw::OnMessage(WM_SIZE, &CNativeNewsList::OnSize),
+        fw::OnMessage(WM_MOUSEMOVE, &CNativeNewsList::OnMouseMove),
+        fw::OnMessage(WM_MOUSELEAVE, &CNativeNewsList::OnMouseLeave),
+        fw::OnMessage(WM_LBUTTONDOWN, &CNativeNewsList::OnLeftButtonDown),
+        fw::OnMessage(WM_LBUTTONUP, &CNativeNewsList::OnLeftButtonUp),
+        fw::OnMessage(WM_SETCURSOR, &CNativeNewsList::OnSetCursor),
+        fw::OnMessage(WM_VSCROLL, &CNativeNewsList::OnVScroll),
+        fw::OnMessage(WM_MOUSEWHEEL, &CNativeNewsList::OnMouseWheel),
+        fw::OnMessage(WM_TIMER, &CNativeNewsList::OnTimer),
+    };
+    return fw::Dispatch(*this, table, message) || fw::Control::HandleMessage(message);
+}
+
+fw::Result CNativeNewsList::OnPaint(WPARAM, LPARAM) {
+    fw::PaintDC paint(Hwnd());
+    RECT client{};
+    GetClientRect(Hwnd(), &client);
+    if (client.right <= 0 || client.bottom <= 0) return 0;
+    fw::OffscreenDC offscreen(paint, client.right, client.bottom);
+    Draw(offscreen, client);
+    offscreen.CopyTo(paint, 0, 0);
+    return 0;
+}
+
+fw::Result CNativeNewsList::OnEraseBackground(WPARAM, LPARAM) { return TRUE; }  // painting covers everything
+
+fw::Result CNativeNewsList::OnSize(WPARAM, LPARAM) {
+    Relayout();
+    return 0;
+}
+
+fw::Result CNativeNewsList::OnMouseMove(WPARAM, LPARAM lParam) {
+    if (!m_trackingLeave) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Hwnd(), 0};
+        m_trackingLeave = TrackMouseEvent(&track) != FALSE;
+    }
+    UpdateHover({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    return 0;
+}
+
+fw::Result CNativeNewsList::OnMouseLeave(WPARAM, LPARAM) {
+    m_trackingLeave = false;
+    if (m_hover.row >= 0) InvalidateRect(Hwnd(), nullptr, FALSE);
+    m_hover = {};
+    return 0;
+}
+
+fw::Result CNativeNewsList::OnLeftButtonDown(WPARAM, LPARAM lParam) {
+    const HitResult hit = HitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    m_pressedRow = hit.onLink ? hit.row : -1;
+    return 0;
+}
+
+fw::Result CNativeNewsList::OnLeftButtonUp(WPARAM, LPARAM lParam) {
+    const HitResult hit = HitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    const int pressed = std::exchange(m_pressedRow, -1);
+    // A click is a press and a release on the same title, as a link counts it.
+    if (hit.onLink && hit.row == pressed && m_onLinkClicked) {
+        const std::wstring link = m_rows[static_cast<std::size_t>(hit.row)].link;  // the handler may change the rows
+        m_onLinkClicked(link);
+    }
+    return 0;
+}
+
+fw::Result CNativeNewsList::OnSetCursor(WPARAM, LPARAM lParam) {
+    if (LOWORD(lParam) != HTCLIENT || !m_hover.onLink) return fw::Declined;
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    return TRUE;
+}
+
+fw::Result CNativeNewsList::OnVScroll(WPARAM wParam, LPARAM) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    GetScrollInfo(Hwnd(), SB_VERT, &info);
+    const int line = m_lineHeight + kPadTop + kPadBottom;
+    const int page = std::max(line, static_cast<int>(info.nPage) - line);
+    switch (LOWORD(wParam)) {
+        case SB_LINEUP: ScrollTo(m_scroll - line); break;
+        case SB_LINEDOWN: ScrollTo(m_scroll + line); break;
+        case SB_PAGEUP: ScrollTo(m_scroll - page); break;
+        case SB_PAGEDOWN: ScrollTo(m_scroll + page); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: ScrollTo(info.nTrackPos); break;
+        case SB_TOP: ScrollTo(0); break;
+        case SB_BOTTOM: ScrollTo(m_contentHeight); break;
+        default: break;
+    }
+    return 0;
+}
+
+fw::Result CNativeNewsList::OnMouseWheel(WPARAM wParam, LPARAM) {
+    const int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+    ScrollTo(m_scroll - notches * kWheelRows * (m_lineHeight + kPadTop + kPadBottom));
+    return 0;
+}
+
+fw::Result CNativeNewsList::OnTimer(WPARAM wParam, LPARAM) {
+    if (wParam != kAnimationTimer) return fw::Declined;
+    KillTimer(Hwnd(), kAnimationTimer);
+    if (!m_picture || m_frameCount < 2 || !m_busy) return 0;
+    m_frame = (m_frame + 1) % m_frameCount;
+    m_picture->SelectActiveFrame(&m_frameDimension, m_frame);
+    InvalidateRect(Hwnd(), nullptr, FALSE);
+    ScheduleNextFrame();
+    return 0;
+}
+
+void CNativeNewsList::Draw(HDC dc, const RECT& client) {
+    Fill(dc, client, kBackground);
+    fw::SelectedObject font(dc, m_font.Get());
+    SetBkMode(dc, TRANSPARENT);
+    const int timeLeft = kPadLeft;
+    const int titleLeft = TimeColumnWidth() + kPadLeft;
+    const int titleRight = titleLeft + TitleColumnWidth();
+    int top = -m_scroll;
+    for (std::size_t i = 0; i < m_rows.size() && top < client.bottom; ++i) {
+        const Row& row = m_rows[i];
+        const int bottom = top + row.height;
+        if (bottom > 0) {
+            const bool hovered = m_hover.row == static_cast<int>(i);
+            if (hovered) Fill(dc, {0, top, client.right, bottom}, kRowHover);
+            SetTextColor(dc, kTimeText);
+            TextOutW(dc, timeLeft, top + kPadTop, row.time.c_str(), static_cast<int>(row.time.size()));
+            const bool linkHovered = hovered && m_hover.onLink;
+            fw::SelectedObject linkFont(dc, linkHovered ? m_linkHoverFont.Get() : m_font.Get());
+            SetTextColor(dc, linkHovered ? kLinkHover : kLink);
+            RECT text{titleLeft, top + kPadTop, titleRight, bottom - kPadBottom};
+            DrawTextW(dc, row.title.c_str(), static_cast<int>(row.title.size()), &text, kTextFormat);
+        }
+        top = bottom;
+    }
+    if (m_busy) DrawOverlay(dc, client);
+}
+
+void CNativeNewsList::DrawOverlay(HDC dc, const RECT& client) {
+    // The page's overlay: white at 80 % over the visible area, the picture at its own size in the middle.
+    fw::MemoryDC white(dc);
+    fw::GdiObject<HBITMAP> pixel(CreateCompatibleBitmap(dc, 1, 1));
+    {
+        fw::SelectedObject selected(white, pixel.Get());
+        SetPixel(white, 0, 0, kBackground);
+        const BLENDFUNCTION blend{AC_SRC_OVER, 0, kOverlayOpacity, 0};
+        AlphaBlend(dc, 0, 0, client.right, client.bottom, white, 0, 0, 1, 1, blend);
+    }
+    if (!m_picture) return;
+    const LONG width = static_cast<LONG>(m_picture->GetWidth());
+    const LONG height = static_cast<LONG>(m_picture->GetHeight());
+    const LONG left = (client.right - width) / 2;
+    const LONG top = (client.bottom - height) / 2;
+    DrawPicturePart(dc, *m_picture, {0, 0, width, height}, {left, top, left + width, top + height});
+}
+
+void CNativeNewsList::Measure(Row& row, HDC dc) const {
+    GetTextExtentPoint32W(dc, row.time.c_str(), static_cast<int>(row.time.size()), &row.timeSize);
+    RECT text{0, 0, std::max(1, TitleColumnWidth()), 0};
+    if (row.title.empty()) {
+        text.right = 0;
+    } else {
+        DrawTextW(dc, row.title.c_str(), static_cast<int>(row.title.size()), &text, kTextFormat | DT_CALCRECT);
+    }
+    row.titleSize = {text.right - text.left, text.bottom - text.top};
+    row.height = kPadTop + std::max({m_lineHeight, static_cast<int>(row.timeSize.cy), static_cast<int>(row.titleSize.cy)}) +
+                 kPadBottom;
+}
+
+void CNativeNewsList::Relayout() {
+    if (!Hwnd() || m_inLayout) return;
+    m_inLayout = true;
+    {
+        fw::ClientDC dc(Hwnd());
+        fw::SelectedObject font(dc, m_font.Get());
+        // The time column is as wide as its widest text first, as a table lays it out.
+        m_timeTextWidth = 0;
+        for (Row& row : m_rows) {
+            GetTextExtentPoint32W(dc, row.time.c_str(), static_cast<int>(row.time.size()), &row.timeSize);
+            m_timeTextWidth = std::max(m_timeTextWidth, static_cast<int>(row.timeSize.cx));
+        }
+        m_contentHeight = 0;
+        for (Row& row : m_rows) {
+            Measure(row, dc);
+            m_contentHeight += row.height;
+        }
+    }
+    RECT client{};
+    GetClientRect(Hwnd(), &client);
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE;
+    info.nMax = std::max(0, m_contentHeight - 1);
+    info.nPage = static_cast<UINT>(std::max(0L, client.bottom));
+    SetScrollInfo(Hwnd(), SB_VERT, &info, TRUE);  // may resize the client area: the layout follows at WM_SIZE
+    m_inLayout = false;
+    ScrollTo(m_scroll);
+    InvalidateRect(Hwnd(), nullptr, FALSE);
+}
+
+void CNativeNewsList::RowsChanged() {
+    if (!Hwnd()) return;
+    Relayout();
+    POINT cursor{};
+    if (!m_busy && GetCursorPos(&cursor) && ScreenToClient(Hwnd(), &cursor)) UpdateHover(cursor);
+}
+
+int CNativeNewsList::TimeColumnWidth() const { return kPadLeft + std::max(kTimeColumnWidth, m_timeTextWidth); }
+
+int CNativeNewsList::TitleColumnWidth() const {
+    RECT client{};
+    if (Hwnd()) GetClientRect(Hwnd(), &client);
+    return std::max(0, static_cast<int>(client.right) - TimeColumnWidth() - kPadLeft);
+}
+
+CNativeNewsList::HitResult CNativeNewsList::HitTest(POINT point) const {
+    RECT client{};
+    GetClientRect(Hwnd(), &client);
+    if (m_busy || !PtInRect(&client, point)) return {};
+    int top = -m_scroll;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        const int bottom = top + m_rows[i].height;
+        if (point.y >= top && point.y < bottom) {
+            const RECT title = TitleRect(i);
+            return {static_cast<int>(i), PtInRect(&title, point) != FALSE};
+        }
+        top = bottom;
+    }
+    return {};
+}
+
+void CNativeNewsList::UpdateHover(POINT point) {
+    const HitResult hit = HitTest(point);
+    if (hit.row == m_hover.row && hit.onLink == m_hover.onLink) return;
+    m_hover = hit;
+    InvalidateRect(Hwnd(), nullptr, FALSE);
+}
+
+void CNativeNewsList::ScrollTo(int offset) {
+    if (!Hwnd()) return;
+    RECT client{};
+    GetClientRect(Hwnd(), &client);
+    const int limit = std::max(0, m_contentHeight - static_cast<int>(client.bottom));
+    const int scroll = std::clamp(offset, 0, limit);
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_POS;
+    info.nPos = scroll;
+    SetScrollInfo(Hwnd(), SB_VERT, &info, TRUE);
+    if (scroll == m_scroll) return;
+    m_scroll = scroll;
+    InvalidateRect(Hwnd(), nullptr, FALSE);
+}
+
+void CNativeNewsList::LoadPicture(const std::wstring& path) {
+    m_picturePath = path;
+    m_picture.reset();
+    m_frameCount = 0;
+    m_frame = 0;
+    m_frameDelays.clear();
+    if (Hwnd()) KillTimer(Hwnd(), kAnimationTimer);
+    if (path.empty()) return;
+    auto picture = std::make_unique<Gdiplus::Image>(path.c_str());
+    if (picture->GetLastStatus() != Gdiplus::Ok || picture->GetWidth() == 0) return;
+    if (picture->GetFrameDimensionsCount() > 0) {
+        picture->GetFrameDimensionsList(&m_frameDimension, 1);
+        m_frameCount = picture->GetFrameCount(&m_frameDimension);
+    }
+    // Frame delays come in hundredths of a second, one 32-bit value per frame.
+    const UINT size = picture->GetPropertyItemSize(PropertyTagFrameDelay);
+    if (m_frameCount > 1 && size >= sizeof(Gdiplus::PropertyItem)) {
+        std::vector<std::byte> buffer(size);
+        auto* item = reinterpret_cast<Gdiplus::PropertyItem*>(buffer.data());
+        if (picture->GetPropertyItem(PropertyTagFrameDelay, size, item) == Gdiplus::Ok) {
+            const auto* delays = static_cast<const UINT32*>(item->value);
+            const std::size_t count = item->length / sizeof(UINT32);
+            for (std::size_t i = 0; i < count; ++i) m_frameDelays.push_back(delays[i] * 10);
+        }
+    }
+    m_picture = std::move(picture);
+    if (m_busy) ScheduleNextFrame();
+    if (Hwnd()) InvalidateRect(Hwnd(), nullptr, FALSE);
+}
+
+void CNativeNewsList::ScheduleNextFrame() {
+    if (!Hwnd() || !m_picture || m_frameCount < 2) return;
+    UINT delay = m_frame < m_frameDelays.size() ? m_frameDelays[m_frame] : 0;
+    if (delay <= 10) delay = kDefaultFrameDelay;  // browsers slow down frames that ask for almost no delay
+    SetTimer(Hwnd(), kAnimationTimer, delay, nullptr);
+}

@@ -1,0 +1,114 @@
+#pragma once
+// The news list drawn natively, for where no browser can show the page. It looks and behaves like the
+// page: newest row on top, at most the row limit, time and title (as plain text) in link style, a grey
+// row under the pointer, a click on a title opening its link, and a busy overlay that dims the list with
+// an animated picture in its centre. Drawn off-screen, so a burst of rows does not flicker.
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Control.h"
+#include "framework/DeviceContext.h"
+#include "framework/Sessions.h"
+
+namespace Gdiplus {
+class Image;
+}
+
+class CNativeNewsList : public fw::Control {
+public:
+    using LinkHandler = std::function<void(const std::wstring& link)>;
+
+    explicit CNativeNewsList(LinkHandler onLinkClicked);
+    ~CNativeNewsList() override;
+
+    // A child window of parent over rect, hidden until shown.
+    bool Create(HWND parent, const RECT& rect);
+
+    // Fills rect of the parent's client area.
+    void SetBounds(const RECT& rect);
+
+    // The page's script functions, with the same effects.
+    void AddUnit(const std::wstring& timeText, const std::wstring& title, const std::wstring& link);
+    void PopTop();
+    void PopBottom();
+    void ClearList();
+    void SetMaxRows(int maxRows);
+    // picturePath: a picture file shown centred in the overlay; empty for none.
+    void ShowProgressBusy(bool show, const std::wstring& picturePath);
+
+    // For tests and review: the rows' titles as drawn, top first, and where a row's title is drawn in
+    // client coordinates (empty when there is no such row or it is scrolled out of view).
+    std::deque<std::wstring> Titles() const;
+    RECT TitleRect(std::size_t row) const;
+    bool Busy() const { return m_busy; }
+
+    bool HandleMessage(fw::Message& message) override;
+
+private:
+    struct Row {
+        std::wstring time;   // as drawn: a no-break space, then the time text
+        std::wstring title;  // plain text
+        std::wstring link;
+        SIZE timeSize{};
+        SIZE titleSize{};  // wrapped to the title column
+        int height = 0;
+    };
+    struct HitResult {
+        int row = -1;
+        bool onLink = false;
+    };
+
+    fw::Result OnPaint(WPARAM, LPARAM);
+    fw::Result OnEraseBackground(WPARAM, LPARAM);
+    fw::Result OnSize(WPARAM, LPARAM);
+    fw::Result OnMouseMove(WPARAM, LPARAM);
+    fw::Result OnMouseLeave(WPARAM, LPARAM);
+    fw::Result OnLeftButtonDown(WPARAM, LPARAM);
+    fw::Result OnLeftButtonUp(WPARAM, LPARAM);
+    fw::Result OnSetCursor(WPARAM, LPARAM);
+    fw::Result OnVScroll(WPARAM, LPARAM);
+    fw::Result OnMouseWheel(WPARAM, LPARAM);
+    fw::Result OnTimer(WPARAM, LPARAM);
+
+    void Draw(HDC dc, const RECT& client);
+    void DrawOverlay(HDC dc, const RECT& client);
+    void Measure(Row& row, HDC dc) const;
+    void Relayout();
+    // After the rows changed: layout, scroll range and the row under the pointer follow.
+    void RowsChanged();
+    int TimeColumnWidth() const;
+    int TitleColumnWidth() const;
+    HitResult HitTest(POINT client) const;
+    void UpdateHover(POINT client);
+    void ScrollTo(int offset);
+    void LoadPicture(const std::wstring& path);
+    void ScheduleNextFrame();
+
+    LinkHandler m_onLinkClicked;
+    fw::GdiplusSession m_gdiplus;
+    fw::GdiObject<HFONT> m_font;
+    fw::GdiObject<HFONT> m_linkHoverFont;
+    std::deque<Row> m_rows;  // top first
+    int m_maxRows = 20;
+    int m_scroll = 0;        // pixels of the rows above the visible area
+    int m_contentHeight = 0;
+    int m_lineHeight = 15;
+    int m_timeTextWidth = 0;  // the widest time text
+    bool m_inLayout = false;
+    HitResult m_hover;
+    int m_pressedRow = -1;
+    bool m_trackingLeave = false;
+
+    bool m_busy = false;
+    std::wstring m_picturePath;
+    std::unique_ptr<Gdiplus::Image> m_picture;
+    GUID m_frameDimension{};
+    unsigned m_frameCount = 0;
+    unsigned m_frame = 0;
+    std::vector<unsigned> m_frameDelays;  // milliseconds
+};

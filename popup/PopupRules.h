@@ -1,0 +1,55 @@
+#pragma once
+// What the pop-up notifier decides without a window: whether an item is announced, how long the window
+// stays, which sound plays, and the texts an entry shows. The settings are read from Setting.ini at the
+// moment of use, so a change in the settings dialog counts from the next item on.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "connection/Guid.h"
+
+// The pop-up switches as last read: the main switch and one per category. A switch whose key has never
+// held "0" or "1" is off, as the settings dialog shows it.
+struct PopupSwitches {
+    bool main = false;
+    bool forex = false;
+    bool gold = false;
+    bool stocks = false;
+    bool futures = false;
+
+    friend bool operator==(const PopupSwitches&, const PopupSwitches&) = default;
+};
+
+namespace popup {
+
+// Reads Show, Fx168Show, HexunShow, HexunGPShow and HexunQHShow in that order. "0" turns a switch off,
+// "1" on; any other value, or a missing key, leaves it as it was.
+void ReadSwitches(PopupSwitches& switches);
+
+// An item is announced when the main switch is on and either its category's switch is on or it belongs
+// to none of the four categories.
+bool ShouldAnnounce(const PopupSwitches& switches, const Guid& category);
+
+// The stay time for the latest item, from its category's delay key or the general Delay, or none when
+// no step selects one (the window then stays until it is closed or a later item chooses again). Stocks
+// and futures items whose own switch is off fall back to Delay; forex and gold items do not.
+std::optional<unsigned> ChooseStayTime(const PopupSwitches& switches, const Guid& latestCategory);
+
+// The embedded sound to play (163 or 164), from the Sound key.
+int ChooseSound();
+
+// The markup given to an entry's link control: "<a>" + title + "</a>"; a title of more than 19 UTF-16
+// code units shows its first 23 followed by "...". A cut never splits a surrogate pair.
+std::wstring EntryLinkText(const std::wstring& title);
+
+// The text of an entry whose item has no link: the title shortened like the link's, without markup.
+std::wstring EntryLabelText(const std::wstring& title);
+
+// The publish time in local time as "2011年09月06日  09:05"; empty for a time before 1970 or after the
+// year 3000, which the entry cannot show.
+std::wstring EntryTimeText(std::int64_t publishTime);
+
+// The bitmap resource of an entry: the category's logo, or the envelope for any other category.
+int EntryBitmap(const Guid& category);
+
+}  // namespace popup

@@ -1,0 +1,258 @@
+#include "popup/QuickInform.h"
+
+#include <dwmapi.h>
+#include <windowsx.h>
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "controls/PictureFile.h"
+#include "framework/DeviceContext.h"
+#include "popup/QIUnit.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr int kWindowWidth = 280;
+constexpr int kRightGap = 10;      // between the window's right edge and the work area's
+constexpr int kRiseStep = 10;      // pixels per motion step while the window slides up
+constexpr int kScrollStep = 40;    // pixels per motion step while the entries scroll
+constexpr std::uint32_t kClosingAfter = 5;  // entries added before scrolled-out ones are closed
+
+constexpr int kTitleBandHeight = 29;
+constexpr int kBorderWidth = 3;
+constexpr const wchar_t* kTitleBarPicture = L".\\skin\\quickinfotitlebar.jpg";
+constexpr const wchar_t* kBorderPicture = L".\\skin\\quickinfoborder.jpg";
+constexpr const wchar_t* kBottomPicture = L".\\skin\\quickinfoborderbottom.jpg";
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+RECT WindowRect(HWND hwnd) {
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    return rect;
+}
+
+// A child's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND child, HWND parent) {
+    RECT rect = WindowRect(child);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+constexpr UINT kQuietMove = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+
+}  // namespace
+
+CQuickInform::CQuickInform() : CQuickInform(QuickInformIntervals{}) {}
+
+CQuickInform::CQuickInform(QuickInformIntervals intervals) : Dialog(IDD_POPUP), intervals_(intervals) {
+    intervals_.stayDivisor = std::max(1u, intervals_.stayDivisor);
+}
+
+CQuickInform::~CQuickInform() { Destroy(); }
+
+void CQuickInform::Destroy() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+int CQuickInform::AddNews(const NewsItem& item, HWND parent) {
+    latestItem_ = item;
+    popup::ReadSwitches(switches_);
+    if (!popup::ShouldAnnounce(switches_, item.category)) return 1;
+    if (!hwnd_ && !OpenWindow(parent)) return 0;
+
+    // A new sound cuts off one still playing.
+    PlaySoundW(MAKEINTRESOURCEW(popup::ChooseSound()), GetModuleHandleW(nullptr),
+               SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
+    KillTimer(hwnd_, kStayTimer);
+    SetTimer(hwnd_, kMotionTimer, intervals_.motion, nullptr);
+    return AddEntry(item) ? 1 : 0;
+}
+
+bool CQuickInform::OpenWindow(HWND parent) {
+    if (!Create(parent)) return false;
+    // No taskbar button. Topmost is set below with the position, since the style bit alone does not do it.
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+    // The frame is painted from the skin; the desktop compositor must not draw its own over it.
+    const DWMNCRENDERINGPOLICY policy = DWMNCRP_DISABLED;
+    DwmSetWindowAttribute(hwnd_, DWMWA_NCRENDERING_POLICY, &policy, sizeof policy);
+
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea_, 0);
+    const int height = Height(WindowRect(hwnd_));
+    SetWindowPos(hwnd_, nullptr, workArea_.right - kWindowWidth - kRightGap, workArea_.bottom - height, kWindowWidth,
+                 height, kQuietMove | SWP_FRAMECHANGED);
+    addedCount_ = 0;
+    // Shown without activation: the user may be typing in another program.
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    return true;
+}
+
+bool CQuickInform::AddEntry(const NewsItem& item) {
+    auto created = std::make_unique<CQIUnit>();
+    if (!created->CreateForItem(item, hwnd_)) return false;
+    CQIUnit* entry = created.release();  // from here on it frees itself with its window
+
+    const int height = Height(WindowRect(hwnd_));
+    const RECT entryRect = WindowRect(entry->Hwnd());
+    const int entryWidth = Width(entryRect), entryHeight = Height(entryRect);
+    if (height < Height(workArea_) / 2) {
+        // Growing: the new entry goes below the others; the window's bottom now lies below the work area
+        // until the motion brings it up.
+        SetWindowPos(hwnd_, nullptr, 0, 0, kWindowWidth, height + entryHeight, kQuietMove | SWP_NOMOVE);
+        SetWindowPos(entry->Hwnd(), nullptr, 0, static_cast<int>(addedCount_) * entryHeight, kWindowWidth,
+                     entryHeight, kQuietMove);
+        if (!entries_.empty()) InvalidateRect(entries_.back()->Hwnd(), nullptr, TRUE);
+    } else {
+        if (entries_.empty()) {
+            entry->Close();
+            return false;
+        }
+        // Full: the new entry waits below the newest, out of view, until the motion scrolls it in.
+        const RECT newest = RectInParent(entries_.back()->Hwnd(), hwnd_);
+        SetWindowPos(entry->Hwnd(), nullptr, 0, newest.bottom, entryWidth, entryHeight + 1, kQuietMove);
+    }
+    ShowWindow(entry->Hwnd(), SW_SHOWNA);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    entries_.push_back(entry);
+    ++addedCount_;
+    return true;
+}
+
+void CQuickInform::OnMotionTimer() {
+    const RECT window = WindowRect(hwnd_);
+    if (window.bottom > workArea_.bottom) {
+        SetWindowPos(hwnd_, nullptr, window.left, window.top - kRiseStep, 0, 0, kQuietMove | SWP_NOSIZE);
+        return;
+    }
+    if (!entries_.empty()) {
+        if (addedCount_ >= kClosingAfter) {
+            POINT clientTop{0, 0};
+            ClientToScreen(hwnd_, &clientTop);
+            CQIUnit* oldest = entries_.front();
+            if (WindowRect(oldest->Hwnd()).bottom <= clientTop.y) {  // scrolled out of view
+                entries_.pop_front();
+                oldest->Close();
+                if (entries_.empty()) return;
+            }
+        }
+        if (WindowRect(entries_.back()->Hwnd()).bottom > window.bottom) {
+            // All entries move in one step, so none is seen out of line with the others.
+            HDWP moves = BeginDeferWindowPos(static_cast<int>(entries_.size()));
+            for (CQIUnit* entry : entries_) {
+                const RECT place = RectInParent(entry->Hwnd(), hwnd_);
+                if (moves)
+                    moves = DeferWindowPos(moves, entry->Hwnd(), nullptr, 0, place.top - kScrollStep, 0, 0,
+                                           kQuietMove | SWP_NOSIZE);
+            }
+            if (moves) EndDeferWindowPos(moves);
+            for (CQIUnit* entry : entries_) InvalidateRect(GetDlgItem(entry->Hwnd(), IDC_ENTRY_LOGO), nullptr, TRUE);
+            return;
+        }
+    }
+    KillTimer(hwnd_, kMotionTimer);
+    ArmStayTimer();
+}
+
+void CQuickInform::ArmStayTimer() {
+    if (const std::optional<unsigned> stay = popup::ChooseStayTime(switches_, latestItem_.category))
+        SetTimer(hwnd_, kStayTimer, std::max(1u, *stay / intervals_.stayDivisor), nullptr);
+}
+
+void CQuickInform::OnStayTimer() {
+    KillTimer(hwnd_, kStayTimer);
+    Destroy();
+}
+
+void CQuickInform::CloseAllEntries() {
+    for (CQIUnit* entry : entries_) entry->Close();
+    entries_.clear();
+}
+
+bool CQuickInform::HandleMessage(fw::Message& message) {
+    static constexpr fw::MessageEntry<CQuickInform> table[] = {
+        fw::OnTimer(kMotionTimer, &CQuickInform::OnMotionTimer),
+        fw::OnTimer(kStayTimer, &CQuickInform::OnStayTimer),
+        fw::OnMessage(WM_NCPAINT, &CQuickInform::OnNcPaint),
+        fw::OnMessage(WM_NCACTIVATE, &CQuickInform::OnNcActivate),
+        fw::OnMessage(WM_NCLBUTTONDOWN, &CQuickInform::OnNcLButtonDown),
+        fw::OnMessage(WM_NCLBUTTONUP, &CQuickInform::OnNcLButtonUp),
+        fw::OnMessage(WM_KEYDOWN, &CQuickInform::OnKeyDown),
+        fw::OnMessage(WM_DESTROY, &CQuickInform::OnDestroy),
+        // Esc and Alt+F4 close the pop-up as its close area does (a modeless dialog would only hide).
+        fw::OnCommand(IDCANCEL, &CQuickInform::OnClose),
+        fw::OnCommand(IDOK, &CQuickInform::OnClose),
+    };
+    return fw::Dispatch(*this, table, message) || Dialog::HandleMessage(message);
+}
+
+bool CQuickInform::OnInitDialog() { return false; }  // no focus taken
+
+void CQuickInform::OnClose() { Destroy(); }
+
+fw::Result CQuickInform::OnKeyDown(WPARAM key, LPARAM) {
+    if (key != VK_ESCAPE) return fw::Declined;
+    Destroy();
+    return 0;
+}
+
+fw::Result CQuickInform::OnDestroy(WPARAM, LPARAM) {
+    CloseAllEntries();
+    addedCount_ = 0;
+    KillTimer(hwnd_, kMotionTimer);
+    KillTimer(hwnd_, kStayTimer);
+    return fw::Declined;
+}
+
+fw::Result CQuickInform::OnNcPaint(WPARAM, LPARAM) {
+    PaintFrame();
+    return 0;
+}
+
+fw::Result CQuickInform::OnNcActivate(WPARAM, LPARAM) {
+    PaintFrame();
+    return TRUE;
+}
+
+void CQuickInform::PaintFrame() {
+    const RECT window = WindowRect(hwnd_);
+    const int width = Width(window), height = Height(window);
+    const fw::WindowDC dc(hwnd_);
+    // The client area is the entries' own: painting the band over it would make them flicker.
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    OffsetRect(&client, -window.left, -window.top);
+    ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+
+    // Starts from what the frame shows, so a missing picture leaves its part as it was.
+    const fw::OffscreenDC buffer(dc, width, height);
+    BitBlt(buffer, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+    DrawPictureFile(buffer, kTitleBarPicture, {0, 0, width, kTitleBandHeight});
+    DrawPictureFile(buffer, kBorderPicture, {0, kTitleBandHeight, kBorderWidth, kTitleBandHeight + height});
+    DrawPictureFile(buffer, kBorderPicture,
+                    {width - kBorderWidth, kTitleBandHeight, width, kTitleBandHeight + height});
+    DrawPictureFile(buffer, kBottomPicture, {0, height - kBorderWidth, width, height});
+    buffer.CopyTo(dc, 0, 0);
+
+    closeArea_ = {width - 37, 7, width - 5, 25};
+}
+
+bool CQuickInform::InCloseArea(LPARAM screenPoint) const {
+    const RECT window = WindowRect(hwnd_);
+    const POINT point{GET_X_LPARAM(screenPoint) - window.left, GET_Y_LPARAM(screenPoint) - window.top};
+    return PtInRect(&closeArea_, point) != FALSE;
+}
+
+fw::Result CQuickInform::OnNcLButtonDown(WPARAM, LPARAM lParam) {
+    if (!InCloseArea(lParam)) return fw::Declined;  // the title band drags the window
+    return 0;
+}
+
+fw::Result CQuickInform::OnNcLButtonUp(WPARAM, LPARAM lParam) {
+    if (!InCloseArea(lParam)) return fw::Declined;
+    Destroy();
+    return 0;
+}

@@ -1,0 +1,79 @@
+#pragma once
+// The pop-up notifier: a small always-on-top window at the lower right corner of the work area that
+// announces live headlines. It opens for an announced item, plays a sound, adds one entry (CQIUnit) per
+// item at the bottom, rises into view, grows up to half the work-area height and then scrolls older
+// entries out at the top. After the stay time chosen in Setting.ini without a new announced item it
+// closes itself; the close area of its title band closes it too. The next announced item opens it again.
+//
+// The object lives for the whole run; its window comes and goes. Destroying the object destroys the
+// window and every entry with it. User-interface thread only.
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+
+#include "connection/NewsItem.h"
+#include "framework/Dialog.h"
+#include "popup/PopupRules.h"
+
+class CQIUnit;
+
+// The pop-up's timing. The product's values are the defaults; tests shorten them.
+struct QuickInformIntervals {
+    UINT motion = 30;            // milliseconds between two steps of rising or scrolling
+    unsigned stayDivisor = 1;    // every stay time chosen in the settings is divided by this
+};
+
+class CQuickInform : public fw::Dialog {
+public:
+    CQuickInform();
+    explicit CQuickInform(QuickInformIntervals intervals);
+    ~CQuickInform() override;
+
+    // Hands the pop-up one live item. 1 when it was handled (announced, or skipped because its category
+    // is switched off); 0 when the window or the entry could not be created, or when the window is at
+    // full height and holds no entry.
+    int AddNews(const NewsItem& item, HWND parent);
+
+    // Closes the window and every entry; the object stays, ready for the next item.
+    void Destroy();
+
+    // The entries on show, oldest first.
+    std::size_t EntryCount() const { return entries_.size(); }
+
+    bool HandleMessage(fw::Message& message) override;
+
+    // Timer ids of the window.
+    static constexpr UINT_PTR kStayTimer = 1;
+    static constexpr UINT_PTR kMotionTimer = 2;
+
+protected:
+    bool OnInitDialog() override;
+
+private:
+    bool OpenWindow(HWND parent);
+    bool AddEntry(const NewsItem& item);
+    void ArmStayTimer();
+    void CloseAllEntries();
+
+    void OnMotionTimer();
+    void OnStayTimer();
+    void OnClose();
+    fw::Result OnDestroy(WPARAM, LPARAM);
+    fw::Result OnNcPaint(WPARAM, LPARAM);
+    fw::Result OnNcActivate(WPARAM, LPARAM);
+    fw::Result OnNcLButtonDown(WPARAM, LPARAM);
+    fw::Result OnNcLButtonUp(WPARAM, LPARAM);
+    fw::Result OnKeyDown(WPARAM, LPARAM);
+
+    void PaintFrame();
+    bool InCloseArea(LPARAM screenPoint) const;
+
+    QuickInformIntervals intervals_;
+    std::deque<CQIUnit*> entries_;  // not owned: each entry frees itself with its window
+    std::uint32_t addedCount_ = 0;  // entries added since the window last opened
+    RECT workArea_{};
+    RECT closeArea_{};              // window coordinates
+    NewsItem latestItem_;
+    PopupSwitches switches_;
+};

@@ -1,0 +1,266 @@
+'use strict';
+const { test, describe, before, after } = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const path = require('node:path');
+const { launchBrowser, openPage, rowTexts, addRows, pagePath, sourceDir, buildDir } = require('./page-fixture');
+
+const NBSP = '\u00a0';
+let session;
+before(async () => { session = await launchBrowser(); });
+after(async () => { await session.close(); });
+
+function numbered(count) {
+  const rows = [];
+  for (let i = 1; i <= count; i++) rows.push([`09:${String(i).padStart(2, '0')}`, `headline ${i}`, `http://news.example/${i}`]);
+  return rows;
+}
+
+describe('the page as loaded', () => {
+  test('its bytes are GB2312 as declared, and it starts empty with the overlay hidden', async () => {
+    const bytes = fs.readFileSync(pagePath);
+    const text = new TextDecoder('gbk', { fatal: true }).decode(bytes);
+    assert.match(text, /charset=gb2312/i);
+    const page = await openPage(session.browser);
+    assert.equal(await page.title(), '新闻列表');
+    const state = await page.evaluate(() => ({
+      maxRows: MaxRows,
+      rows: document.getElementById('oTBody0').rows.length,
+      overlay: getComputedStyle(document.getElementById('progressDiv')).display,
+      picture: getComputedStyle(document.getElementById('progressPic')).display,
+      alt: document.getElementById('progressPic').alt,
+    }));
+    assert.deepEqual(state, { maxRows: 20, rows: 0, overlay: 'none', picture: 'none', alt: 'Busy...' });
+    await page.close();
+  });
+});
+
+describe('rows', () => {
+  test('newest on top, and the row limit drops the bottom row', async () => {
+    const cases = [
+      // [limit set before adding, rows added, rows expected top first]
+      { limit: null, added: 25, expected: 20 },
+      { limit: 3, added: 5, expected: 3 },
+      { limit: 1, added: 2, expected: 1 },
+    ];
+    for (const c of cases) {
+      const page = await openPage(session.browser);
+      if (c.limit !== null) await page.evaluate((n) => SetMaxRows(n), c.limit);
+      await addRows(page, numbered(c.added));
+      const rows = await rowTexts(page);
+      assert.equal(rows.length, c.expected, JSON.stringify(c));
+      assert.deepEqual(rows[0], [`${NBSP}09:${String(c.added).padStart(2, '0')}`, `headline ${c.added}`]);
+      assert.equal(rows[rows.length - 1][1], `headline ${c.added - c.expected + 1}`);
+      await page.close();
+    }
+  });
+
+  test('a lowered limit removes only one row per added row', async () => {
+    const page = await openPage(session.browser);
+    await addRows(page, numbered(6));
+    await page.evaluate(() => SetMaxRows(2));
+    assert.equal((await rowTexts(page)).length, 6, 'SetMaxRows leaves present rows alone');
+    await addRows(page, [['10:00', 'seventh', 'http://x/7']]);
+    const rows = await rowTexts(page);
+    assert.equal(rows.length, 6);
+    assert.equal(rows[0][1], 'seventh');
+    assert.equal(rows[5][1], 'headline 2');
+    await page.close();
+  });
+
+  test('pops take the top or the bottom row, and do nothing on an empty list', async () => {
+    const page = await openPage(session.browser);
+    const emptyResult = await page.evaluate(() => { popTop(); popBottom(); clearList(); return oTBody0.rows.length; });
+    assert.equal(emptyResult, 0);
+    await addRows(page, numbered(4));
+    await page.evaluate(() => { popTop(); popBottom(); });
+    assert.deepEqual((await rowTexts(page)).map((r) => r[1]), ['headline 3', 'headline 2']);
+    await page.evaluate(() => clearList());
+    assert.deepEqual(await rowTexts(page), []);
+    await page.close();
+  });
+
+  test('a title keeps its markup', async () => {
+    const page = await openPage(session.browser);
+    await addRows(page, [['09:00', '<b>黄金</b>大涨<br><font color="#cc0000">快讯</font> &amp; <i>more</i>', 'http://x/']]);
+    const shape = await page.$eval('#oTBody0 a', (a) => ({
+      bold: a.querySelector('b').textContent,
+      breaks: a.querySelectorAll('br').length,
+      colour: getComputedStyle(a.querySelector('font')).color,
+      text: a.textContent,
+    }));
+    assert.deepEqual(shape, { bold: '黄金', breaks: 1, colour: 'rgb(204, 0, 0)', text: '黄金大涨快讯 & more' });
+    await page.close();
+  });
+
+  test('active content in a title is removed before it can run', async () => {
+    const titles = [
+      '<script>window.ran = "script"</script>plain',
+      '<img src="missing.gif" onerror="window.ran = \'onerror\'">picture',
+      '<span onmouseover="window.ran = \'hover\'" style="color: red">hover me</span>',
+      '<a href="javascript:window.ran=\'js-url\'">inner link</a>',
+      '<a href=" jav&#x09;ascript:window.ran=\'split\'">split scheme</a>',
+      '<iframe src="javascript:parent.ran=\'frame\'"></iframe>framed',
+      '<svg><script>window.ran = "svg"</script></svg>drawn',
+      '<object data="javascript:window.ran=\'object\'"></object>object',
+      '<meta http-equiv="refresh" content="0;url=javascript:window.ran=\'meta\'">meta',
+    ];
+    const page = await openPage(session.browser);
+    await addRows(page, titles.map((t, i) => ['09:00', t, `http://x/${i}`]));
+    // Give anything that slipped through a chance to load, fire or be hovered.
+    for (const anchor of await page.$$('#oTBody0 a')) await anchor.hover();
+    await page.waitForTimeout(200);
+    const result = await page.evaluate(() => {
+      const table = document.getElementById('oTable');
+      const handlers = [...table.querySelectorAll('*')].flatMap((e) => [...e.attributes].map((a) => a.name))
+        .filter((name) => name.startsWith('on'));
+      const scriptUrls = [...table.querySelectorAll('[href],[src],[data]')]
+        .map((e) => e.getAttribute('href') || e.getAttribute('src') || e.getAttribute('data'))
+        .filter((url) => url.replace(/\s/g, '').toLowerCase().startsWith('javascript:'));
+      return {
+        ran: window.ran,
+        handlers,
+        scriptUrls,
+        dangerous: table.querySelectorAll('script,iframe,frame,object,embed,meta,svg').length,
+        rows: table.rows.length,
+      };
+    });
+    assert.deepEqual(result, { ran: undefined, handlers: [], scriptUrls: [], dangerous: 0, rows: titles.length });
+    const texts = (await rowTexts(page)).map((r) => r[1]);
+    assert.ok(texts.includes('plain') && texts.includes('hover me') && texts.includes('inner link'), texts.join('|'));
+    await page.close();
+  });
+});
+
+describe('clicks', () => {
+  test('a click hands ShowInfo the link exactly as received', async () => {
+    const links = [
+      'http://news.example/a?b=1&c=2',
+      'http://x/"); window.ran = "dq"; ("',
+      "http://x/'); window.ran = 'sq'; ('",
+      'http://x/\\"); window.ran = "bs"; //',
+      'http://x/</a><img src=x onerror="window.ran=1">',
+      'http://x/\u2028\u2029line',
+      'http://新闻.example/路径',
+      '',
+    ];
+    const page = await openPage(session.browser);
+    await addRows(page, links.map((link, i) => ['09:00', `title ${i}`, link]));
+    const anchors = await page.$$('#oTBody0 a');
+    assert.equal(anchors.length, links.length);
+    // Rows are newest first, so the last link added is the top row.
+    for (const anchor of anchors) await anchor.click();
+    const seen = await page.evaluate(() => ({ shown: window.shownLinks, ran: window.ran }));
+    assert.deepEqual(seen, { shown: links.slice().reverse(), ran: undefined });
+    await page.close();
+  });
+
+  test('rows grey while the pointer is over them, and links change colour and underline', async () => {
+    const page = await openPage(session.browser);
+    await addRows(page, numbered(2));
+    const look = (selector) => page.$eval(selector, (e) => {
+      const s = getComputedStyle(e);
+      return [s.backgroundColor, s.color, s.textDecorationLine];
+    });
+    assert.deepEqual(await look('#oTBody0 tr'), ['rgb(255, 255, 255)', 'rgb(0, 0, 0)', 'none']);
+    assert.deepEqual((await look('#oTBody0 a')).slice(1), ['rgb(0, 34, 255)', 'none']);
+    await page.hover('#oTBody0 tr:nth-child(1) a');
+    assert.equal((await look('#oTBody0 tr:nth-child(1)'))[0], 'rgb(204, 204, 204)');
+    assert.deepEqual((await look('#oTBody0 tr:nth-child(1) a')).slice(1), ['rgb(0, 153, 255)', 'underline']);
+    await page.hover('#oTBody0 tr:nth-child(2) td');
+    assert.equal((await look('#oTBody0 tr:nth-child(1)'))[0], 'rgb(255, 255, 255)');
+    assert.equal((await look('#oTBody0 tr:nth-child(2)'))[0], 'rgb(204, 204, 204)');
+    await page.close();
+  });
+});
+
+describe('busy overlay', () => {
+  const picture = 'file:///D:/My%20App/skin/loading.gif';
+  const state = (page) => page.evaluate(() => ({
+    overlay: getComputedStyle(progressDiv).display,
+    picture: getComputedStyle(progressPic).display,
+    src: progressPic.getAttribute('src'),
+  }));
+
+  test('shows and hides, and keeps the picture it was given while hidden', async () => {
+    const steps = [
+      { call: [false, picture], expected: { overlay: 'none', picture: 'inline', src: picture } },
+      { call: [true, picture], expected: { overlay: 'block', picture: 'inline', src: picture } },
+      { call: [true, ''], expected: { overlay: 'block', picture: 'none', src: '' } },
+      { call: [false, ''], expected: { overlay: 'none', picture: 'none', src: '' } },
+    ];
+    const page = await openPage(session.browser);
+    for (const step of steps) {
+      await page.evaluate((args) => ShowProgressBusy(args[0], args[1]), step.call);
+      assert.deepEqual(await state(page), step.expected, JSON.stringify(step.call));
+    }
+    await page.close();
+  });
+
+  test('covers the visible area wherever the list is scrolled, and blocks clicks on the rows', async () => {
+    const page = await openPage(session.browser, { width: 400, height: 120 });
+    await addRows(page, numbered(20));
+    await page.evaluate(() => { ShowProgressBusy(true, ''); window.scrollTo(0, 150); });
+    await page.waitForFunction(() => progressDiv.style.top === `${GetBrowserDocument().scrollTop}px`);
+    const box = await page.$eval('#progressDiv', (e) => {
+      const r = e.getBoundingClientRect();
+      return [r.top, r.height, window.scrollY, getComputedStyle(e).opacity];
+    });
+    assert.deepEqual(box, [0, 120, 150, '0.8']);
+    await page.mouse.click(200, 60);
+    assert.deepEqual(await page.evaluate(() => window.shownLinks), []);
+    await page.close();
+  });
+});
+
+describe('input blocking', () => {
+  test('keys, the context menu, right presses, selection and paste are cancelled', async () => {
+    const page = await openPage(session.browser, { width: 400, height: 120 });
+    await addRows(page, numbered(20));
+    await page.evaluate(() => {
+      window.cancelled = {};
+      for (const type of ['keydown', 'mousedown', 'selectstart', 'paste']) {
+        window.addEventListener(type, (e) => { window.cancelled[type + (e.button ? e.button : '')] = e.defaultPrevented; });
+      }
+    });
+    for (const key of ['PageDown', 'End', 'ArrowDown', 'F5', 'Control+a']) await page.keyboard.press(key);
+    await page.mouse.click(200, 60, { button: 'right' });
+    await page.mouse.click(200, 60, { button: 'middle' });
+    await page.mouse.move(20, 10);
+    await page.mouse.down();
+    await page.mouse.move(300, 100);
+    await page.mouse.up();
+    const result = await page.evaluate(() => {
+      document.body.dispatchEvent(new Event('paste', { bubbles: true, cancelable: true }));
+      // The page's own handler stops the menu event from bubbling: what it did shows in dispatch's answer.
+      const menuEvent = new MouseEvent('contextmenu', { bubbles: true, cancelable: true, button: 2 });
+      window.cancelled.contextmenu2 = !document.querySelector('#oTBody0 td').dispatchEvent(menuEvent);
+      return { cancelled: window.cancelled, scrolled: window.scrollY, selected: String(window.getSelection()) };
+    });
+    assert.deepEqual(result, {
+      cancelled: { keydown: true, contextmenu2: true, mousedown2: true, mousedown1: true, mousedown: false,
+        selectstart: true, paste: true },
+      scrolled: 0,
+      selected: '',
+    });
+    await page.close();
+  });
+});
+
+describe('review', () => {
+  test('screenshot of the page with the review rows', async () => {
+    const rows = fs.readFileSync(path.join(__dirname, 'review-rows.tsv'), 'utf8').split('\n')
+      .filter((line) => line && !line.startsWith('#')).map((line) => line.split('\t'));
+    const page = await openPage(session.browser);
+    await addRows(page, rows.map(([when, title, link]) => {
+      const m = /^\d{4}-(\d\d)-(\d\d) (\d\d:\d\d)$/.exec(when);
+      return [`${m[1]}月${m[2]}日  ${m[3]}`, title, link];
+    }));
+    await page.hover('#oTBody0 tr:nth-child(3) a');
+    fs.mkdirSync(buildDir, { recursive: true });
+    await page.screenshot({ path: path.join(buildDir, 'newslist-page.png') });
+    await page.evaluate(() => ShowProgressBusy(true, ''));
+    await page.screenshot({ path: path.join(buildDir, 'newslist-page-busy.png') });
+    await page.close();
+  });
+});

@@ -1,0 +1,331 @@
+// The list window under Wine, which has no browser engine: the list is created over its placeholder,
+// finds that the page never completes, and serves every operation with its native form.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "framework/Sessions.h"
+#include "framework/platform/Diagnostics.h"
+#include "framework/platform/Text.h"
+#include "newslist/LinkListViewEx.h"
+#include "newslist/NativeNewsList.h"
+#include "tests/windows/controls/SkinFixture.h"
+
+namespace {
+
+constexpr int kPlaceholderId = 1061;
+constexpr RECT kPlaceholder{12, 40, 12 + 474, 40 + 290};  // the list is 474 × 300 once raised
+constexpr UINT kShortPageWait = 200;
+
+std::wstring FromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::filesystem::path(value).wstring() : std::wstring();
+}
+
+void PumpMessagesFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    MSG message;
+    do {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(5);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+// A plain top-level window holding the placeholder, as the main window does.
+class ParentWindow {
+public:
+    ParentWindow() {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"CorvaneListTestParent";
+        windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        RegisterClassW(&windowClass);
+        hwnd = CreateWindowExW(0, windowClass.lpszClassName, L"news list", WS_POPUP | WS_VISIBLE, 20, 20, 500, 350,
+                               nullptr, nullptr, windowClass.hInstance, nullptr);
+        CreateWindowExW(0, L"STATIC", L"", WS_CHILD, kPlaceholder.left, kPlaceholder.top,
+                        kPlaceholder.right - kPlaceholder.left, kPlaceholder.bottom - kPlaceholder.top, hwnd,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPlaceholderId)), windowClass.hInstance, nullptr);
+    }
+    ~ParentWindow() { DestroyWindow(hwnd); }
+    HWND hwnd;
+};
+
+// A local time as the publish time it stands for.
+std::int64_t LocalTime(int year, int month, int day, int hour, int minute) {
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_isdst = -1;
+    return static_cast<std::int64_t>(std::mktime(&local));
+}
+
+NewsItem Headline(const std::wstring& title, const std::wstring& link = L"http://news.example/") {
+    NewsItem item;
+    item.publishTime = LocalTime(2011, 9, 6, 9, 5);
+    item.title = title;
+    item.link = link;
+    return item;
+}
+
+class NativeListTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(list.CreateFromPlaceholder(parent.hwnd, kPlaceholderId, 20));
+        for (int waited = 0; !list.IsNative() && waited < 5000; waited += 50) PumpMessagesFor(50);
+        ASSERT_TRUE(list.IsNative()) << "the page completed: is there a browser engine here?";
+        native = list.NativeList();
+        ASSERT_NE(native, nullptr);
+    }
+
+    std::vector<std::wstring> Titles() const {
+        const auto titles = native->Titles();
+        return {titles.begin(), titles.end()};
+    }
+
+    POINT TitleCentre(std::size_t row) const {
+        const RECT r = native->TitleRect(row);
+        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
+
+    void Click(POINT at) {
+        SendMessageW(native->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+        SendMessageW(native->Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        SendMessageW(native->Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    }
+
+    void Repaint() { RedrawWindow(native->Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }
+
+    fw::OleSession ole;
+    fw::GdiplusSession gdiplus;
+    ParentWindow parent;
+    CLinkListViewEx list{kShortPageWait};
+    CNativeNewsList* native = nullptr;
+};
+
+TEST(LinkListCreation, FailsWithoutParentOrPlaceholder) {
+    const fw::OleSession ole;
+    ParentWindow parent;
+    CLinkListViewEx list(kShortPageWait);
+    EXPECT_FALSE(list.CreateFromPlaceholder(nullptr, kPlaceholderId, 20));
+    EXPECT_FALSE(list.CreateFromPlaceholder(parent.hwnd, 4321, 20));
+    EXPECT_EQ(list.Window(), nullptr);
+    EXPECT_NE(GetDlgItem(parent.hwnd, kPlaceholderId), nullptr) << "a failed creation keeps the placeholder";
+    // Operations on a list that does not exist do nothing, and say so.
+    EXPECT_TRUE(list.AddUnit(Headline(L"before")));
+    EXPECT_EQ(list.ClearList(), S_FALSE);
+}
+
+TEST(LinkListCreation, TakesThePlaceholdersPlaceRaisedByTenPixels) {
+    const fw::OleSession ole;
+    ParentWindow parent;
+    CLinkListViewEx list(kShortPageWait);
+    ASSERT_TRUE(list.CreateFromPlaceholder(parent.hwnd, kPlaceholderId, 20));
+    EXPECT_EQ(GetDlgItem(parent.hwnd, kPlaceholderId), nullptr);
+    EXPECT_EQ(GetParent(list.Window()), parent.hwnd);
+    EXPECT_TRUE(IsWindowVisible(list.Window()));
+    RECT area{};
+    GetWindowRect(list.Window(), &area);
+    MapWindowPoints(nullptr, parent.hwnd, reinterpret_cast<POINT*>(&area), 2);
+    const RECT expected{kPlaceholder.left, kPlaceholder.top - 10, kPlaceholder.right, kPlaceholder.bottom};
+    EXPECT_TRUE(EqualRect(&area, &expected)) << area.left << "," << area.top << "," << area.right << "," << area.bottom;
+    EXPECT_FALSE(list.CreateFromPlaceholder(parent.hwnd, kPlaceholderId, 20)) << "created once";
+}
+
+TEST(LinkListCreation, RowsAddedWhileThePageLoadsAreShownAfterTheSwitch) {
+    const fw::OleSession ole;
+    ParentWindow parent;
+    CLinkListViewEx list(kShortPageWait);
+    ASSERT_TRUE(list.CreateFromPlaceholder(parent.hwnd, kPlaceholderId, 20));
+    ASSERT_FALSE(list.IsNative());
+    EXPECT_TRUE(list.AddUnit(Headline(L"first")));
+    EXPECT_TRUE(list.AddUnit(Headline(L"second")));
+    for (int waited = 0; !list.IsNative() && waited < 5000; waited += 50) PumpMessagesFor(50);
+    ASSERT_TRUE(list.IsNative());
+    EXPECT_TRUE(IsWindowVisible(list.NativeList()->Hwnd()));
+    const auto titles = list.NativeList()->Titles();
+    EXPECT_EQ(std::vector<std::wstring>(titles.begin(), titles.end()), (std::vector<std::wstring>{L"second", L"first"}));
+}
+
+TEST_F(NativeListTest, NewestOnTopWithinTheRowLimit) {
+    EXPECT_EQ(list.SetMaxRows(3), S_OK);
+    for (const wchar_t* title : {L"1", L"2", L"3", L"4", L"5"}) EXPECT_TRUE(list.AddUnit(Headline(title)));
+    EXPECT_EQ(Titles(), (std::vector<std::wstring>{L"5", L"4", L"3"}));
+
+    // A lowered limit leaves the rows alone, and each new row then replaces only one.
+    EXPECT_EQ(list.SetMaxRows(1), S_OK);
+    EXPECT_TRUE(list.AddUnit(Headline(L"6")));
+    EXPECT_EQ(Titles(), (std::vector<std::wstring>{L"6", L"5", L"4"}));
+
+    EXPECT_EQ(list.PopUnit(true), S_OK);
+    EXPECT_EQ(list.PopUnit(false), S_OK);
+    EXPECT_EQ(Titles(), (std::vector<std::wstring>{L"5"}));
+    EXPECT_EQ(list.ClearList(), S_OK);
+    EXPECT_TRUE(Titles().empty());
+    EXPECT_EQ(list.PopUnit(true), S_OK);
+    EXPECT_EQ(list.PopUnit(false), S_OK);
+    EXPECT_EQ(list.ClearList(), S_OK);
+    EXPECT_TRUE(Titles().empty());
+}
+
+TEST_F(NativeListTest, TimesOutsideTheConversionRangeAddNoRow) {
+    NewsItem before = Headline(L"before 1970");
+    before.publishTime = -1;
+    NewsItem after = Headline(L"after 3000");
+    after.publishTime = 32535215999 + 1;
+    EXPECT_FALSE(list.AddUnit(before));
+    EXPECT_FALSE(list.AddUnit(after));
+    EXPECT_TRUE(Titles().empty());
+}
+
+TEST_F(NativeListTest, TitlesShowTheirTextWithoutMarkup) {
+    EXPECT_TRUE(list.AddUnit(Headline(L"<b>黄金</b>现货 &amp; <font color=red>期货</font><script>x()</script>")));
+    EXPECT_EQ(Titles(), (std::vector<std::wstring>{L"黄金现货 & 期货"}));
+}
+
+// Links that OpenServerLink refuses leave a diagnostic line naming them, so a click can be seen to
+// reach it with the exact link and without starting anything.
+std::vector<std::wstring> g_diagnostics;
+void RecordDiagnostic(const std::wstring& text) { g_diagnostics.push_back(text); }
+
+TEST_F(NativeListTest, ClickingATitleOpensItsLinkThroughTheServerLinkHelper) {
+    g_diagnostics.clear();
+    platform::SetDiagnosticSink(RecordDiagnostic);
+    const std::wstring lower = L"file:///C:/Windows/System32/calc.exe";
+    const std::wstring upper = L"javascript:alert(\"x\")";
+    list.AddUnit(Headline(L"lower row", lower));
+    list.AddUnit(Headline(L"upper row", upper));
+    Repaint();
+
+    Click(TitleCentre(1));
+    Click(TitleCentre(0));
+    const RECT title = native->TitleRect(0);
+    Click({title.left - 40, (title.top + title.bottom) / 2});  // the time cell is no link
+    Click({title.right + 20, (title.top + title.bottom) / 2});  // nor the blank beside a short title
+    list.ShowProgressBusy(true, L"");
+    Click(TitleCentre(0));  // the overlay covers the rows
+    platform::SetDiagnosticSink(nullptr);
+
+    ASSERT_EQ(g_diagnostics.size(), 2u);
+    EXPECT_NE(g_diagnostics[0].find(lower), std::wstring::npos) << platform::ToUtf8(g_diagnostics[0]);
+    EXPECT_NE(g_diagnostics[1].find(upper), std::wstring::npos) << platform::ToUtf8(g_diagnostics[1]);
+}
+
+TEST_F(NativeListTest, HoverGreysTheRowAndTheBusyOverlayDimsTheListAroundItsPicture) {
+    const std::wstring source = FromEnvironment("CORVANE_SOURCE_DIR");
+    ASSERT_FALSE(source.empty());
+    list.AddUnit(Headline(L"第一条"));
+    list.AddUnit(Headline(L"第二条"));
+    const RECT title = native->TitleRect(0);
+    const POINT margin{3, (title.top + title.bottom) / 2};
+    Repaint();
+    EXPECT_TRUE(Near(WindowPixel(native->Hwnd(), margin.x, margin.y), RGB(255, 255, 255)));
+
+    SendMessageW(native->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(TitleCentre(0).x, TitleCentre(0).y));
+    Repaint();
+    EXPECT_EQ(Describe(WindowPixel(native->Hwnd(), margin.x, margin.y)), Describe(RGB(0xcc, 0xcc, 0xcc)));
+    SendMessageW(native->Hwnd(), WM_MOUSELEAVE, 0, 0);
+    Repaint();
+    EXPECT_TRUE(Near(WindowPixel(native->Hwnd(), margin.x, margin.y), RGB(255, 255, 255)));
+
+    // Busy: the hovered grey row dims to 80 % white, and the picture sits in the middle and moves.
+    SendMessageW(native->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(TitleCentre(0).x, TitleCentre(0).y));
+    const std::wstring picture = (std::filesystem::path(source) / "skin" / "loading.gif").wstring();
+    EXPECT_EQ(list.ShowProgressBusy(true, picture), S_OK);
+    EXPECT_TRUE(native->Busy());
+    Repaint();
+    EXPECT_TRUE(Near(WindowPixel(native->Hwnd(), margin.x, margin.y), RGB(255, 255, 255)))
+        << "the overlay hides the hover: " << Describe(WindowPixel(native->Hwnd(), margin.x, margin.y));
+    RECT client{};
+    GetClientRect(native->Hwnd(), &client);
+    const auto centreHash = [&] {
+        unsigned long long hash = 0;
+        for (int y = client.bottom / 2 - 16; y < client.bottom / 2 + 16; ++y)
+            for (int x = client.right / 2 - 16; x < client.right / 2 + 16; ++x)
+                hash = hash * 1099511628211ULL + WindowPixel(native->Hwnd(), x, y);
+        return hash;
+    };
+    const unsigned long long first = centreHash();
+    bool moved = false;
+    for (int i = 0; i < 20 && !moved; ++i) {
+        PumpMessagesFor(60);
+        moved = centreHash() != first;
+    }
+    EXPECT_TRUE(moved) << "the busy picture is animated";
+
+    EXPECT_EQ(list.ShowProgressBusy(false, picture), S_OK);
+    Repaint();
+    EXPECT_FALSE(native->Busy());
+    EXPECT_TRUE(Near(WindowPixel(native->Hwnd(), client.right / 2, client.bottom / 2), RGB(255, 255, 255)));
+}
+
+TEST_F(NativeListTest, HandleCountsStayFlatThroughABurstOfRows) {
+    for (int i = 0; i < 20; ++i) list.AddUnit(Headline(L"warm-up " + std::to_wstring(i)));
+    list.ShowProgressBusy(true, L"");
+    list.ShowProgressBusy(false, L"");
+    Repaint();
+    const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    for (int i = 0; i < 300; ++i) {
+        list.AddUnit(Headline(L"快讯 " + std::to_wstring(i)));
+        if (i % 10 == 0) Repaint();
+    }
+    Repaint();
+    EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi);
+    EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), user);
+    EXPECT_EQ(Titles().size(), 20u);
+}
+
+// The review rows shared with the page's browser tests: local time, title, link per line.
+std::vector<NewsItem> ReviewRows(const std::wstring& source) {
+    std::ifstream file(std::filesystem::path(source) / "tests" / "page" / "review-rows.tsv");
+    std::vector<NewsItem> rows;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        std::string when, title, link;
+        std::getline(fields, when, '\t');
+        std::getline(fields, title, '\t');
+        std::getline(fields, link, '\t');
+        int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+        std::sscanf(when.c_str(), "%d-%d-%d %d:%d", &year, &month, &day, &hour, &minute);
+        NewsItem item;
+        item.publishTime = LocalTime(year, month, day, hour, minute);
+        item.title = platform::FromUtf8(title);
+        item.link = platform::FromUtf8(link);
+        rows.push_back(item);
+    }
+    return rows;
+}
+
+TEST_F(NativeListTest, ReviewScreenshots) {
+    const std::wstring source = FromEnvironment("CORVANE_SOURCE_DIR");
+    const std::wstring build = FromEnvironment("CORVANE_BUILD_DIR");
+    ASSERT_FALSE(source.empty());
+    ASSERT_FALSE(build.empty());
+    const std::vector<NewsItem> rows = ReviewRows(source);
+    ASSERT_EQ(rows.size(), 6u);
+    for (const NewsItem& row : rows) EXPECT_TRUE(list.AddUnit(row));
+    SendMessageW(native->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(TitleCentre(2).x, TitleCentre(2).y));
+    Repaint();
+    const std::filesystem::path screenshots = std::filesystem::path(build) / "screenshots";
+    std::filesystem::create_directories(screenshots);
+    EXPECT_TRUE(SaveClientAreaAsPng(native->Hwnd(), (screenshots / "newslist-native.png").wstring()));
+    list.ShowProgressBusy(true, (std::filesystem::path(source) / "skin" / "loading.gif").wstring());
+    Repaint();
+    EXPECT_TRUE(SaveClientAreaAsPng(native->Hwnd(), (screenshots / "newslist-native-busy.png").wstring()));
+}
+
+}  // namespace

@@ -1,0 +1,343 @@
+// The settings dialog driven by messages, in a scratch folder that holds its Setting.ini and skin.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "MessageBoxAnswerer.h"
+#include "framework/GdiplusHeaders.h"
+#include "res/resource.h"
+#include "settings/SettingDlg.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsFile.h"
+#include "settings/StartWithWindows.h"
+#include "tests/windows/controls/SkinFixture.h"
+
+namespace {
+
+constexpr int kSwitches[] = {IDC_SETTINGS_SHOW, IDC_SETTINGS_FOREX_SHOW, IDC_SETTINGS_GOLD_SHOW,
+                             IDC_SETTINGS_FUTURES_SHOW, IDC_SETTINGS_STOCKS_SHOW};
+constexpr int kLists[] = {IDC_SETTINGS_DELAY,       IDC_SETTINGS_SOUND,         IDC_SETTINGS_FOREX_DELAY,
+                          IDC_SETTINGS_GOLD_DELAY,  IDC_SETTINGS_FUTURES_DELAY, IDC_SETTINGS_STOCKS_DELAY};
+
+std::wstring Environment(const wchar_t* name) {
+    wchar_t value[MAX_PATH] = {};
+    GetEnvironmentVariableW(name, value, MAX_PATH);
+    return value;
+}
+
+// The source and build folders, made absolute before a test changes the current folder.
+const std::filesystem::path& SourceFolder() {
+    static const std::filesystem::path folder = std::filesystem::absolute(Environment(L"CORVANE_SOURCE_DIR"));
+    return folder;
+}
+const std::filesystem::path& BuildFolder() {
+    static const std::filesystem::path folder = std::filesystem::absolute(Environment(L"CORVANE_BUILD_DIR"));
+    return folder;
+}
+
+std::string FileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The Properties section as the file holds it, one "key=value" per entry, in file order.
+std::vector<std::wstring> PropertiesLines() {
+    std::vector<wchar_t> buffer(4096);
+    const DWORD length =
+        GetPrivateProfileSectionW(L"Properties", buffer.data(), static_cast<DWORD>(buffer.size()), L".\\Setting.ini");
+    std::vector<std::wstring> lines;
+    for (const wchar_t* line = buffer.data(); line < buffer.data() + length && *line; line += wcslen(line) + 1)
+        lines.emplace_back(line);
+    return lines;
+}
+
+void StoreProperties(const std::vector<std::pair<const wchar_t*, const wchar_t*>>& values) {
+    for (const auto& [key, value] : values) settings::WriteString(settings::kProperties, key, value);
+}
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+class SettingDialog : public ::testing::Test {
+protected:
+    void TearDown() override {
+        if (dialog.Hwnd()) DestroyWindow(dialog.Hwnd());
+    }
+
+    void Open() {
+        ASSERT_TRUE(dialog.Create(nullptr));
+        ShowWindow(dialog.Hwnd(), SW_SHOWNOACTIVATE);
+        PumpMessages();
+    }
+    HWND Item(int id) const { return GetDlgItem(dialog.Hwnd(), id); }
+    bool Ticked(int id) const { return IsDlgButtonChecked(dialog.Hwnd(), id) == BST_CHECKED; }
+    int Selection(int id) const { return static_cast<int>(SendMessageW(Item(id), CB_GETCURSEL, 0, 0)); }
+    bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+    void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
+    // A button's command; the close request it may send arrives as a posted message, so those are handled too.
+    void Command(int id) {
+        SendMessageW(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Item(id)));
+        PumpMessages();
+    }
+
+    ScratchSkin folder;  // empty skin folder, no Setting.ini, GDI+ started
+    CSettingDlg dialog;
+};
+
+TEST_F(SettingDialog, WithoutSettingsFileOpensClearAndConfirmWritesEveryKey) {
+    Open();
+    for (int id : kSwitches) EXPECT_FALSE(Ticked(id)) << id;
+    for (int id : kLists) {
+        EXPECT_EQ(Selection(id), -1) << id;
+        EXPECT_FALSE(Enabled(id)) << id;
+    }
+
+    MessageBoxAnswerer answerer;
+    Command(IDC_SETTINGS_OK);
+    ASSERT_EQ(answerer.Shown().size(), 1u);
+    EXPECT_EQ(answerer.Shown()[0].text, L"设置已生效!");
+    EXPECT_EQ(answerer.Shown()[0].caption, L"设置成功");
+    EXPECT_EQ(answerer.Shown()[0].owner, dialog.Hwnd());
+    EXPECT_FALSE(IsWindowVisible(dialog.Hwnd())) << "confirming closes the dialog";
+
+    const std::vector<std::wstring> expected = {
+        L"Show=0",          L"Delay=-1",       L"Sound=-1",      L"Fx168Delay=-1",
+        L"Fx168Show=0",     L"HexunDelay=-1",  L"HexunShow=0",   L"HexunQHDelay=-1",
+        L"HexunQHShow=0",   L"HexunGPDelay=-1", L"HexunGPShow=0",
+    };
+    EXPECT_EQ(PropertiesLines(), expected);
+}
+
+TEST_F(SettingDialog, OpensWithStoredValues) {
+    StoreProperties({{L"Show", L"1"},          {L"Delay", L"3"},        {L"Sound", L"2"},
+                     {L"Fx168Delay", L"8"},    {L"Fx168Show", L"1"},    {L"HexunDelay", L"-1"},
+                     {L"HexunShow", L"0"},     {L"HexunQHDelay", L"abc"}, {L"HexunQHShow", L"5"},
+                     {L"HexunGPDelay", L"None"}, {L"HexunGPShow", L"1"}});
+    Open();
+    const struct {
+        int list;
+        int selection;
+        int switchId;
+        bool ticked;  // the switch, which enables the list
+    } rows[] = {
+        {IDC_SETTINGS_DELAY, 3, IDC_SETTINGS_SHOW, true},
+        {IDC_SETTINGS_SOUND, -1, IDC_SETTINGS_SHOW, true},           // "2": past the two sounds
+        {IDC_SETTINGS_FOREX_DELAY, 8, IDC_SETTINGS_FOREX_SHOW, true},  // the last of nine
+        {IDC_SETTINGS_GOLD_DELAY, -1, IDC_SETTINGS_GOLD_SHOW, false},
+        {IDC_SETTINGS_FUTURES_DELAY, 0, IDC_SETTINGS_FUTURES_SHOW, false},  // "abc" reads as 0; "5" is no switch
+        {IDC_SETTINGS_STOCKS_DELAY, -1, IDC_SETTINGS_STOCKS_SHOW, true},   // the text "None" is never written
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(Selection(row.list), row.selection) << row.list;
+        EXPECT_EQ(Ticked(row.switchId), row.ticked) << row.switchId;
+        EXPECT_EQ(Enabled(row.list), row.ticked) << row.list;
+    }
+}
+
+TEST_F(SettingDialog, EachSwitchEnablesOnlyItsOwnLists) {
+    StoreProperties({{L"Show", L"1"}, {L"Fx168Show", L"1"}, {L"HexunShow", L"1"}, {L"HexunQHShow", L"1"},
+                     {L"HexunGPShow", L"1"}});
+    Open();
+    const struct {
+        int switchId;
+        std::vector<int> lists;
+    } table[] = {
+        {IDC_SETTINGS_SHOW, {IDC_SETTINGS_DELAY, IDC_SETTINGS_SOUND}},
+        {IDC_SETTINGS_FOREX_SHOW, {IDC_SETTINGS_FOREX_DELAY}},
+        {IDC_SETTINGS_GOLD_SHOW, {IDC_SETTINGS_GOLD_DELAY}},
+        {IDC_SETTINGS_FUTURES_SHOW, {IDC_SETTINGS_FUTURES_DELAY}},
+        {IDC_SETTINGS_STOCKS_SHOW, {IDC_SETTINGS_STOCKS_DELAY}},
+    };
+    for (const auto& row : table) {
+        for (const bool ticked : {false, true}) {
+            Click(row.switchId);
+            ASSERT_EQ(Ticked(row.switchId), ticked);
+            for (int list : kLists) {
+                const bool own = std::find(row.lists.begin(), row.lists.end(), list) != row.lists.end();
+                EXPECT_EQ(Enabled(list), own ? ticked : true)
+                    << "switch " << row.switchId << (ticked ? " ticked" : " cleared") << ", list " << list;
+            }
+        }
+    }
+}
+
+TEST_F(SettingDialog, ClosingWithoutConfirmLeavesTheFileAsItWas) {
+    StoreProperties({{L"Show", L"1"}, {L"Delay", L"2"}, {L"Sound", L"x"}, {L"HexunShow", L"1"}});
+    const std::string before = FileBytes("Setting.ini");
+    for (const int command : {IDC_SETTINGS_CLOSE, IDCANCEL, IDOK}) {  // 关闭, Esc and the close box, Enter
+        Open();
+        Click(IDC_SETTINGS_SHOW);
+        Click(IDC_SETTINGS_STOCKS_SHOW);
+        SendMessageW(Item(IDC_SETTINGS_GOLD_DELAY), CB_SETCURSEL, 4, 0);
+        Command(command);
+        EXPECT_FALSE(IsWindowVisible(dialog.Hwnd())) << command;
+        EXPECT_EQ(FileBytes("Setting.ini"), before) << command;
+        DestroyWindow(dialog.Hwnd());
+    }
+}
+
+TEST_F(SettingDialog, BandsShowTheirPicturesOrTheFaceColour) {
+    for (const bool pictures : {true, false}) {
+        if (pictures) {
+            ASSERT_TRUE(WriteSolidPicture(L".\\skin\\settingtop.jpg", 50, 10, {200, 30, 30}));
+            ASSERT_TRUE(WriteSolidPicture(L".\\skin\\settingbottom.jpg", 50, 10, {30, 30, 200}));
+        } else {
+            std::filesystem::remove_all("skin");
+        }
+        Open();
+        RedrawWindow(dialog.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        PumpMessages();
+        RECT client;
+        GetClientRect(dialog.Hwnd(), &client);
+        const COLORREF face = GetSysColor(COLOR_3DFACE);
+        const COLORREF top = WindowPixel(dialog.Hwnd(), client.right - 3, 20);
+        const COLORREF bottom = WindowPixel(dialog.Hwnd(), 5, client.bottom - 3);
+        EXPECT_TRUE(Near(top, pictures ? RGB(200, 30, 30) : face, 12)) << Describe(top);
+        EXPECT_TRUE(Near(bottom, pictures ? RGB(30, 30, 200) : face, 12)) << Describe(bottom);
+        DestroyWindow(dialog.Hwnd());
+    }
+}
+
+TEST_F(SettingDialog, ReopeningKeepsHandleCountsFlat) {
+    auto counts = [] {
+        return std::pair(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
+                         GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+    };
+    Open();
+    DestroyWindow(dialog.Hwnd());
+    const auto first = counts();
+    for (int i = 0; i < 20; ++i) {
+        Open();
+        DestroyWindow(dialog.Hwnd());
+    }
+    EXPECT_EQ(counts(), first);
+}
+
+// The start-with-Windows box shows the registration, and a click changes it through the program's second
+// copy, which is this test program (see main).
+TEST_F(SettingDialog, StartWithWindowsBoxFollowsTheRegistration) {
+    const std::wstring name = settings::ApplicationName();
+    ASSERT_TRUE(settings::WriteRunValue(true, name));
+    Open();
+    EXPECT_TRUE(Ticked(IDC_SETTINGS_START_WITH_WINDOWS));
+    MessageBoxAnswerer answerer;
+    Click(IDC_SETTINGS_START_WITH_WINDOWS);
+    EXPECT_FALSE(settings::IsRunValueSet(name));
+    EXPECT_FALSE(Ticked(IDC_SETTINGS_START_WITH_WINDOWS));
+    DestroyWindow(dialog.Hwnd());
+
+    Open();
+    EXPECT_FALSE(Ticked(IDC_SETTINGS_START_WITH_WINDOWS));
+    Click(IDC_SETTINGS_START_WITH_WINDOWS);
+    EXPECT_TRUE(settings::IsRunValueSet(name));
+    EXPECT_TRUE(Ticked(IDC_SETTINGS_START_WITH_WINDOWS));
+    EXPECT_TRUE(answerer.Shown().empty());
+    settings::WriteRunValue(false, name);
+}
+
+int VisibleSettingsDialogs() {
+    int count = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM seen) {
+            wchar_t title[32] = {};
+            GetWindowTextW(window, title, 32);
+            if (std::wstring(title) == L"系统配置" && IsWindowVisible(window)) ++*reinterpret_cast<int*>(seen);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// The process's one dialog: a request while it is open brings it forward instead of opening another,
+// and after it closed the next request opens it again.
+TEST(OpenSettingsDialog, OneDialogAtATime) {
+    ScratchSkin folder;
+    static int dialogsSeen;
+    for (int opening = 0; opening < 2; ++opening) {
+        dialogsSeen = 0;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            OpenSettingsDialog(nullptr);  // returns at once
+            dialogsSeen = VisibleSettingsDialogs();
+            PostMessageW(FindWindowW(L"#32770", L"系统配置"), WM_CLOSE, 0, 0);
+        });
+        OpenSettingsDialog(nullptr);  // runs modally until the timer closes it
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(dialogsSeen, 1) << "opening " << opening;
+        EXPECT_EQ(VisibleSettingsDialogs(), 0);
+    }
+}
+
+bool SaveWindowAsPng(HWND window, const std::wstring& file) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC source = GetWindowDC(window);
+    fw::GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(source, width, height));
+    {
+        const fw::MemoryDC copy(source);
+        const fw::SelectedObject selection(copy, bitmap.Get());
+        BitBlt(copy, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    }
+    ReleaseDC(window, source);
+    UINT count = 0, bytes = 0;
+    Gdiplus::GetImageEncodersSize(&count, &bytes);
+    std::vector<BYTE> buffer(bytes);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    Gdiplus::GetImageEncoders(count, bytes, codecs);
+    for (UINT i = 0; i < count; ++i) {
+        if (std::wstring(codecs[i].MimeType) != L"image/png") continue;
+        Gdiplus::Bitmap picture(bitmap.Get(), nullptr);
+        return picture.Save(file.c_str(), &codecs[i].Clsid, nullptr) == Gdiplus::Ok;
+    }
+    return false;
+}
+
+// The dialog with values and the real skin, saved for review.
+TEST_F(SettingDialog, ScreenshotWithValues) {
+    for (const char* band : {"settingtop.jpg", "settingbottom.jpg"})
+        std::filesystem::copy_file(SourceFolder() / "skin" / band, std::filesystem::path("skin") / band);
+    StoreProperties({{L"Show", L"1"}, {L"Delay", L"2"}, {L"Sound", L"1"}, {L"Fx168Delay", L"1"},
+                     {L"Fx168Show", L"1"}, {L"HexunDelay", L"3"}, {L"HexunShow", L"1"}, {L"HexunQHDelay", L"0"},
+                     {L"HexunQHShow", L"0"}, {L"HexunGPDelay", L"5"}, {L"HexunGPShow", L"1"}});
+    Open();
+    SetWindowPos(dialog.Hwnd(), HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    RedrawWindow(dialog.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    for (int i = 0; i < 20; ++i) {
+        PumpMessages();
+        Sleep(20);
+    }
+    const std::filesystem::path screenshots = BuildFolder() / "screenshots";
+    std::filesystem::create_directories(screenshots);
+    EXPECT_TRUE(SaveWindowAsPng(dialog.Hwnd(), (screenshots / "settings-dialog.png").wstring()));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Started as the program's elevated second copy: write the value and end with the result.
+    if (argc == 3 && std::string(argv[1]) == "-s") {
+        const std::string wish = argv[2];
+        if (wish != "true" && wish != "false") return -2;
+        return settings::WriteRunValue(wish == "true", settings::ApplicationName()) ? 0 : -3;
+    }
+    SourceFolder();
+    BuildFolder();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
