@@ -11,6 +11,7 @@ packages=(
   wine wine64 xvfb x11-apps x11-utils xauth xdotool
   imagemagick fonts-wqy-microhei fonts-wine
   chromium nodejs npm
+  python3
 )
 
 missing=()

@@ -10,8 +10,11 @@
 //   <ms> pixels NAME HASH INKED                                     a watched screen area changed
 // It reads commands on standard input, one per line, and answers each on standard output:
 //   region NAME X Y W H     watch an area of the screen (INKED counts pixels that are not near white)
+//   unregion NAME
 //   post HWND MSG WPARAM LPARAM
 //   control HWND ID         -> control HWND ID CHILD X Y W H VISIBLE   (screen coordinates)
+//   rect HWND               -> rect HWND X Y W H
+//   front HWND              bring a window to the front, as a click on its taskbar button does
 //   ping HWND               -> pong HWND MS ok|hung   (a message answered within 1 s, or not)
 //   usage PID               -> usage PID GDI USER HANDLES PRIVATE_BYTES WINDOWS
 //   quit
@@ -133,6 +136,11 @@ public:
             long x, y, w, h;
             if (in >> name >> x >> y >> w >> h) regions_[name] = Region{{x, y, x + w, y + h}, 0, false};
             Emit("ok region " + name);
+        } else if (verb == "unregion") {
+            std::string name;
+            in >> name;
+            regions_.erase(name);
+            Emit("ok unregion " + name);
         } else if (verb == "post") {
             std::string hwnd, msg, wparam, lparam;
             in >> hwnd >> msg >> wparam >> lparam;
@@ -149,6 +157,19 @@ public:
             out << "control " << hwnd << ' ' << id << ' ' << Hex(child) << ' ' << r.left << ' ' << r.top << ' '
                 << r.right - r.left << ' ' << r.bottom - r.top << ' ' << (child && IsWindowVisible(child) ? 1 : 0);
             Emit(out.str());
+        } else if (verb == "rect") {
+            std::string hwnd;
+            in >> hwnd;
+            RECT r{};
+            GetWindowRect(Handle(hwnd), &r);
+            std::ostringstream out;
+            out << "rect " << hwnd << ' ' << r.left << ' ' << r.top << ' ' << r.right - r.left << ' ' << r.bottom - r.top;
+            Emit(out.str());
+        } else if (verb == "front") {
+            std::string hwnd;
+            in >> hwnd;
+            BOOL ok = SetForegroundWindow(Handle(hwnd));
+            Emit(std::string(ok ? "ok" : "failed") + " front " + hwnd);
         } else if (verb == "ping") {
             std::string hwnd;
             in >> hwnd;
