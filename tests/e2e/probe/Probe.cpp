@@ -17,6 +17,7 @@
 //   front HWND              bring a window to the front, as a click on its taskbar button does
 //   ping HWND               -> pong HWND MS ok|hung   (a message answered within 1 s, or not)
 //   usage PID               -> usage PID GDI USER HANDLES PRIVATE_BYTES WINDOWS
+//   stats                   -> stats POLLS AVERAGE_MS MAX_MS   (the time one look at the desktop took)
 //   quit
 #include <windows.h>
 #include <psapi.h>
@@ -122,9 +123,14 @@ struct Region {
 class Probe {
 public:
     void Poll() {
+        const auto start = std::chrono::steady_clock::now();
         WatchTopWindows();
         WatchForeground();
         WatchRegions();
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        ++polls_;
+        pollMsTotal_ += ms;
+        if (ms > pollMsMax_) pollMsMax_ = ms;
     }
 
     void Command(const std::string& line) {
@@ -184,6 +190,12 @@ public:
             DWORD pid = 0;
             in >> pid;
             Emit(Usage(pid));
+        } else if (verb == "stats") {
+            char text[96];
+            std::snprintf(text, sizeof text, "stats %lu %.3f %.3f", polls_, polls_ ? pollMsTotal_ / polls_ : 0.0, pollMsMax_);
+            Emit(text);
+            polls_ = 0;
+            pollMsTotal_ = pollMsMax_ = 0;
         } else if (verb == "quit") {
             quit_ = true;
         } else if (!verb.empty()) {
@@ -346,6 +358,9 @@ private:
     std::map<std::string, Region> regions_;
     HWND foreground_ = reinterpret_cast<HWND>(-1);
     bool quit_ = false;
+    unsigned long polls_ = 0;
+    double pollMsTotal_ = 0;
+    double pollMsMax_ = 0;
 };
 
 std::mutex commandMutex;
