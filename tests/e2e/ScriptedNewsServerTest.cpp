@@ -1,9 +1,12 @@
 // The end-to-end news server: its script lines, and a session against a plain socket client that checks
 // the bytes it sends and the log lines the tests read.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -70,13 +73,19 @@ TEST(ServerScript, UnderstandsEveryStepAndRejectsBrokenLines) {
     EXPECT_EQ(std::get<e2e::News>(*news.step).category, kGold.guid);
 }
 
+// A nameless file opened for appending: the server's threads write at its end while the test reads it.
+std::FILE* AppendOnlyTemporaryFile() {
+    char path[] = "/tmp/corvane-e2e-log-XXXXXX";
+    const int descriptor = mkstemp(path);
+    if (descriptor < 0) return nullptr;
+    unlink(path);
+    return fdopen(descriptor, "a+");
+}
+
 class ScriptedNewsServerSession : public ::testing::Test {
 protected:
-    ScriptedNewsServerSession() : logFile_(std::tmpfile()), log_(logFile_), server_(0, 0, log_) {}
-    ~ScriptedNewsServerSession() override {
-        platform::CloseSocket(client_);
-        std::fclose(logFile_);
-    }
+    ScriptedNewsServerSession() : logFile_(AppendOnlyTemporaryFile(), &std::fclose), log_(logFile_.get()), server_(0, 0, log_) {}
+    ~ScriptedNewsServerSession() override { platform::CloseSocket(client_); }
 
     void Run(const std::string& line) {
         auto parsed = ParseScriptLine(line);
@@ -103,12 +112,13 @@ protected:
         return wire::DecodeMessage(buffer_);
     }
     std::string Log() {
-        std::fflush(logFile_);
-        std::rewind(logFile_);
+        std::FILE* file = logFile_.get();
+        std::fflush(file);
+        std::rewind(file);
         std::string text;
         char chunk[4096];
-        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, logFile_)) > 0;) text.append(chunk, n);
-        std::fseek(logFile_, 0, SEEK_END);
+        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, n);
+        std::fseek(file, 0, SEEK_END);
         return text;
     }
     bool LogSoonHas(const std::string& text) {
@@ -119,7 +129,8 @@ protected:
         return false;
     }
 
-    std::FILE* logFile_;
+    // Declared first, so the file outlives the server's threads, which log until the server is gone.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> logFile_;
     e2e::EventLog log_;
     e2e::ScriptedNewsServer server_;
     platform::SocketHandle client_ = platform::kNoSocket;
@@ -178,6 +189,18 @@ TEST_F(ScriptedNewsServerSession, AnswersCategoryRequestsOnItsOwnWhenToldTo) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(ClientReads().news.category, kStocks.guid);
     EXPECT_EQ(ClientReads().kind, wire::MessageKind::HistoryEnd);
     EXPECT_GE(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(190));
+}
+
+TEST_F(ScriptedNewsServerSession, StreamsHeadlinesInTheBackgroundUntilToldToStop) {
+    client_ = Connect();
+    Run("accept 2000");
+    Run("stream 10 3 forex gold");
+    const std::vector<Guid> expected = {kForex.guid, kGold.guid, kForex.guid};
+    for (const Guid& category : expected) EXPECT_EQ(ClientReads().news.category, category);
+    Run("stream 10 0");
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(ClientReads().kind, wire::MessageKind::News);
+    Run("stream-stop");
+    EXPECT_TRUE(LogSoonHas("sent 1 news gold \"快讯 2\""));
 }
 
 TEST_F(ScriptedNewsServerSession, ClosesRefusesAndListensAgainOnTheSamePort) {

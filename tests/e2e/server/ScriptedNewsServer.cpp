@@ -366,7 +366,7 @@ bool ScriptedNewsServer::Run(const Step& step) {
         bool operator()(const Stream& plan) {
             s.StopStream();
             s.streamStopped_ = std::make_shared<std::atomic<bool>>(false);
-            s.stream_ = std::thread([this, plan, stopped = s.streamStopped_] { s.StreamLoop(plan, stopped); });
+            s.stream_ = std::thread([server = &s, plan, stopped = s.streamStopped_] { server->StreamLoop(plan, stopped); });
             return true;
         }
         bool operator()(const StreamStop&) {
