@@ -14,15 +14,8 @@
 
 namespace {
 
-// Long enough for any path the platform hands out, so the folder is never cut short.
+// Room for any current directory the platform hands out.
 constexpr DWORD kPathCapacity = 32768;
-
-std::wstring ModulePath() {
-    std::wstring path(kPathCapacity, L'\0');
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), kPathCapacity);
-    path.resize(length < kPathCapacity ? length : 0);
-    return path;
-}
 
 std::wstring CurrentDirectoryText() {
     std::wstring directory(kPathCapacity, L'\0');
@@ -53,20 +46,12 @@ bool StartSocketsVersion11() {
 }  // namespace
 
 CCorvaneApp::CCorvaneApp() {
-    m_programPath = ModulePath();
+    m_programPath = settings::ProgramPath();
     const std::size_t lastSeparator = m_programPath.rfind(L'\\');
     if (lastSeparator != std::wstring::npos) m_programFolder = m_programPath.substr(0, lastSeparator);
     // Every file of the program is opened relative to its own folder, however it was started.
     if (!m_programFolder.empty()) SetCurrentDirectoryW(m_programFolder.c_str());
     m_workingDirectory = CurrentDirectoryText();
-}
-
-std::wstring CCorvaneApp::ApplicationName() const {
-    const std::size_t nameStart = m_programPath.rfind(L'\\') + 1;  // 0 when there is no separator
-    std::wstring name = m_programPath.substr(nameStart);
-    const std::size_t extension = name.rfind(L'.');
-    if (extension != std::wstring::npos) name.resize(extension);
-    return name;
 }
 
 bool CCorvaneApp::InitInstance() {
@@ -77,10 +62,9 @@ bool CCorvaneApp::InitInstance() {
     if (!StartSocketsVersion11()) {
         wchar_t text[256]{};
         LoadStringW(GetModuleHandleW(nullptr), IDS_SOCKETS_INIT_FAILED, text, 256);
-        MessageBoxW(nullptr, text, ApplicationName().c_str(), MB_OK);
+        MessageBoxW(nullptr, text, settings::ApplicationName().c_str(), MB_OK);
         return false;
     }
-    m_ole.emplace();
 
     const CommandLineAction action = DecideCommandLine(CommandLineTokens());
     if (action == CommandLineAction::RejectValue) {
@@ -89,7 +73,7 @@ bool CCorvaneApp::InitInstance() {
     }
     if (action != CommandLineAction::StartClient) {
         const bool changed =
-            settings::WriteRunValue(action == CommandLineAction::RegisterStartWithWindows, ApplicationName());
+            settings::WriteRunValue(action == CommandLineAction::RegisterStartWithWindows, settings::ApplicationName());
         PostQuitMessage(changed ? kExitStartWithWindowsChanged : kExitStartWithWindowsFailed);
         return true;
     }

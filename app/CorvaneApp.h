@@ -3,11 +3,9 @@
 // other code runs, prepares the process-wide services, handles the "-s" command line with which the
 // settings dialog changes the start-with-Windows registration, and otherwise runs the main window
 // modally: the main window's modal loop is the program's loop.
-#include <optional>
 #include <string>
 
 #include "framework/Application.h"
-#include "framework/Sessions.h"
 
 class CCorvaneApp : public fw::Application {
 public:
@@ -17,13 +15,9 @@ public:
 
     // The current directory as read back after it was set to the program's folder.
     const std::wstring& WorkingDirectory() const { return m_workingDirectory; }
-    // The program file's base name without its extension: the caption of the program's own message
-    // boxes and the name of its start-with-Windows registration.
-    std::wstring ApplicationName() const;
 
 private:
     std::wstring m_programPath;
     std::wstring m_programFolder;
     std::wstring m_workingDirectory;
-    std::optional<fw::OleSession> m_ole;  // the embedded browser control of the news list needs OLE
 };

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+#include <iterator>
 #include <mutex>
 
 #include "app/AboutDlg.h"
@@ -22,8 +24,12 @@ const fw::RegisteredMessage kTaskbarCreated(L"TaskbarCreated");
 
 RECT ToRect(const Box& box) { return {box.left, box.top, box.left + box.width, box.top + box.height}; }
 
+// Repainted whole at the new place: bits copied from the old place would show a stale background
+// through the transparent pixels of the title buttons.
 void MoveControl(HWND control, const Box& box) {
-    if (control) MoveWindow(control, box.left, box.top, box.width, box.height, TRUE);
+    if (control)
+        SetWindowPos(control, nullptr, box.left, box.top, box.width, box.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
 }  // namespace
@@ -68,8 +74,9 @@ bool CCorvaneDlg::HandleMessage(fw::Message& message) {
         fw::OnMessage(WM_GETMINMAXINFO, &CCorvaneDlg::OnGetMinMaxInfo),
         fw::OnMessage(WM_NCHITTEST, &CCorvaneDlg::OnNcHitTest),
         fw::OnMessage(WM_PAINT, &CCorvaneDlg::OnPaint),
+        fw::OnMessage(WM_DRAWITEM, &CCorvaneDlg::OnDrawItem),
         fw::OnMessage(WM_ERASEBKGND, &CCorvaneDlg::OnEraseBackground),
-        fw::OnMessage(WM_MOUSEMOVE, &CCorvaneDlg::OnMouseMove),
+        fw::OnMessage(WM_SETCURSOR, &CCorvaneDlg::OnSetCursor),
         fw::OnMessage(WM_LBUTTONUP, &CCorvaneDlg::OnLButtonUp),
         fw::OnMessage(WM_QUERYDRAGICON, &CCorvaneDlg::OnQueryDragIcon),
         fw::OnMessage(WM_CLOSE, &CCorvaneDlg::OnClose),
@@ -93,7 +100,6 @@ bool CCorvaneDlg::OnInitDialog() {
     if (BringBackRunningCopy()) return false;
 
     StartVersionCheck();
-    m_gdiplus.emplace();
     AddAboutToSystemMenu();
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -365,14 +371,39 @@ fw::Result CCorvaneDlg::OnPaint(WPARAM, LPARAM) {
         return 0;
     }
     const CMemoryDC memory(paint, &client);
-    FillRect(memory, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    const MainWindowLayout layout = LayOutMainWindow(client.right, client.bottom);
-    if (!m_background.IsEmpty()) m_background.Draw(memory, ToRect(layout.background));
-    for (int i = 0; i < 3; ++i)
-        if (!m_bannerImages[i].IsEmpty()) m_bannerImages[i].StretchCopy(memory, m_bannerRects[i]);
-    if (!m_titleLeft.IsEmpty()) m_titleLeft.Draw(memory, {0, 0, 31, 18});
-    if (!m_titleText.IsEmpty()) m_titleText.Draw(memory, {31, 2, 31 + 56, 2 + 15});
+    PaintBackground(memory, client.right, client.bottom);
     return 0;
+}
+
+void CCorvaneDlg::PaintBackground(HDC dc, int width, int height) const {
+    const RECT client{0, 0, width, height};
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const MainWindowLayout layout = LayOutMainWindow(width, height);
+    if (!m_background.IsEmpty()) m_background.Draw(dc, ToRect(layout.background));
+    for (int i = 0; i < 3; ++i)
+        if (!m_bannerImages[i].IsEmpty()) m_bannerImages[i].StretchCopy(dc, m_bannerRects[i]);
+    if (!m_titleLeft.IsEmpty()) m_titleLeft.Draw(dc, {0, 0, 31, 18});
+    if (!m_titleText.IsEmpty()) m_titleText.Draw(dc, {31, 2, 31 + 56, 2 + 15});
+}
+
+fw::Result CCorvaneDlg::OnDrawItem(WPARAM, LPARAM lParam) {
+    // The image buttons of the title area have transparent pixels: they are drawn over the window's own
+    // background at their place, which a move leaves stale otherwise.
+    const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    const HWND topButtons[] = {m_adviseButton.Hwnd(), m_settingsButton.Hwnd(), m_homePageButton.Hwnd(),
+                               m_aboutButton.Hwnd(), m_exitButton.Hwnd()};
+    if (std::find(std::begin(topButtons), std::end(topButtons), item.hwndItem) == std::end(topButtons))
+        return fw::Declined;
+    RECT place{};
+    GetWindowRect(item.hwndItem, &place);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&place), 2);
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const int saved = SaveDC(item.hDC);
+    SetViewportOrgEx(item.hDC, -place.left, -place.top, nullptr);
+    PaintBackground(item.hDC, client.right, client.bottom);
+    RestoreDC(item.hDC, saved);
+    return fw::Declined;  // the button draws its picture next
 }
 
 fw::Result CCorvaneDlg::OnEraseBackground(WPARAM, LPARAM) { return 1; }
@@ -386,9 +417,12 @@ std::optional<int> CCorvaneDlg::BannerUnderCursor() const {
     return std::nullopt;
 }
 
-fw::Result CCorvaneDlg::OnMouseMove(WPARAM, LPARAM) {
-    if (BannerUnderCursor()) SetCursor(LoadCursorW(nullptr, IDC_HAND));
-    return fw::Declined;
+fw::Result CCorvaneDlg::OnSetCursor(WPARAM, LPARAM lParam) {
+    // The hand over a banner is chosen where the platform chooses the cursor, so it never flickers
+    // back to the arrow between two moves.
+    if (LOWORD(lParam) != HTCLIENT || !BannerUnderCursor()) return fw::Declined;
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    return TRUE;
 }
 
 fw::Result CCorvaneDlg::OnLButtonUp(WPARAM, LPARAM) {
@@ -407,7 +441,6 @@ fw::Result CCorvaneDlg::OnClose(WPARAM, LPARAM) {
 fw::Result CCorvaneDlg::OnDestroy(WPARAM, LPARAM) {
     m_bannerTarget = nullptr;
     m_quickInform.Destroy();
-    m_gdiplus.reset();
     m_trayIcon.Remove();
     // Ends the receive thread and any connect attempt in flight, then collects the connect thread, so
     // nothing connects while the window object is torn down.

@@ -19,7 +19,6 @@
 #include "controls/PngButton.h"
 #include "controls/SkinImage.h"
 #include "framework/Dialog.h"
-#include "framework/Sessions.h"
 #include "newslist/LinkListViewEx.h"
 #include "popup/QuickInform.h"
 
@@ -79,13 +78,16 @@ private:
     fw::Result OnGetMinMaxInfo(WPARAM, LPARAM);
     fw::Result OnNcHitTest(WPARAM, LPARAM);
     fw::Result OnPaint(WPARAM, LPARAM);
+    fw::Result OnDrawItem(WPARAM, LPARAM);
     fw::Result OnEraseBackground(WPARAM, LPARAM);
-    fw::Result OnMouseMove(WPARAM, LPARAM);
+    fw::Result OnSetCursor(WPARAM, LPARAM);
     fw::Result OnLButtonUp(WPARAM, LPARAM);
     fw::Result OnQueryDragIcon(WPARAM, LPARAM);
     fw::Result OnClose(WPARAM, LPARAM);
     fw::Result OnDestroy(WPARAM, LPARAM);
 
+    // White, the skin's background anchored to the right edge, the banners and the title pictures.
+    void PaintBackground(HDC dc, int width, int height) const;
     std::optional<int> BannerUnderCursor() const;
     std::wstring BusyPicturePath(BusyPicture picture) const;
 
@@ -93,7 +95,6 @@ private:
     CQuickInform m_quickInform;
     HICON m_hIcon;
     std::array<RECT, 3> m_bannerRects{};
-    std::optional<fw::GdiplusSession> m_gdiplus;
     std::array<CCoolButton, kCategories.size()> m_tabs;  // in the order of kCategories
     CTrayIcon m_trayIcon;
     std::uint16_t m_port = 0;

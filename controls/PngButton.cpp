@@ -9,7 +9,6 @@ PngButton::PngButton() = default;
 PngButton::~PngButton() = default;
 
 void PngButton::LoadPng(const wchar_t* path) {
-    if (!m_gdiplus) m_gdiplus.emplace();
     m_pBitmap.reset(Gdiplus::Bitmap::FromFile(path));
     if (m_pBitmap && m_pBitmap->GetLastStatus() != Gdiplus::Ok) m_pBitmap.reset();
     m_nWidth = m_pBitmap ? static_cast<int>(m_pBitmap->GetWidth()) : 0;

@@ -1,11 +1,10 @@
 #pragma once
 // An image button of the title area: an owner-drawn push button whose PNG holds four frames side by side
-// and which shows frame 1 at rest, 2 under the pointer and 3 while pushed.
+// and which shows frame 1 at rest, 2 under the pointer and 3 while pushed. Its picture is a GDI+ bitmap:
+// the button lives inside the application's GDI+ session.
 #include <memory>
-#include <optional>
 
 #include "framework/OwnerDrawButton.h"
-#include "framework/Sessions.h"
 
 namespace Gdiplus {
 class Bitmap;
@@ -39,7 +38,5 @@ private:
     int m_nWidth = 0;
     int m_nHeight = 0;
     int m_nFrameWidth = 0;
-    // The button's own GDI+ start-up outlives its picture, whenever the window that started GDI+ stops it.
-    std::optional<fw::GdiplusSession> m_gdiplus;
     std::unique_ptr<Gdiplus::Bitmap> m_pBitmap;
 };

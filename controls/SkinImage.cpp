@@ -1,7 +1,6 @@
 #include "controls/SkinImage.h"
 
 #include "framework/GdiplusHeaders.h"
-#include "framework/Sessions.h"
 
 namespace {
 
@@ -23,8 +22,6 @@ HBITMAP CreateTopDownDib(int width, int height, void** bits) {
 
 bool CSkinImage::Load(const wchar_t* path) {
     Release();
-    // The image object may be loaded before its window has started GDI+.
-    const fw::GdiplusSession gdiplus;
     Gdiplus::Bitmap picture(path);
     if (picture.GetLastStatus() != Gdiplus::Ok) return false;
     const UINT width = picture.GetWidth();

@@ -1,6 +1,7 @@
 #pragma once
 // A picture decoded from its file into a device-independent bitmap that its window keeps between paints.
-// Pictures with an alpha channel are kept premultiplied, so AlphaBlend composites them exactly.
+// Pictures with an alpha channel are kept premultiplied, so AlphaBlend composites them exactly. Decoding
+// goes through GDI+, which the application object keeps started.
 #include "framework/DeviceContext.h"
 
 class CSkinImage {

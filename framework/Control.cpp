@@ -13,6 +13,8 @@ constexpr const wchar_t* kObjectProperty = L"Corvane.Control";
 Control::~Control() { Detach(); }
 
 bool Control::Attach(HWND control) {
+    if (control && control == hwnd_) return true;
+    if (const Control* bound = FromHandle(control); bound && bound != this) return false;
     Detach();
     if (!control || !SetWindowSubclass(control, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         return false;

@@ -11,7 +11,7 @@ public:
     ~Control() override;
 
     // Starts receiving the control's messages; the binding ends when the control's window is destroyed,
-    // at Detach, or with the object.
+    // at Detach, or with the object. Refused (false) when another object is bound to the control.
     bool Attach(HWND control);
     void Detach();
 

@@ -5,8 +5,8 @@
 
 namespace fw {
 
-// GDI+ from construction to destruction. Start-ups are counted by GDI+, so an object that keeps GDI+
-// pictures can hold its own session and free them safely whenever it ends.
+// GDI+ from construction to destruction. The application object holds the program's session; start-ups are
+// counted by GDI+, so a window's or a test's own session nests inside it.
 class GdiplusSession {
 public:
     GdiplusSession();
@@ -20,8 +20,8 @@ private:
     ULONG_PTR token_ = 0;
 };
 
-// OLE on the calling thread (a single-threaded apartment), as hosting an embedded control needs;
-// the user-interface thread holds one while such a control lives.
+// OLE on the calling thread (a single-threaded apartment), as hosting an embedded control needs; the
+// application object holds the user-interface thread's session.
 class OleSession {
 public:
     OleSession() : started_(SUCCEEDED(OleInitialize(nullptr))) {}

@@ -18,7 +18,8 @@ public:
 
 protected:
     Window() = default;
-    virtual ~Window() = default;
+    // The application forgets a main window whose object ends.
+    virtual ~Window();
 
     HWND hwnd_ = nullptr;
 };

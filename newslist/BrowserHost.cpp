@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 
 #include "framework/ComObject.h"
+#include "framework/MessageFilter.h"
 #include "framework/ComValues.h"
 
 namespace {
@@ -133,11 +134,12 @@ private:
     fw::ComPtr<IDispatch> external_;
 };
 
-class CWebBrowserHost final : public CBrowserHost {
+class CWebBrowserHost final : public CBrowserHost, private fw::MessageFilter {
 public:
     CWebBrowserHost(HWND parent, int pageId) : parent_(parent), pageId_(pageId) {}
 
     ~CWebBrowserHost() override {
+        RemoveMessageFilter();
         if (auto inPlace = object_.As<IOleInPlaceObject>()) inPlace->InPlaceDeactivate();
         if (object_) {
             object_->Close(OLECLOSE_NOSAVE);
@@ -161,7 +163,9 @@ public:
         browser_->put_Silent(VARIANT_TRUE);  // no script error or security boxes over the program
         browser_->put_RegisterAsDropTarget(VARIANT_FALSE);
         const fw::Bstr blank(L"about:blank");
-        return SUCCEEDED(browser_->Navigate(blank.Get(), nullptr, nullptr, nullptr, nullptr));
+        if (FAILED(browser_->Navigate(blank.Get(), nullptr, nullptr, nullptr, nullptr))) return false;
+        AddMessageFilter();
+        return true;
     }
 
     bool PollPage() override {
@@ -196,8 +200,10 @@ public:
         if (auto inPlace = object_.As<IOleInPlaceObject>()) inPlace->SetObjectRects(&client, &client);
     }
 
-    bool TranslateKey(MSG& message) override {
+    // Keys typed in the browser go to its accelerators first (the page's own key handling decides).
+    bool PreTranslateMessage(MSG& message) override {
         if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
+        if (!message.hwnd || !IsChild(parent_, message.hwnd)) return false;
         auto active = object_.As<IOleInPlaceActiveObject>();
         return active && active->TranslateAccelerator(&message) == S_OK;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The embedded browser that shows the news list page. Only BrowserHost.cpp sees the browser's own
-// interfaces; this header offers plain types and one callback.
+// interfaces; this header offers plain types and one callback. Keys typed in the browser reach it
+// through the message loops' filter chain, before the dialog manager sees them.
 #include <windows.h>
 
 #include <functional>
@@ -25,6 +26,4 @@ public:
     // completed, or when it has no document or script object.
     virtual HRESULT InvokeScript(const wchar_t* name, std::initializer_list<ScriptArgument> arguments) = 0;
     virtual void SetBounds(const RECT& client) = 0;
-    // Offers a keyboard message to the browser before it is dispatched; true when the browser took it.
-    virtual bool TranslateKey(MSG& message) = 0;
 };

@@ -1,5 +1,6 @@
 #include "newslist/LinkListViewEx.h"
 
+#include "framework/platform/Diagnostics.h"
 #include "newslist/NativeNewsList.h"
 #include "newslist/NewsListText.h"
 #include "newslist/ServerLink.h"
@@ -12,8 +13,9 @@ constexpr UINT kPagePollInterval = 50;  // milliseconds
 constexpr int kRaisedTop = 10;  // the list reaches this far above its placeholder
 }  // namespace
 
-CLinkListViewEx::CLinkListViewEx(UINT pageWaitMilliseconds)
-    : fw::Dialog(IDD_NEWSLIST), m_pageWait(pageWaitMilliseconds) {}
+CLinkListViewEx::CLinkListViewEx(UINT pageWaitMilliseconds, BrowserFactory makeBrowser)
+    : fw::Dialog(IDD_NEWSLIST), m_pageWait(pageWaitMilliseconds),
+      m_makeBrowser(makeBrowser ? std::move(makeBrowser) : BrowserFactory(&CBrowserHost::Create)) {}
 
 CLinkListViewEx::~CLinkListViewEx() {
     // The children go before the objects that draw and host them.
@@ -27,9 +29,8 @@ bool CLinkListViewEx::CreateFromPlaceholder(HWND parent, int placeholderId, int 
     RECT area{};
     GetWindowRect(placeholder, &area);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
-    DestroyWindow(placeholder);
-
     if (!Create(parent)) return false;
+    DestroyWindow(placeholder);
     MoveWindow(Hwnd(), area.left, area.top - kRaisedTop, area.right - area.left, area.bottom - area.top + kRaisedTop,
                TRUE);
     RECT client{};
@@ -42,11 +43,14 @@ bool CLinkListViewEx::CreateFromPlaceholder(HWND parent, int placeholderId, int 
 }
 
 bool CLinkListViewEx::OnInitDialog() {
+    // Added before the browser's own filter, which so sees the keys first.
+    m_keys.SetArea(Hwnd());
+    m_keys.AddMessageFilter();
     m_native = std::make_unique<CNativeNewsList>([this](const std::wstring& link) { ShowInfo(link); });
     RECT client{};
     GetClientRect(Hwnd(), &client);
     m_native->Create(Hwnd(), client);
-    m_browser = CBrowserHost::Create(Hwnd(), IDR_HTML_NEWSLIST, [this](const std::wstring& link) { ShowInfo(link); });
+    m_browser = m_makeBrowser(Hwnd(), IDR_HTML_NEWSLIST, [this](const std::wstring& link) { ShowInfo(link); });
     if (m_browser) {
         SetTimer(Hwnd(), kPageWaitTimer, m_pageWait, nullptr);
         SetTimer(Hwnd(), kPagePollTimer, kPagePollInterval, nullptr);
@@ -75,6 +79,7 @@ HRESULT CLinkListViewEx::ClearList() {
 }
 
 HRESULT CLinkListViewEx::SetMaxRows(int maxRows) {
+    m_maxRows = maxRows;
     if (m_native) m_native->SetMaxRows(maxRows);
     return m_nativeShown ? S_OK : CallPage(L"SetMaxRows", {static_cast<std::int32_t>(maxRows)});
 }
@@ -93,6 +98,7 @@ HRESULT CLinkListViewEx::CallPage(const wchar_t* name, std::initializer_list<Scr
 bool CLinkListViewEx::HandleMessage(fw::Message& message) {
     static constexpr fw::MessageEntry<CLinkListViewEx> table[] = {
         fw::OnMessage(WM_SIZE, &CLinkListViewEx::OnSize),
+        fw::OnMessage(WM_DESTROY, &CLinkListViewEx::OnDestroy),
         fw::OnTimer(kPageWaitTimer, &CLinkListViewEx::OnPageWaitOver),
         fw::OnTimer(kPagePollTimer, &CLinkListViewEx::OnPollPage),
         // Confirm and cancel typed inside the list are not the list's to act on.
@@ -110,12 +116,23 @@ fw::Result CLinkListViewEx::OnSize(WPARAM, LPARAM) {
     return 0;
 }
 
+fw::Result CLinkListViewEx::OnDestroy(WPARAM, LPARAM) {
+    // The browser is closed while its windows still exist, before the children are destroyed.
+    KillTimer(Hwnd(), kPagePollTimer);
+    KillTimer(Hwnd(), kPageWaitTimer);
+    m_browser.reset();
+    m_keys.RemoveMessageFilter();
+    return fw::Declined;
+}
+
 void CLinkListViewEx::OnPollPage() {
     if (!m_browser || !m_browser->PollPage()) return;
-    // The page serves the list from now on; what was added before it completed is not shown.
+    // The page serves the list from now on; what was added before it completed is not shown. The row
+    // limit set before then is given to the page now, so a limit other than the page's own holds too.
     KillTimer(Hwnd(), kPagePollTimer);
     KillTimer(Hwnd(), kPageWaitTimer);
     m_native.reset();
+    CallPage(L"SetMaxRows", {static_cast<std::int32_t>(m_maxRows)});
 }
 
 void CLinkListViewEx::OnPageWaitOver() {
@@ -127,6 +144,8 @@ void CLinkListViewEx::OnPageWaitOver() {
 void CLinkListViewEx::SwitchToNative() {
     if (m_nativeShown || !m_native) return;
     m_nativeShown = true;
+    platform::DiagnosticLine(m_browser ? L"News list: the page did not complete in time; the native list takes over"
+                                       : L"News list: no browser control; the native list serves");
     m_browser.reset();
     ShowWindow(m_native->Hwnd(), SW_SHOW);
 }

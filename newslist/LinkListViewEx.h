@@ -6,11 +6,13 @@
 // switches for good to a native list window with the same operations and look.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "connection/NewsItem.h"
 #include "framework/Dialog.h"
+#include "framework/MessageFilter.h"
 #include "newslist/BrowserHost.h"
 
 class CNativeNewsList;
@@ -18,8 +20,10 @@ class CNativeNewsList;
 class CLinkListViewEx : public fw::Dialog {
 public:
     static constexpr UINT kDefaultPageWait = 3000;  // milliseconds the page has to complete after creation
+    // Makes the browser (tests give a stand-in); CBrowserHost::Create by default.
+    using BrowserFactory = std::function<std::unique_ptr<CBrowserHost>(HWND parent, int pageId, ShowInfoHandler)>;
 
-    explicit CLinkListViewEx(UINT pageWaitMilliseconds = kDefaultPageWait);
+    explicit CLinkListViewEx(UINT pageWaitMilliseconds = kDefaultPageWait, BrowserFactory makeBrowser = {});
     ~CLinkListViewEx() override;
 
     // Takes the place of the parent's control placeholderId (which is destroyed), 10 pixels taller at
@@ -54,16 +58,21 @@ private:
     bool OnInitDialog() override;
     void OnPollPage();
     fw::Result OnSize(WPARAM, LPARAM);
+    fw::Result OnDestroy(WPARAM, LPARAM);
     void OnPageWaitOver();
     void IgnoreCommand() {}
     void SwitchToNative();
     // The page's script function with these arguments, while the browser serves the list.
     HRESULT CallPage(const wchar_t* name, std::initializer_list<ScriptArgument> arguments);
 
+    // Enter and Escape typed in the list stay in it: they never confirm or cancel the main window.
+    fw::DirectEnterAndEscape m_keys;
     UINT m_pageWait;
+    BrowserFactory m_makeBrowser;
     std::unique_ptr<CBrowserHost> m_browser;
     // Created with the window and kept up to date until the page has completed, so that a switch shows
     // every row added in the meantime; destroyed when the page serves the list.
     std::unique_ptr<CNativeNewsList> m_native;
     bool m_nativeShown = false;
+    int m_maxRows = 20;  // the page's own default until told otherwise
 };

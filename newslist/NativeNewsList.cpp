@@ -63,6 +63,9 @@ bool CNativeNewsList::Create(HWND parent, const RECT& rect) {
         TEXTMETRICW metrics{};
         if (GetTextMetricsW(dc, &metrics)) m_lineHeight = metrics.tmHeight;
     }
+    RECT client{};
+    GetClientRect(window, &client);
+    m_layoutWidth = client.right;
     Relayout();
     return true;
 }
@@ -74,6 +77,12 @@ void CNativeNewsList::SetBounds(const RECT& rect) {
 void CNativeNewsList::AddUnit(const std::wstring& timeText, const std::wstring& title, const std::wstring& link) {
     if (static_cast<int>(m_rows.size()) >= m_maxRows && !m_rows.empty()) m_rows.pop_back();
     m_rows.push_front(Row{L"\u00A0" + newslist::TitlePlainText(timeText), newslist::TitlePlainText(title), link});
+    if (Hwnd()) {
+        // Only the new row is measured; the others keep their layout unless the time column widens.
+        fw::ClientDC dc(Hwnd());
+        fw::SelectedObject font(dc, m_font.Get());
+        Measure(m_rows.front(), dc);
+    }
     RowsChanged();
 }
 
@@ -157,8 +166,14 @@ fw::Result CNativeNewsList::OnPaint(WPARAM, LPARAM) {
 
 fw::Result CNativeNewsList::OnEraseBackground(WPARAM, LPARAM) { return TRUE; }  // painting covers everything
 
-fw::Result CNativeNewsList::OnSize(WPARAM, LPARAM) {
-    Relayout();
+fw::Result CNativeNewsList::OnSize(WPARAM, LPARAM lParam) {
+    const int width = LOWORD(lParam);
+    if (width != m_layoutWidth) {
+        m_layoutWidth = width;
+        Relayout();
+    } else {
+        UpdateScrollRange();
+    }
     return 0;
 }
 
@@ -298,8 +313,7 @@ void CNativeNewsList::Measure(Row& row, HDC dc) const {
 }
 
 void CNativeNewsList::Relayout() {
-    if (!Hwnd() || m_inLayout) return;
-    m_inLayout = true;
+    if (!Hwnd()) return;
     {
         fw::ClientDC dc(Hwnd());
         fw::SelectedObject font(dc, m_font.Get());
@@ -309,12 +323,14 @@ void CNativeNewsList::Relayout() {
             GetTextExtentPoint32W(dc, row.time.c_str(), static_cast<int>(row.time.size()), &row.timeSize);
             m_timeTextWidth = std::max(m_timeTextWidth, static_cast<int>(row.timeSize.cx));
         }
-        m_contentHeight = 0;
-        for (Row& row : m_rows) {
-            Measure(row, dc);
-            m_contentHeight += row.height;
-        }
+        for (Row& row : m_rows) Measure(row, dc);
     }
+    UpdateScrollRange();
+}
+
+void CNativeNewsList::UpdateScrollRange() {
+    m_contentHeight = 0;
+    for (const Row& row : m_rows) m_contentHeight += row.height;
     RECT client{};
     GetClientRect(Hwnd(), &client);
     SCROLLINFO info{};
@@ -322,15 +338,25 @@ void CNativeNewsList::Relayout() {
     info.fMask = SIF_RANGE | SIF_PAGE;
     info.nMax = std::max(0, m_contentHeight - 1);
     info.nPage = static_cast<UINT>(std::max(0L, client.bottom));
-    SetScrollInfo(Hwnd(), SB_VERT, &info, TRUE);  // may resize the client area: the layout follows at WM_SIZE
-    m_inLayout = false;
+    if (info.nMax != m_scrollRange.nMax || info.nPage != m_scrollRange.nPage) {
+        m_scrollRange = info;
+        // Showing or hiding the scroll bar resizes the client area: WM_SIZE then lays the rows out again
+        // for the new width. Rows only grow taller as the width shrinks, so this settles after one change.
+        SetScrollInfo(Hwnd(), SB_VERT, &info, TRUE);
+    }
     ScrollTo(m_scroll);
     InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
 void CNativeNewsList::RowsChanged() {
     if (!Hwnd()) return;
-    Relayout();
+    int widest = 0;
+    for (const Row& row : m_rows) widest = std::max(widest, static_cast<int>(row.timeSize.cx));
+    if (widest != m_timeTextWidth) {
+        Relayout();  // the title column moved: every title wraps anew
+    } else {
+        UpdateScrollRange();
+    }
     POINT cursor{};
     if (!m_busy && GetCursorPos(&cursor) && ScreenToClient(Hwnd(), &cursor)) UpdateHover(cursor);
 }
@@ -375,8 +401,11 @@ void CNativeNewsList::ScrollTo(int offset) {
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_POS;
-    info.nPos = scroll;
-    SetScrollInfo(Hwnd(), SB_VERT, &info, TRUE);
+    GetScrollInfo(Hwnd(), SB_VERT, &info);
+    if (info.nPos != scroll) {
+        info.nPos = scroll;
+        SetScrollInfo(Hwnd(), SB_VERT, &info, TRUE);
+    }
     if (scroll == m_scroll) return;
     m_scroll = scroll;
     InvalidateRect(Hwnd(), nullptr, FALSE);

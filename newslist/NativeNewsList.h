@@ -78,7 +78,9 @@ private:
     void Draw(HDC dc, const RECT& client);
     void DrawOverlay(HDC dc, const RECT& client);
     void Measure(Row& row, HDC dc) const;
+    // Measures every row for the current column widths, then updates the scroll range.
     void Relayout();
+    void UpdateScrollRange();
     // After the rows changed: layout, scroll range and the row under the pointer follow.
     void RowsChanged();
     int TimeColumnWidth() const;
@@ -97,9 +99,10 @@ private:
     int m_maxRows = 20;
     int m_scroll = 0;        // pixels of the rows above the visible area
     int m_contentHeight = 0;
+    SCROLLINFO m_scrollRange{};  // as last given to the scroll bar
     int m_lineHeight = 15;
     int m_timeTextWidth = 0;  // the widest time text
-    bool m_inLayout = false;
+    int m_layoutWidth = 0;    // the client width the rows were measured for
     HitResult m_hover;
     int m_pressedRow = -1;
     bool m_trackingLeave = false;

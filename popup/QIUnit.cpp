@@ -46,10 +46,11 @@ void CQIUnit::ShowTitle(const NewsItem& item) {
         SetWindowTextW(title, popup::EntryLinkText(item.title).c_str());
         link_ = item.link;
     } else {
-        // Shortened like a link's title, and shown as written: no '&' turns into an underline.
+        // Shortened like a link's title and wrapped over the same two lines, shown as written: no '&'
+        // turns into an underline.
         title = GetDlgItem(hwnd_, IDC_ENTRY_TITLE_TEXT);
         const LONG style = GetWindowLongW(title, GWL_STYLE);
-        SetWindowLongW(title, GWL_STYLE, style | SS_NOPREFIX);
+        SetWindowLongW(title, GWL_STYLE, (style & ~SS_ELLIPSISMASK) | SS_NOPREFIX | SS_EDITCONTROL);
         SetWindowTextW(title, popup::EntryLabelText(item.title).c_str());
     }
     MoveWindow(title, kTitlePlace.left, kTitlePlace.top, kTitlePlace.right - kTitlePlace.left,

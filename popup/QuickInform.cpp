@@ -76,12 +76,15 @@ bool CQuickInform::OpenWindow(HWND parent) {
     if (!Create(parent)) return false;
     // No taskbar button. Topmost is set below with the position, since the style bit alone does not do it.
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+    // The dialog background never paints over the entries, so they need not repaint after it.
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, GetWindowLongPtrW(hwnd_, GWL_STYLE) | WS_CLIPCHILDREN);
     // The frame is painted from the skin; the desktop compositor must not draw its own over it.
     const DWMNCRENDERINGPOLICY policy = DWMNCRP_DISABLED;
     DwmSetWindowAttribute(hwnd_, DWMWA_NCRENDERING_POLICY, &policy, sizeof policy);
 
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea_, 0);
-    const int height = Height(WindowRect(hwnd_));
+    // The frame alone: the template has no client height.
+    const int height = kTitleBandHeight + kBorderWidth;
     SetWindowPos(hwnd_, nullptr, workArea_.right - kWindowWidth - kRightGap, workArea_.bottom - height, kWindowWidth,
                  height, kQuietMove | SWP_FRAMECHANGED);
     addedCount_ = 0;
@@ -115,7 +118,8 @@ bool CQuickInform::AddEntry(const NewsItem& item) {
         SetWindowPos(entry->Hwnd(), nullptr, 0, newest.bottom, entryWidth, entryHeight + 1, kQuietMove);
     }
     ShowWindow(entry->Hwnd(), SW_SHOWNA);
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Paints now what the new entry and the growth uncovered.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     entries_.push_back(entry);
     ++addedCount_;
     return true;
@@ -175,6 +179,8 @@ bool CQuickInform::HandleMessage(fw::Message& message) {
     static constexpr fw::MessageEntry<CQuickInform> table[] = {
         fw::OnTimer(kMotionTimer, &CQuickInform::OnMotionTimer),
         fw::OnTimer(kStayTimer, &CQuickInform::OnStayTimer),
+        fw::OnMessage(WM_NCCALCSIZE, &CQuickInform::OnNcCalcSize),
+        fw::OnMessage(WM_NCHITTEST, &CQuickInform::OnNcHitTest),
         fw::OnMessage(WM_NCPAINT, &CQuickInform::OnNcPaint),
         fw::OnMessage(WM_NCACTIVATE, &CQuickInform::OnNcActivate),
         fw::OnMessage(WM_NCLBUTTONDOWN, &CQuickInform::OnNcLButtonDown),
@@ -206,6 +212,28 @@ fw::Result CQuickInform::OnDestroy(WPARAM, LPARAM) {
     return fw::Declined;
 }
 
+// The frame is as large as its skin pictures on every system: the title band on top, thin borders elsewhere.
+// (A system frame is smaller or larger depending on the system, and would cut the band or show its own.)
+fw::Result CQuickInform::OnNcCalcSize(WPARAM, LPARAM lParam) {
+    RECT& client = *reinterpret_cast<RECT*>(lParam);  // the first rectangle in either form of the message
+    client.left += kBorderWidth;
+    client.right = std::max(client.left, client.right - kBorderWidth);
+    client.top += kTitleBandHeight;
+    client.bottom = std::max(client.top, client.bottom - kBorderWidth);
+    return 0;
+}
+
+// The whole frame drags the window; the close area's press is swallowed when it arrives.
+fw::Result CQuickInform::OnNcHitTest(WPARAM, LPARAM lParam) {
+    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const RECT window = WindowRect(hwnd_);
+    if (!PtInRect(&window, point)) return HTNOWHERE;
+    return PtInRect(&client, point) ? HTCLIENT : HTCAPTION;
+}
+
 fw::Result CQuickInform::OnNcPaint(WPARAM, LPARAM) {
     PaintFrame();
     return 0;
@@ -220,7 +248,7 @@ void CQuickInform::PaintFrame() {
     const RECT window = WindowRect(hwnd_);
     const int width = Width(window), height = Height(window);
     const fw::WindowDC dc(hwnd_);
-    // The client area is the entries' own: painting the band over it would make them flicker.
+    // The client area is the entries' own.
     RECT client;
     GetClientRect(hwnd_, &client);
     MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&client), 2);

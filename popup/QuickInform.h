@@ -60,6 +60,8 @@ private:
     void OnStayTimer();
     void OnClose();
     fw::Result OnDestroy(WPARAM, LPARAM);
+    fw::Result OnNcCalcSize(WPARAM, LPARAM);
+    fw::Result OnNcHitTest(WPARAM, LPARAM);
     fw::Result OnNcPaint(WPARAM, LPARAM);
     fw::Result OnNcActivate(WPARAM, LPARAM);
     fw::Result OnNcLButtonDown(WPARAM, LPARAM);

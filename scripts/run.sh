@@ -76,8 +76,9 @@ start_demo_server() {  # start_demo_server VERSION
         --data "$root/tools/demo-server/data/headlines.tsv" --banners "$root/tools/demo-server/data" \
         >"$builds/demo-server.log" 2>&1 &
     pids+=($!)
+    # Ready once it says so; a test connection would show up in its log as a client.
     for _ in $(seq 50); do
-        port_taken "$port" && return 0
+        grep -q "http: listening" "$builds/demo-server.log" 2>/dev/null && return 0
         kill -0 "${pids[-1]}" 2>/dev/null || break
         sleep 0.1
     done

@@ -1,10 +1,11 @@
 #include "settings/SettingDlg.h"
 
 #include <initializer_list>
-#include <iterator>
 #include <utility>
 
 #include "controls/PictureFile.h"
+#include "framework/DeviceContext.h"
+#include "framework/StaticBitmap.h"
 #include "res/resource.h"
 #include "settings/SettingDlgValues.h"
 #include "settings/SettingKeys.h"
@@ -70,9 +71,12 @@ bool CSettingDlg::HandleMessage(fw::Message& message) {
         fw::OnCommand(IDC_SETTINGS_OK, &CSettingDlg::OnConfirm),
         fw::OnCommand(IDC_SETTINGS_CLOSE, &CSettingDlg::OnClose),
         fw::OnCommand(IDC_SETTINGS_START_WITH_WINDOWS, &CSettingDlg::OnStartWithWindowsClick),
-        fw::OnMessage(WM_COMMAND, &CSettingDlg::OnCheckBoxClick),
+        fw::OnCommand(IDC_SETTINGS_SHOW, &CSettingDlg::OnSwitchClick),
+        fw::OnCommand(IDC_SETTINGS_FOREX_SHOW, &CSettingDlg::OnSwitchClick),
+        fw::OnCommand(IDC_SETTINGS_GOLD_SHOW, &CSettingDlg::OnSwitchClick),
+        fw::OnCommand(IDC_SETTINGS_FUTURES_SHOW, &CSettingDlg::OnSwitchClick),
+        fw::OnCommand(IDC_SETTINGS_STOCKS_SHOW, &CSettingDlg::OnSwitchClick),
         fw::OnMessage(WM_PAINT, &CSettingDlg::OnPaint),
-        fw::OnMessage(WM_DESTROY, &CSettingDlg::OnDestroy),
     };
     return fw::Dispatch(*this, table, message) || fw::Dialog::HandleMessage(message);
 }
@@ -103,23 +107,13 @@ bool CSettingDlg::OnInitDialog() {
 }
 
 void CSettingDlg::PutLogos() {
-    for (std::size_t i = 0; i < std::size(kLogos); ++i) {
-        HWND logo = GetDlgItem(hwnd_, kLogos[i].staticId);
-        const LONG style = GetWindowLongW(logo, GWL_STYLE);
-        SetWindowLongW(logo, GWL_STYLE, (style & ~SS_TYPEMASK) | SS_BITMAP | SS_CENTERIMAGE);
-        m_logos[i].Reset(static_cast<HBITMAP>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kLogos[i].bitmapId), IMAGE_BITMAP, 0, 0, 0)));
-        SendMessageW(logo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_logos[i].Get()));
-    }
-}
-
-// A static may show a copy of the bitmap it was given (one with alpha); the copy is the caller's to free.
-void CSettingDlg::ReleaseLogos() {
-    for (std::size_t i = 0; i < std::size(kLogos); ++i) {
-        auto shown = reinterpret_cast<HBITMAP>(
-            SendDlgItemMessageW(hwnd_, kLogos[i].staticId, STM_SETIMAGE, IMAGE_BITMAP, 0));
-        if (shown && shown != m_logos[i].Get()) DeleteObject(shown);
-        m_logos[i].Reset();
+    for (const Logo& logo : kLogos) {
+        HWND picture = GetDlgItem(hwnd_, logo.staticId);
+        const LONG style = GetWindowLongW(picture, GWL_STYLE);
+        SetWindowLongW(picture, GWL_STYLE, (style & ~SS_TYPEMASK) | SS_BITMAP | SS_CENTERIMAGE);
+        fw::SetStaticBitmap(picture, static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
+                                                                     MAKEINTRESOURCEW(logo.bitmapId), IMAGE_BITMAP,
+                                                                     0, 0, LR_CREATEDIBSECTION)));
     }
 }
 
@@ -151,16 +145,7 @@ void CSettingDlg::EnableListsOf(int checkBoxId) {
                 if (listId != 0) EnableWindow(GetDlgItem(hwnd_, listId), ticked);
 }
 
-fw::Result CSettingDlg::OnCheckBoxClick(WPARAM wParam, LPARAM lParam) {
-    if (!fw::IsPlainCommand(wParam, lParam)) return fw::Declined;
-    for (const SwitchLists& entry : kSwitchLists) {
-        if (entry.checkBoxId == LOWORD(wParam)) {
-            EnableListsOf(entry.checkBoxId);
-            return 0;
-        }
-    }
-    return fw::Declined;
-}
+void CSettingDlg::OnSwitchClick(int checkBoxId) { EnableListsOf(checkBoxId); }
 
 void CSettingDlg::OnStartWithWindowsClick() {
     const std::wstring name = settings::ApplicationName();
@@ -200,11 +185,6 @@ void CSettingDlg::PaintBand(HDC target, const wchar_t* picture, int top, int wid
     FillRect(band, &area, GetSysColorBrush(COLOR_3DFACE));
     DrawPictureFile(band, picture, area);
     band.CopyTo(target, 0, top);
-}
-
-fw::Result CSettingDlg::OnDestroy(WPARAM, LPARAM) {
-    ReleaseLogos();
-    return fw::Declined;
 }
 
 void OpenSettingsDialog(HWND owner) {

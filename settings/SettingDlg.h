@@ -4,7 +4,6 @@
 // changes the registration at once.
 #include <array>
 
-#include "framework/DeviceContext.h"
 #include "framework/Dialog.h"
 #include "framework/StandardControls.h"
 
@@ -29,16 +28,14 @@ private:
     std::array<KeyControl, 11> KeyControls();
 
     void PutLogos();
-    void ReleaseLogos();
     void FillLists();
     void ReadSettings();
     void EnableListsOf(int checkBoxId);
     void OnConfirm();
     void OnClose();
     void OnStartWithWindowsClick();
-    fw::Result OnCheckBoxClick(WPARAM wParam, LPARAM lParam);
+    void OnSwitchClick(int checkBoxId);
     fw::Result OnPaint(WPARAM, LPARAM);
-    fw::Result OnDestroy(WPARAM, LPARAM);
     void PaintBand(HDC target, const wchar_t* picture, int top, int width);
 
     fw::CheckBox m_startWithWindows;  // 1055
@@ -53,9 +50,6 @@ private:
     fw::CheckBox m_stocksShow;        // 1061
     fw::ComboBox m_futuresDelay;      // 1060
     fw::ComboBox m_stocksDelay;       // 1059
-
-    // The logo bitmaps the statics show; a static does not free the bitmap it is given.
-    std::array<fw::GdiObject<HBITMAP>, 4> m_logos;
 };
 
 // Opens the settings dialog of the process, modally: created on first use, it lives until the program

@@ -33,14 +33,12 @@ private:
     HKEY key_ = nullptr;
 };
 
-// The value's text, or nothing when it is missing, not a string or too long.
+// The value's text, or nothing when it is missing or too long.
 std::optional<std::wstring> ReadRunData(HKEY runKey, const std::wstring& valueName) {
     wchar_t data[kRunDataCapacity] = {};
-    DWORD type = 0;
     DWORD bytes = sizeof data;
-    if (RegQueryValueExW(runKey, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ)
+    if (RegQueryValueExW(runKey, valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &bytes) !=
+        ERROR_SUCCESS)
         return std::nullopt;
     // The stored text may lack its terminating zero.
     return std::wstring(data, wcsnlen(data, std::min<DWORD>(bytes / sizeof(wchar_t), kRunDataCapacity)));

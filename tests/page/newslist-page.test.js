@@ -3,6 +3,7 @@ const { test, describe, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
+const acorn = require('acorn');
 const { launchBrowser, openPage, rowTexts, addRows, pagePath, sourceDir, buildDir } = require('./page-fixture');
 
 const NBSP = '\u00a0';
@@ -32,6 +33,14 @@ describe('the page as loaded', () => {
     }));
     assert.deepEqual(state, { maxRows: 20, rows: 0, overlay: 'none', picture: 'none', alt: 'Busy...' });
     await page.close();
+  });
+
+  test('its script is ES5, as the Windows browser control runs it, in the most recent document mode', () => {
+    const text = new TextDecoder('gbk').decode(fs.readFileSync(pagePath));
+    assert.match(text, /<meta http-equiv="X-UA-Compatible" content="IE=edge">/);
+    const scripts = [...text.matchAll(/<script[^>]*>([\s\S]*?)<\/script>/g)].map((m) => m[1]);
+    assert.ok(scripts.length > 0);
+    for (const script of scripts) assert.doesNotThrow(() => acorn.parse(script, { ecmaVersion: 5 }));
   });
 });
 

@@ -58,6 +58,8 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\MSHTML]
 "GeckoUrl"=""
 
+; (Also copied into C:\windows\Fonts: Wine's Marlett, for the caption buttons' glyphs.)
+
 [HKEY_CURRENT_USER\Software\Wine\DllOverrides]
 "mscoree"=""
 "winemenubuilder.exe"=""
@@ -86,6 +88,12 @@ corvane_prepare_prefix() {
             "$(corvane_wineserver)" -w
             [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-env: wineboot did not make $WINEPREFIX" >&2; exit 1; }
         fi
+        # This Wine does not find the fonts of its own data folder by name: without Marlett a caption's
+        # close button shows an "r".
+        local marlett
+        for marlett in /usr/share/wine/fonts/marlett.ttf /usr/share/wine/wine/fonts/marlett.ttf; do
+            [ -f "$marlett" ] && cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/" && break
+        done
         local reg="$WINEPREFIX/corvane.reg"
         corvane_prefix_registry > "$reg"
         "$wine" regedit.exe /S "Z:${reg//\//\\}" >/dev/null 2>&1

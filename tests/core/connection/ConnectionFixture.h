@@ -21,6 +21,11 @@ public:
         return newsQueue.size();
     }
     void AskToStop() { stop = true; }
+    // An item in the queue however the loop stands, as one left behind would be.
+    void Push(NewsItem item) {
+        std::lock_guard lock(QueueLock());
+        newsQueue.push_back(std::move(item));
+    }
 };
 
 inline ConnectionTimings Quick() {
@@ -31,6 +36,7 @@ inline ConnectionTimings Quick() {
     timings.trafficLimitMs = 60000;
     timings.silentPassLimit = 1000000;
     timings.socketTimeoutMs = 5000;
+    timings.connectTimeoutMs = 5000;
     return timings;
 }
 

@@ -2,14 +2,25 @@
 // the banners and the ways a connection ends. Short pauses and limits keep every case quick.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/resource.h>
+#endif
 
 #include "ConnectionFixture.h"
 #include "connection/Category.h"
 #include "connection/Protocol.h"
+#include "framework/platform/Files.h"
 #include "settings/SettingKeys.h"
 
 namespace {
@@ -260,6 +271,17 @@ TEST_F(ConnectionTest, FailedConnectLeavesNoConnection) {
     EXPECT_FALSE(connection->Connect("127.0.0.1", closedPort));
     EXPECT_FALSE(connection->Connect("news.server.test", server.Port())) << "no name lookup";
     EXPECT_FALSE(connection->Connect("127.0.0.1.5", server.Port()));
+    const struct {
+        const char* host;
+        std::uint16_t port;
+        ConnectOutcome outcome;
+    } cases[] = {
+        {"127.0.0.1", closedPort, ConnectOutcome::Refused},
+        {"news.server.test", server.Port(), ConnectOutcome::BadAddress},
+        {"127.0.0.1.5", server.Port(), ConnectOutcome::BadAddress},
+        {"", server.Port(), ConnectOutcome::BadAddress},
+    };
+    for (const auto& c : cases) EXPECT_EQ(connection->TryConnect(c.host, c.port), c.outcome) << c.host;
     EXPECT_FALSE(connection->IsConnected());
     NewsItem item;
     EXPECT_FALSE(connection->PopNews(item));
@@ -267,3 +289,142 @@ TEST_F(ConnectionTest, FailedConnectLeavesNoConnection) {
     server.Send(News(kStocks.guid, L"works"));
     EXPECT_EQ(Pop(1).size(), 1u);
 }
+
+TEST_F(ConnectionTest, AReconnectStartsWithNoHistoryLoadingAndNothingLeftToSend) {
+    ConnectionTimings timings = Quick();
+    timings.heartbeatMs = 60000;  // one heartbeat per connection, in its first pass
+    Start(timings);
+    connection->RequestCategory(kGold.guid);
+    ASSERT_EQ(server.NextRequest(), wire::CategoryRequestPayload(kGold.guid));
+    server.CloseClient();  // before the history ended
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_TRUE(connection->IsLoading()) << "the end of a connection leaves the flag";
+    connection->RequestCategory(kFutures.guid);  // queued after the connection went: never to be sent
+
+    ASSERT_TRUE(connection->Connect("127.0.0.1", server.Port()));
+    server.Accept(400);
+    EXPECT_FALSE(connection->IsLoading());
+    EXPECT_EQ(server.ReadFrame(), wire::HeartbeatPayload());
+    EXPECT_EQ(server.NextRequest(), std::nullopt) << "a request of the last connection went out again";
+    server.Send(News(kStocks.guid, L"live"));
+    const std::vector<NewsItem> items = Pop(1);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].category, kStocks.guid) << "a live headline, not history";
+}
+
+TEST_F(ConnectionTest, PopNewsGivesNothingWhileNoReceiveThreadRunsWhateverTheQueueHolds) {
+    connection = std::make_unique<ProbedConnection>(Quick());
+    const NewsItem leftOver{kGold.guid, 1, L"left over", L"l"};
+    for (int connections = 0; connections < 2; ++connections) {
+        connection->Push(leftOver);
+        NewsItem item{kForex.guid, 5, L"untouched", L""};
+        EXPECT_FALSE(connection->PopNews(item)) << "after " << connections << " connections";
+        EXPECT_EQ(item.title, L"untouched");
+        Reconnect();
+        server.CloseClient();
+        ASSERT_TRUE(WaitForEnd());
+    }
+}
+
+namespace {
+
+// Makes writing the image fail part-way, as a full disk would: on Windows the target is held open by a
+// reader that does not let go, elsewhere the process may not write files beyond a few kilobytes.
+class ImageWriteFails {
+public:
+    explicit ImageWriteFails(const char* target) {
+#ifdef _WIN32
+        held_ = CreateFileA(target, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+#else
+        (void)target;
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        savedSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved_;
+        small.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &small);
+#endif
+    }
+    ~ImageWriteFails() {
+#ifdef _WIN32
+        CloseHandle(held_);
+#else
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, savedSignal_);
+#endif
+    }
+
+private:
+#ifdef _WIN32
+    HANDLE held_;
+#else
+    rlimit saved_{};
+    void (*savedSignal_)(int) = SIG_DFL;
+#endif
+};
+
+}  // namespace
+
+TEST_F(ConnectionTest, AFailedImageWriteKeepsTheOldImageButStoresTheLinkAndNotifies) {
+    settings::WriteBannerUrl(2, L"http://old-two.test/");
+    WriteFile("2.jpg", {2, 2});
+    Start();
+    std::atomic<int> notifications{0};
+    connection->Banners().SetChangedCallback([&] { ++notifications; });
+    {
+        ImageWriteFails fails("2.jpg");
+        server.Send(Framed(wire::BannerPayload(2, L"http://new-two.test/", Bytes(64 * 1024, 0xAB))) +
+                    News(kStocks.guid, L"after"));
+        ASSERT_EQ(Pop(1).size(), 1u) << "the frame after the banner was handled";
+    }
+    EXPECT_EQ(notifications, 1);
+    EXPECT_EQ(ReadFile("2.jpg"), (Bytes{2, 2})) << "the old image, whole";
+    EXPECT_EQ(settings::ReadBannerUrl(2), L"http://new-two.test/");
+    EXPECT_EQ(connection->Banners().Slot(2).url, L"http://new-two.test/");
+    const auto files = std::distance(std::filesystem::directory_iterator(folder.Path()), {});
+    EXPECT_EQ(files, 2) << "Setting.ini and 2.jpg, no temporary file left";
+}
+
+TEST(FileReplace, WritersOfOneFileNeverMixTheirBytesAndAReaderSeesOneWholeVersion) {
+    TempWorkingDirectory folder;
+    const std::wstring path = platform::CurrentDirectory() + platform::PathSeparator() + L"1.jpg";
+    constexpr std::size_t kSize = 128 * 1024;
+    std::atomic<int> writersLeft{2};
+    std::atomic<int> failedWrites{0};
+    auto writer = [&](std::uint8_t value) {
+        const Bytes bytes(kSize, value);
+        for (int round = 0; round < 30; ++round)
+            if (!platform::ReplaceFileAtomically(path, bytes)) ++failedWrites;
+        --writersLeft;
+    };
+    std::thread first(writer, std::uint8_t{0x11});
+    std::thread second(writer, std::uint8_t{0x22});
+    int torn = 0;
+    while (writersLeft > 0) {
+        const Bytes seen = ReadFile("1.jpg");
+        const bool whole = seen.size() == kSize && std::all_of(seen.begin(), seen.end(), [&](std::uint8_t b) { return b == seen[0]; });
+        if (!seen.empty() && !whole) ++torn;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    first.join();
+    second.join();
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(failedWrites, 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1) << "no temporary file left";
+}
+
+#ifdef _WIN32
+TEST(FileReplace, AnImageHeldOpenForAMomentIsStillReplaced) {
+    TempWorkingDirectory folder;
+    WriteFile("3.jpg", {3, 3});
+    HANDLE held = CreateFileA("3.jpg", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::thread reader([held] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));  // as the main window loading the picture
+        CloseHandle(held);
+    });
+    const std::wstring path = platform::CurrentDirectory() + platform::PathSeparator() + L"3.jpg";
+    EXPECT_TRUE(platform::ReplaceFileAtomically(path, Bytes{9, 9, 9}));
+    reader.join();
+    EXPECT_EQ(ReadFile("3.jpg"), (Bytes{9, 9, 9}));
+}
+#endif

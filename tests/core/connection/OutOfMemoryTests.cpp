@@ -14,11 +14,13 @@ namespace {
 
 constexpr std::size_t kLarge = 1u << 20;
 
-// Allocations of at least this many bytes fail, as they would on a machine out of memory.
+// Allocations of at least this many bytes fail, as they would on a machine out of memory, once the
+// given number of them has been let through.
 std::atomic<std::size_t> failFrom{std::numeric_limits<std::size_t>::max()};
+std::atomic<int> largeLetThrough{0};
 
 void* Allocate(std::size_t size) {
-    if (size >= failFrom.load(std::memory_order_relaxed)) throw std::bad_alloc();
+    if (size >= failFrom.load(std::memory_order_relaxed) && largeLetThrough.fetch_sub(1) <= 0) throw std::bad_alloc();
     if (void* memory = std::malloc(size ? size : 1)) return memory;
     throw std::bad_alloc();
 }
@@ -31,10 +33,13 @@ void* AllocateOrNull(std::size_t size) noexcept {
     }
 }
 
-// Makes large allocations fail while it lives.
+// Makes large allocations fail while it lives, all but the first `letThrough` of them.
 class LargeAllocationsFail {
 public:
-    LargeAllocationsFail() { failFrom = kLarge; }
+    explicit LargeAllocationsFail(int letThrough = 0) {
+        largeLetThrough = letThrough;
+        failFrom = kLarge;
+    }
     ~LargeAllocationsFail() { failFrom = std::numeric_limits<std::size_t>::max(); }
 };
 
@@ -64,15 +69,16 @@ TEST(OutOfMemory, ReadFrameReportsAClosedConnectionWhenThePayloadFindsNoRoom) {
     platform::CloseSocket(client);
 }
 
+// A headline whose frame finds room but whose title does not.
+Bytes LongHeadline() { return Framed(wire::NewsPayload(kStocks.guid, 1, std::wstring(kLarge / 2 + 1000, L'x'), L"l")); }
+
 TEST_F(ConnectionTest, MemoryRunningOutInTheReceiveThreadEndsOnlyTheConnection) {
     Start();
-    // A large frame first, so the receive buffer already has room for the next one: the failure then comes
-    // while the headline's title is copied out of the frame.
-    server.Send(Framed(U32(999) + Bytes(2 * kLarge, 0)) + News(kStocks.guid, L"before"));
+    server.Send(News(kStocks.guid, L"before"));
     ASSERT_EQ(Pop(1).size(), 1u);
-    const Bytes longHeadline = Framed(wire::NewsPayload(kStocks.guid, 1, std::wstring(kLarge / 2 + 1000, L'x'), L"l"));
+    const Bytes longHeadline = LongHeadline();
     {
-        LargeAllocationsFail noRoom;
+        LargeAllocationsFail noRoom(1);  // the receive buffer gets its room: the title copied out of it does not
         server.Send(longHeadline);
         EXPECT_TRUE(WaitForEnd());
     }
@@ -83,4 +89,17 @@ TEST_F(ConnectionTest, MemoryRunningOutInTheReceiveThreadEndsOnlyTheConnection) 
     const std::vector<NewsItem> items = Pop(1);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].title, L"after");
+}
+
+TEST_F(ConnectionTest, MemoryRunningOutForAHeadlineStillSendsThatPassesHeartbeat) {
+    ConnectionTimings timings = Quick();
+    timings.pauseMs = 300;
+    timings.heartbeatMs = 0;  // a heartbeat in every pass
+    Start(timings);
+    // Right after a silent pass's heartbeat: the next pass, after its pause, reads the headline.
+    ASSERT_EQ(server.ReadFrame(), wire::HeartbeatPayload());
+    const Bytes longHeadline = LongHeadline();
+    LargeAllocationsFail noRoom(1);
+    server.Send(longHeadline);
+    EXPECT_EQ(server.HeartbeatsUntilClose(), 1) << "the pass that ran out of memory sent its heartbeat, then the loop ended";
 }

@@ -1,7 +1,15 @@
 // The wire format: frames as they travel, decoding within the payload's bounds, and reading frames from a socket.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <thread>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 #include "ScriptedServer.h"
 #include "connection/Category.h"
@@ -253,3 +261,68 @@ TEST_F(ReadFrameTest, RecvAllReportsTheClose) {
     EXPECT_EQ(destination[2], 3);
     EXPECT_EQ(wire::RecvAll(destination, 1, client), 0);
 }
+
+TEST_F(ReadFrameTest, AWatchedReadEndsOnStopOrSilenceThoughThePeerKeepsTheFrameOpen) {
+    using Clock = std::chrono::steady_clock;
+    const struct {
+        const char* name;
+        bool stopAsked;
+    } cases[] = {{"stop asked while the payload is awaited", true}, {"peer silent past the idle limit", false}};
+    for (const auto& c : cases) {
+        // An unwatched read would wait for the socket's 5 s time-out.
+        client = server.ConnectPlainClient(5000);
+        server.Send(U32(100) + Bytes(3, 7));
+        std::atomic<bool> stop{false};
+        const wire::ReadWatch watch{&stop, 10, 300};
+        std::thread asker([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (c.stopAsked) stop = true;
+        });
+        const auto start = Clock::now();
+        EXPECT_EQ(wire::ReadFrame(buffer, client, &watch), -1) << c.name;
+        EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(c.stopAsked ? 250 : 1500)) << c.name;
+        EXPECT_TRUE(buffer.empty()) << c.name;
+        asker.join();
+        platform::CloseSocket(client);
+        client = platform::kNoSocket;
+    }
+}
+
+TEST_F(ReadFrameTest, TheBufferShrinksBackAfterAnUnusuallyLargeFrame) {
+    Open();
+    const Bytes large = U32(999) + Bytes(1024 * 1024, 1);
+    std::thread sender([&] { server.Send(Framed(large) + Framed(wire::HeartbeatPayload())); });
+    const int first = wire::ReadFrame(buffer, client);
+    sender.join();
+    ASSERT_GT(first, 0);
+    EXPECT_EQ(buffer, large);
+    ASSERT_EQ(wire::ReadFrame(buffer, client), 8);
+    EXPECT_EQ(buffer, wire::HeartbeatPayload());
+    EXPECT_LE(buffer.capacity(), wire::kRetainedBufferBytes);
+}
+
+#ifndef _WIN32
+TEST_F(ReadFrameTest, ReadinessOfSocketNumbersAbove1024) {
+    constexpr int kHigh = 1500;
+    rlimit files{};
+    getrlimit(RLIMIT_NOFILE, &files);
+    if (files.rlim_cur <= kHigh) {
+        files.rlim_cur = std::min<rlim_t>(files.rlim_max, kHigh + 1);
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
+    Open();
+    if (dup2(client, kHigh) != kHigh) GTEST_SKIP() << "no socket number above 1024 available here";
+    platform::CloseSocket(client);
+    client = kHigh;
+    platform::Readiness ready;
+    EXPECT_EQ(platform::WaitReady(client, 1000, ready), 1);
+    EXPECT_FALSE(ready.readable);
+    EXPECT_TRUE(ready.writable);
+    EXPECT_EQ(platform::WaitReadable(client, 1), 0);
+    server.SendFrame(wire::HeartbeatPayload());
+    EXPECT_EQ(platform::WaitReadable(client, 1000), 1);
+    EXPECT_EQ(platform::WaitReady(client, 1000, ready), 1);
+    EXPECT_TRUE(ready.readable);
+    EXPECT_EQ(wire::ReadFrame(buffer, client), 8);
+}
+#endif

@@ -4,7 +4,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
@@ -138,3 +143,35 @@ TEST_F(SettingsFileTest, VendorPagesFollowTheWebSiteKey) {
         EXPECT_EQ(VersionPageUrl(), std::wstring(c.site) + L"/version.html");
     }
 }
+
+#ifndef _WIN32
+// Only a file that does not exist counts as empty: a write must never replace a file it could not read.
+TEST_F(SettingsFileTest, AFileThatCannotBeReadIsNeverReplaced) {
+    namespace fs = std::filesystem;
+    const struct {
+        const char* name;
+        std::function<void()> make;
+        bool skip;
+    } cases[] = {
+        {"a link that leads back to itself", [] { fs::create_symlink("Setting.ini", "Setting.ini"); }, false},
+        {"a folder in its place", [] { fs::create_directory("Setting.ini"); }, false},
+        {"a file without read permission",
+         [] {
+             WriteRawFile("Setting.ini", "[Connection]\r\nurl1=http://one.test/\r\n");
+             fs::permissions("Setting.ini", fs::perms::owner_write);
+         },
+         geteuid() == 0},  // the superuser reads it anyway
+    };
+    for (const auto& c : cases) {
+        if (c.skip) continue;
+        SCOPED_TRACE(c.name);
+        c.make();
+        const fs::file_status before = fs::symlink_status("Setting.ini");
+        EXPECT_FALSE(WriteBannerUrl(2, L"http://two.test/"));
+        EXPECT_EQ(ReadBannerUrl(2), L"") << "a reader gets the default";
+        EXPECT_EQ(fs::symlink_status("Setting.ini").type(), before.type());
+        EXPECT_EQ(FilesIn(folder.Path()), 1) << "no temporary file left";
+        fs::remove_all("Setting.ini");
+    }
+}
+#endif

@@ -31,7 +31,15 @@ const char* Reason(int status) { return status == 200 ? "OK" : status == 404 ? "
 
 }  // namespace
 
-LocalWebServer::LocalWebServer(int status, std::string body) : status_(status), body_(std::move(body)) {
+LocalWebServer::LocalWebServer(int status, std::string body)
+    : status_(status), body_(std::move(body)), promisedLength_(body_.size()) {
+    listener_ = ListenOnLoopback(port_);
+    listen(listener_, 4);
+    thread_ = std::thread([this] { Serve(); });
+}
+
+LocalWebServer::LocalWebServer(std::string body, std::size_t promisedLength)
+    : status_(200), body_(std::move(body)), promisedLength_(promisedLength) {
     listener_ = ListenOnLoopback(port_);
     listen(listener_, 4);
     thread_ = std::thread([this] { Serve(); });
@@ -70,8 +78,15 @@ void LocalWebServer::Serve() {
         }
         const std::string response = "HTTP/1.1 " + std::to_string(status_) + " " + Reason(status_) +
                                      "\r\nContent-Type: text/html\r\nContent-Length: " +
-                                     std::to_string(body_.size()) + "\r\nConnection: close\r\n\r\n" + body_;
+                                     std::to_string(promisedLength_) + "\r\nConnection: close\r\n\r\n" + body_;
         send(client, response.data(), static_cast<int>(response.size()), 0);
+        if (promisedLength_ != body_.size()) {
+            Sleep(200);  // the client is reading the body by now
+            const linger reset{1, 0};
+            setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&reset), sizeof reset);
+            closesocket(client);
+            continue;
+        }
         shutdown(client, SD_SEND);
         while (recv(client, buffer, sizeof buffer, 0) > 0) {
         }

@@ -11,6 +11,8 @@
 class LocalWebServer {
 public:
     LocalWebServer(int status, std::string body);
+    // Announces promisedLength bytes but sends only the body, then resets the connection.
+    LocalWebServer(std::string body, std::size_t promisedLength);
     ~LocalWebServer();
     LocalWebServer(const LocalWebServer&) = delete;
     LocalWebServer& operator=(const LocalWebServer&) = delete;
@@ -26,6 +28,7 @@ private:
 
     int status_;
     std::string body_;
+    std::size_t promisedLength_;
     SOCKET listener_ = INVALID_SOCKET;
     unsigned short port_ = 0;
     mutable std::mutex mutex_;

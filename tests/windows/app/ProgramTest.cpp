@@ -391,4 +391,46 @@ TEST_F(ProgramTest, SecondCopyShowsTheMessageAndBringsTheFirstBack) {
     EXPECT_TRUE(first->ExitFromTray(main).has_value());
 }
 
+TEST_F(ProgramTest, WidenedTheTitleButtonsFollowTheRightEdge) {
+    HWND main = nullptr;
+    auto program = StartConnected(main);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
+    SetWindowPos(main, nullptr, 0, 0, 900, 600, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const auto placeOf = [&](int id) {
+        RECT r{};
+        GetWindowRect(GetDlgItem(main, id), &r);
+        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return placeOf(IDC_TOP_EXIT).left == 851; }, 3000));
+    const RECT exit = placeOf(IDC_TOP_EXIT);
+    EXPECT_EQ(exit.top, 2);
+    EXPECT_EQ(exit.right - exit.left, 47);
+    EXPECT_EQ(placeOf(IDC_TOP_ADVISE).left, 610);
+    EXPECT_EQ(placeOf(IDC_TOP_SETTINGS).left, 675);
+    EXPECT_EQ(placeOf(IDC_TOP_HOMEPAGE).left, 780);
+    EXPECT_EQ(placeOf(IDC_TOP_ABOUT).left, 810);
+    EXPECT_TRUE(program->ExitFromTray(main).has_value());
+}
+
+TEST_F(ProgramTest, AboutBoxFromThePersonButtonAndFromTheSystemMenu) {
+    HWND main = nullptr;
+    auto program = StartConnected(main);
+    const auto aboutOpensAndCloses = [&] {
+        HWND about = program->FindWindowOf(L"#32770", L"关于 Corvane", 5000);
+        if (!about) return false;
+        // The link shows the home page of the web host Setting.ini names.
+        EXPECT_TRUE(WaitUntil([&] { return HasChildText(about, L"<a>http://127.0.0.1:9/</a>"); }, 3000));
+        EXPECT_TRUE(HasChildText(about, L"Tessaly，1.0.9 版"));
+        PostMessageW(about, WM_COMMAND, IDOK, 0);
+        return WaitUntil([&] { return !IsWindow(about); });
+    };
+    PostMessageW(main, WM_COMMAND, IDC_TOP_ABOUT, 0);
+    EXPECT_TRUE(aboutOpensAndCloses()) << "from the person button";
+    PostMessageW(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    EXPECT_TRUE(aboutOpensAndCloses()) << "from the system menu entry";
+    EXPECT_TRUE(IsWindow(main)) << "closing the About box leaves the program running";
+    EXPECT_TRUE(program->ExitFromTray(main).has_value());
+}
+
 }  // namespace

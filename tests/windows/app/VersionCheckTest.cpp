@@ -195,7 +195,7 @@ TEST_F(VersionCheck, BrokenOrMissingPageChangesNothing) {
     const unsigned short noServer = LocalWebServer::UnusedPort();
     const struct {
         const char* what;
-        int status;
+        int status;  // 0: no server at all; -1: the connection breaks while the body is read
         std::string body;
     } cases[] = {
         {"a page without tags", 200, "<html><body>Welcome to the hotel network</body></html>"},
@@ -203,10 +203,12 @@ TEST_F(VersionCheck, BrokenOrMissingPageChangesNothing) {
         {"a 404 page, even with tags", 404, kPage},
         {"a server error", 500, kPage},
         {"no server at all", 0, ""},
+        {"a connection that breaks during the read", -1, kPage},
     };
     for (const auto& c : cases) {
         std::optional<LocalWebServer> server;
-        if (c.status != 0) server.emplace(c.status, c.body);
+        if (c.status > 0) server.emplace(c.status, c.body);
+        if (c.status < 0) server.emplace(c.body, c.body.size() + 5000);
         std::ofstream("Setting.ini", std::ios::binary | std::ios::trunc) << kStored;
         PointWebSiteAt(server ? server->Port() : noServer);
         const std::string before = FileBytes("Setting.ini");

@@ -8,7 +8,9 @@
 
 #include "controls/CoolButton.h"
 #include "controls/PngButton.h"
+#include "controls/SkinImage.h"
 #include "framework/Dialog.h"
+#include "tests/windows/framework/GdiObjectCount.h"
 #include "tests/windows/controls/SkinFixture.h"
 #include "tests/windows/controls/TestButtons.h"
 
@@ -210,6 +212,34 @@ TEST_F(SkinnedButtons, ClicksReachTheDialog) {
         for (const auto& [message, x] : c.pointer) Send(button, message, x, 5);
         EXPECT_EQ(dialog.clicks, std::vector<int>(c.clicks, c.id));
     }
+}
+
+TEST_F(SkinnedButtons, TenThousandRepaintsLeaveTheGdiObjectCountFlat) {
+    // The window runs for weeks and repaints its tabs, image buttons and pictures all the while. Each repaint
+    // is the drawing request the button's own painting sends its dialog, so no time goes to the screen.
+    ASSERT_TRUE(WriteSolidPicture(L"skin\\help.png", 72, 18, {0, 0, 200}));
+    dialog.help.LoadPng(L"skin\\help.png");
+    ASSERT_TRUE(WritePicture(L"skin\\bg.png", 16, 16, [](int x, int) { return Rgba{200, 0, 0, BYTE(x * 16)}; }));
+    CSkinImage background;
+    ASSERT_TRUE(background.Load(L"skin\\bg.png"));
+    const auto drawButton = [&](HWND button) {
+        DRAWITEMSTRUCT item{ODT_BUTTON, static_cast<UINT>(GetDlgCtrlID(button)), 0, ODA_DRAWENTIRE, 0, button};
+        GetClientRect(button, &item.rcItem);
+        const fw::ClientDC dc(button);
+        item.hDC = dc;
+        SendMessageW(dialog.Hwnd(), WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+    };
+    const auto repaint = [&] {
+        drawButton(dialog.tabs[0].Hwnd());
+        drawButton(dialog.help.Hwnd());
+        const fw::ClientDC dc(dialog.Hwnd());
+        background.Draw(dc, {0, 60, 64, 124});
+    };
+    for (int i = 0; i < 50; ++i) repaint();  // caches of the system and GDI+ fill up first
+    const int before = GdiObjectCount();
+    for (int i = 0; i < 10000; ++i) repaint();
+    const int after = GdiObjectCount();
+    EXPECT_LE(after - before, 8) << before << " GDI objects before, " << after << " after";
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "framework/Dialog.h"
 #include "framework/OwnerDrawButton.h"
 #include "framework/StandardControls.h"
+#include "tests/windows/framework/CapturedDiagnostics.h"
 #include "tests/windows/framework/TestDialogs.h"
 
 namespace {
@@ -124,6 +125,50 @@ TEST(ControlBinding, OwnerDrawAndColoursAreReflectedToTheControlObject) {
     // A control bound to an object without a DrawItem of its own is left to the dialog manager.
     item.hwndItem = dialog.button.Hwnd();
     EXPECT_EQ(SendMessageW(dialog.Hwnd(), WM_DRAWITEM, IDC_TEST_BUTTON, reinterpret_cast<LPARAM>(&item)), FALSE);
+
+    // An owner-drawn menu item carries its menu's handle there, which may have any value, a window's too.
+    DRAWITEMSTRUCT menuItem{ODT_MENU, 0, 40001, ODA_DRAWENTIRE, 0, swatch, nullptr, {}, 0};
+    EXPECT_EQ(SendMessageW(dialog.Hwnd(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&menuItem)), FALSE);
+    EXPECT_EQ(dialog.swatch.drawnIds.size(), 2u);
+}
+
+TEST(ControlBinding, ABoundControlCannotBeBoundAgain) {
+    BindingDlg dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    const HWND button = dialog.button.Hwnd();
+    RecordingButton second;
+    EXPECT_FALSE(second.Attach(button));
+    EXPECT_EQ(fw::Control::FromHandle(button), &dialog.button);
+    EXPECT_TRUE(dialog.button.Attach(button));  // binding the same object again changes nothing
+
+    // The first object keeps the control, also after the refused one has let go.
+    second.Detach();
+    EXPECT_EQ(SendMessageW(button, kPing, 1, 0), 2);
+    EXPECT_EQ(fw::Control::FromHandle(button), &dialog.button);
+}
+
+TEST(ControlBinding, RefusedBindingNamesTheControl) {
+    struct TwiceDlg : BindingDlg {
+        RecordingButton intruder;
+        bool secondBound = true;
+        bool missingBound = true;
+        void BindControls() override {
+            BindingDlg::BindControls();
+            secondBound = Bind(IDC_TEST_BUTTON, intruder);
+            missingBound = Bind(4242, intruder);
+        }
+    };
+    const CapturedDiagnostics diagnostics;
+    TwiceDlg dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    EXPECT_TRUE(dialog.allBound);
+    EXPECT_FALSE(dialog.secondBound);
+    EXPECT_FALSE(dialog.missingBound);
+    ASSERT_EQ(CapturedDiagnostics::Lines().size(), 2u);
+    EXPECT_NE(CapturedDiagnostics::Lines()[0].find(L"1001"), std::wstring::npos);
+    EXPECT_NE(CapturedDiagnostics::Lines()[1].find(L"4242"), std::wstring::npos);
+    EXPECT_EQ(fw::Control::FromHandle(GetDlgItem(dialog.Hwnd(), IDC_TEST_BUTTON)), &dialog.button);
+    dialog.Destroy();
 }
 
 TEST(ControlBinding, CheckBoxAndComboBoxMembers) {

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "framework/Application.h"
+#include "framework/DeviceContext.h"
+#include "framework/GdiplusHeaders.h"
 #include "framework/Sessions.h"
 #include "framework/platform/Diagnostics.h"
 #include "framework/platform/Text.h"
@@ -194,6 +197,31 @@ TEST_F(NativeListTest, TitlesShowTheirTextWithoutMarkup) {
     EXPECT_EQ(Titles(), (std::vector<std::wstring>{L"黄金现货 & 期货"}));
 }
 
+TEST_F(NativeListTest, LongTitlesWrapInsideTheListAndScrollWhenTheyDoNotFit) {
+    const std::wstring longTitle = L"央行公开市场今日净投放资金300亿元，市场流动性保持合理充裕，短端利率小幅下行，债市情绪回暖";
+    for (int i = 0; i < 20; ++i) list.AddUnit(Headline(longTitle));
+    Repaint();
+    RECT client{};
+    GetClientRect(native->Hwnd(), &client);
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(native->Hwnd(), SB_VERT, &info));
+    EXPECT_GT(info.nMax + 1, static_cast<int>(info.nPage)) << "twenty wrapped rows do not fit";
+    for (std::size_t row = 0; row < 20; ++row) {
+        const RECT title = native->TitleRect(row);
+        EXPECT_LE(title.right, client.right) << "row " << row << " measured for a width without the scroll bar";
+        EXPECT_GT(title.bottom - title.top, 20) << "row " << row << " wraps to two lines";
+    }
+    SendMessageW(native->Hwnd(), WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_LE(native->TitleRect(19).bottom, client.bottom);
+    EXPECT_LT(native->TitleRect(0).top, 0);
+    // Rows cleared away leave nothing to scroll.
+    list.ClearList();
+    list.AddUnit(Headline(L"short"));
+    EXPECT_EQ(native->TitleRect(0).top, 3);
+}
+
 // Links that OpenServerLink refuses leave a diagnostic line naming them, so a click can be seen to
 // reach it with the exact link and without starting anything.
 std::vector<std::wstring> g_diagnostics;
@@ -287,6 +315,31 @@ TEST_F(NativeListTest, HandleCountsStayFlatThroughABurstOfRows) {
     EXPECT_EQ(Titles().size(), 20u);
 }
 
+// The whole window with its scroll bar, as it stands on the screen.
+bool SaveWindowAsPng(HWND window, const std::wstring& path) {
+    RECT area{};
+    GetWindowRect(window, &area);
+    const HWND desktop = GetDesktopWindow();
+    MapWindowPoints(nullptr, desktop, reinterpret_cast<POINT*>(&area), 2);
+    const fw::ClientDC screen(desktop);
+    fw::GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, area.right - area.left, area.bottom - area.top));
+    {
+        const fw::MemoryDC copy(screen);
+        const fw::SelectedObject selection(copy, bitmap.Get());
+        BitBlt(copy, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top, SRCCOPY);
+    }
+    Gdiplus::Bitmap picture(bitmap.Get(), nullptr);
+    CLSID png{};
+    UINT count = 0, bytes = 0;
+    Gdiplus::GetImageEncodersSize(&count, &bytes);
+    std::vector<BYTE> buffer(bytes);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    Gdiplus::GetImageEncoders(count, bytes, codecs);
+    for (UINT i = 0; i < count; ++i)
+        if (std::wstring(codecs[i].MimeType) == L"image/png") png = codecs[i].Clsid;
+    return picture.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
+}
+
 // The review rows shared with the page's browser tests: local time, title, link per line.
 std::vector<NewsItem> ReviewRows(const std::wstring& source) {
     std::ifstream file(std::filesystem::path(source) / "tests" / "page" / "review-rows.tsv");
@@ -326,6 +379,177 @@ TEST_F(NativeListTest, ReviewScreenshots) {
     list.ShowProgressBusy(true, (std::filesystem::path(source) / "skin" / "loading.gif").wstring());
     Repaint();
     EXPECT_TRUE(SaveClientAreaAsPng(native->Hwnd(), (screenshots / "newslist-native-busy.png").wstring()));
+
+    // A full list, with its scroll bar.
+    list.ShowProgressBusy(false, L"");
+    for (int i = 0; i < 20; ++i) list.AddUnit(rows[static_cast<std::size_t>(i) % rows.size()]);
+    SendMessageW(native->Hwnd(), WM_MOUSELEAVE, 0, 0);
+    Repaint();
+    EXPECT_TRUE(SaveWindowAsPng(native->Hwnd(), (screenshots / "newslist-native-full.png").wstring()));
+}
+
+}  // namespace
+
+namespace {
+
+// A browser whose page completes when the test says so, recording the script calls it is given.
+struct FakeBrowserState {
+    bool complete = false;
+    HRESULT status = S_OK;
+    std::vector<std::wstring> calls;  // "name(arg, arg)"
+    ShowInfoHandler showInfo;
+};
+
+class CFakeBrowser : public CBrowserHost {
+public:
+    explicit CFakeBrowser(FakeBrowserState& state) : state_(state) {}
+    bool PollPage() override { return state_.complete; }
+    HRESULT InvokeScript(const wchar_t* name, std::initializer_list<ScriptArgument> arguments) override {
+        if (!state_.complete) return S_FALSE;
+        std::wstring call = std::wstring(name) + L"(";
+        for (const ScriptArgument& argument : arguments) {
+            if (call.back() != L'(') call += L", ";
+            if (const auto* text = std::get_if<std::wstring>(&argument)) call += L"'" + *text + L"'";
+            if (const auto* flag = std::get_if<bool>(&argument)) call += *flag ? L"true" : L"false";
+            if (const auto* number = std::get_if<std::int32_t>(&argument)) call += std::to_wstring(*number);
+        }
+        state_.calls.push_back(call + L")");
+        return state_.status;
+    }
+    void SetBounds(const RECT&) override {}
+
+private:
+    FakeBrowserState& state_;
+};
+
+class BrowserListTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(list.CreateFromPlaceholder(parent.hwnd, kPlaceholderId, 5));
+    }
+
+    void CompletePage() {
+        browser.complete = true;
+        for (int waited = 0; list.NativeList() && waited < 2000; waited += 20) PumpMessagesFor(20);
+        ASSERT_EQ(list.NativeList(), nullptr) << "the page serves the list";
+        ASSERT_FALSE(list.IsNative());
+    }
+
+    FakeBrowserState browser;
+    ParentWindow parent;
+    // A long wait: the page has all the time it needs.
+    CLinkListViewEx list{60000, [this](HWND, int pageId, ShowInfoHandler showInfo) -> std::unique_ptr<CBrowserHost> {
+                             EXPECT_EQ(pageId, 166);
+                             browser.showInfo = std::move(showInfo);
+                             return std::make_unique<CFakeBrowser>(browser);
+                         }};
+};
+
+TEST_F(BrowserListTest, BeforeThePageCompletesCallsAreNotMadeAndCountAsDone) {
+    EXPECT_TRUE(list.AddUnit(Headline(L"lost")));
+    EXPECT_EQ(list.ClearList(), S_FALSE);
+    EXPECT_EQ(list.PopUnit(true), S_FALSE);
+    EXPECT_EQ(list.ShowProgressBusy(true, L""), S_FALSE);
+    CompletePage();
+    // Once complete, the page gets the row limit that creation asked for, and nothing of the lost row.
+    EXPECT_EQ(browser.calls, std::vector<std::wstring>{L"SetMaxRows(5)"});
+}
+
+TEST_F(BrowserListTest, OperationsCallThePagesFunctions) {
+    CompletePage();
+    browser.calls.clear();
+    EXPECT_TRUE(list.AddUnit(Headline(L"<b>金价</b> \"'\\", L"http://x/?a='1'")));
+    EXPECT_EQ(list.PopUnit(true), S_OK);
+    EXPECT_EQ(list.PopUnit(false), S_OK);
+    EXPECT_EQ(list.ClearList(), S_OK);
+    EXPECT_EQ(list.SetMaxRows(20), S_OK);
+    EXPECT_EQ(list.ShowProgressBusy(true, L"D:\\My App\\skin\\loading.gif"), S_OK);
+    EXPECT_EQ(list.ShowProgressBusy(false, L""), S_OK);
+    const std::vector<std::wstring> expected = {
+        L"addUnit('09月06日  09:05', '<b>金价</b> \"'\\', 'http://x/?a='1'')",
+        L"popTop()",
+        L"popBottom()",
+        L"clearList()",
+        L"SetMaxRows(20)",
+        L"ShowProgressBusy(true, 'file:///D:/My%20App/skin/loading.gif')",
+        L"ShowProgressBusy(false, '')",
+    };
+    EXPECT_EQ(browser.calls, expected);
+}
+
+TEST_F(BrowserListTest, StatusesComeBackAndOnlyAFailureFailsAddUnit) {
+    CompletePage();
+    const struct {
+        HRESULT status;
+        bool added;
+    } cases[] = {{S_OK, true}, {S_FALSE, true}, {DISP_E_UNKNOWNNAME, false}, {DISP_E_EXCEPTION, false}};
+    for (const auto& c : cases) {
+        browser.status = c.status;
+        EXPECT_EQ(list.AddUnit(Headline(L"x")), c.added) << std::hex << c.status;
+        EXPECT_EQ(list.ClearList(), c.status);
+    }
+}
+
+TEST_F(BrowserListTest, ThePagesShowInfoOpensOnlyWebLinks) {
+    CompletePage();
+    g_diagnostics.clear();
+    platform::SetDiagnosticSink(RecordDiagnostic);
+    browser.showInfo(L"C:\\Windows\\System32\\calc.exe");
+    browser.showInfo(L"");
+    platform::SetDiagnosticSink(nullptr);
+    ASSERT_EQ(g_diagnostics.size(), 2u);
+    EXPECT_NE(g_diagnostics[0].find(L"calc.exe"), std::wstring::npos);
+}
+
+}  // namespace
+
+namespace {
+
+struct TestApplication : fw::Application {
+    bool InitInstance() override { return true; }
+};
+
+// The main window's template with the list over its placeholder, run modally as the program runs it.
+class MainWindowWithList : public fw::Dialog {
+public:
+    MainWindowWithList() : fw::Dialog(102) {}
+    CLinkListViewEx list{kShortPageWait};
+    std::vector<WPARAM> keysTyped;
+    int step = 0;
+
+protected:
+    bool OnInitDialog() override {
+        EXPECT_TRUE(list.CreateFromPlaceholder(Hwnd(), kPlaceholderId, 20));
+        SetTimer(Hwnd(), 1, 20, nullptr);
+        return true;
+    }
+    bool HandleMessage(fw::Message& message) override {
+        if (message.id != WM_TIMER) return fw::Dialog::HandleMessage(message);
+        if (!list.IsNative() && step < 250) {
+            ++step;
+            return true;
+        }
+        KillTimer(Hwnd(), 1);
+        if (keysTyped.empty()) {
+            // Typed into the list: the dialog manager would make them the main window's confirm and cancel.
+            for (const WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+                PostMessageW(list.NativeList()->Hwnd(), WM_KEYDOWN, key, 0);
+                keysTyped.push_back(key);
+            }
+            SetTimer(Hwnd(), 1, 100, nullptr);
+        } else {
+            EndDialog(42);
+        }
+        return true;
+    }
+};
+
+TEST(LinkListKeys, EnterAndEscapeTypedInTheListNeverEndTheMainWindow) {
+    TestApplication application;
+    MainWindowWithList mainWindow;
+    EXPECT_EQ(mainWindow.DoModal(nullptr), 42);
+    EXPECT_TRUE(mainWindow.list.IsNative());
+    EXPECT_EQ(mainWindow.keysTyped.size(), 2u);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "MessageBoxAnswerer.h"
+#include "framework/DeviceContext.h"
 #include "framework/GdiplusHeaders.h"
 #include "res/resource.h"
 #include "settings/SettingDlg.h"
@@ -74,9 +75,7 @@ void PumpMessages() {
 
 class SettingDialog : public ::testing::Test {
 protected:
-    void TearDown() override {
-        if (dialog.Hwnd()) DestroyWindow(dialog.Hwnd());
-    }
+    void TearDown() override { dialog.Destroy(); }
 
     void Open() {
         ASSERT_TRUE(dialog.Create(nullptr));
@@ -106,13 +105,14 @@ TEST_F(SettingDialog, WithoutSettingsFileOpensClearAndConfirmWritesEveryKey) {
         EXPECT_FALSE(Enabled(id)) << id;
     }
 
+    const HWND window = dialog.Hwnd();
     MessageBoxAnswerer answerer;
     Command(IDC_SETTINGS_OK);
     ASSERT_EQ(answerer.Shown().size(), 1u);
     EXPECT_EQ(answerer.Shown()[0].text, L"设置已生效!");
     EXPECT_EQ(answerer.Shown()[0].caption, L"设置成功");
-    EXPECT_EQ(answerer.Shown()[0].owner, dialog.Hwnd());
-    EXPECT_FALSE(IsWindowVisible(dialog.Hwnd())) << "confirming closes the dialog";
+    EXPECT_EQ(answerer.Shown()[0].owner, window);
+    EXPECT_FALSE(IsWindowVisible(window)) << "confirming closes the dialog";
 
     const std::vector<std::wstring> expected = {
         L"Show=0",          L"Delay=-1",       L"Sound=-1",      L"Fx168Delay=-1",
@@ -183,10 +183,11 @@ TEST_F(SettingDialog, ClosingWithoutConfirmLeavesTheFileAsItWas) {
         Click(IDC_SETTINGS_SHOW);
         Click(IDC_SETTINGS_STOCKS_SHOW);
         SendMessageW(Item(IDC_SETTINGS_GOLD_DELAY), CB_SETCURSEL, 4, 0);
+        const HWND window = dialog.Hwnd();
         Command(command);
-        EXPECT_FALSE(IsWindowVisible(dialog.Hwnd())) << command;
+        EXPECT_FALSE(IsWindowVisible(window)) << command;
         EXPECT_EQ(FileBytes("Setting.ini"), before) << command;
-        DestroyWindow(dialog.Hwnd());
+        dialog.Destroy();
     }
 }
 
@@ -208,7 +209,7 @@ TEST_F(SettingDialog, BandsShowTheirPicturesOrTheFaceColour) {
         const COLORREF bottom = WindowPixel(dialog.Hwnd(), 5, client.bottom - 3);
         EXPECT_TRUE(Near(top, pictures ? RGB(200, 30, 30) : face, 12)) << Describe(top);
         EXPECT_TRUE(Near(bottom, pictures ? RGB(30, 30, 200) : face, 12)) << Describe(bottom);
-        DestroyWindow(dialog.Hwnd());
+        dialog.Destroy();
     }
 }
 
@@ -218,11 +219,11 @@ TEST_F(SettingDialog, ReopeningKeepsHandleCountsFlat) {
                          GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
     };
     Open();
-    DestroyWindow(dialog.Hwnd());
+    dialog.Destroy();
     const auto first = counts();
     for (int i = 0; i < 20; ++i) {
         Open();
-        DestroyWindow(dialog.Hwnd());
+        dialog.Destroy();
     }
     EXPECT_EQ(counts(), first);
 }
@@ -238,7 +239,7 @@ TEST_F(SettingDialog, StartWithWindowsBoxFollowsTheRegistration) {
     Click(IDC_SETTINGS_START_WITH_WINDOWS);
     EXPECT_FALSE(settings::IsRunValueSet(name));
     EXPECT_FALSE(Ticked(IDC_SETTINGS_START_WITH_WINDOWS));
-    DestroyWindow(dialog.Hwnd());
+    dialog.Destroy();
 
     Open();
     EXPECT_FALSE(Ticked(IDC_SETTINGS_START_WITH_WINDOWS));
@@ -270,7 +271,8 @@ TEST(OpenSettingsDialog, OneDialogAtATime) {
     static int dialogsSeen;
     for (int opening = 0; opening < 2; ++opening) {
         dialogsSeen = 0;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+            if (VisibleSettingsDialogs() == 0) return;  // a modal dialog is shown once its queue is idle
             KillTimer(nullptr, id);
             OpenSettingsDialog(nullptr);  // returns at once
             dialogsSeen = VisibleSettingsDialogs();

@@ -1,0 +1,59 @@
+#pragma once
+// What the pop-up's window tests share: a scratch program folder with the skin's pop-up pictures and a
+// Setting.ini of the test's choosing, GDI+ and the link control, message pumping, and items to announce.
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "connection/Category.h"
+#include "connection/NewsItem.h"
+#include "framework/Sessions.h"
+#include "tests/core/support/TempWorkingDirectory.h"
+
+using PropertyKeys = std::map<std::wstring, std::wstring>;
+
+// Every switch on, the stay times at their first choices.
+extern const PropertyKeys kAllSwitchesOn;
+
+class PopupFolder {
+public:
+    // The pop-up pictures of the source tree's skin are copied in; keys go into [Properties].
+    explicit PopupFolder(const PropertyKeys& keys = kAllSwitchesOn);
+    void Write(const PropertyKeys& keys) const;
+
+private:
+    fw::GdiplusSession gdiplus_;
+    TempWorkingDirectory folder_;
+};
+
+// The source tree, from the environment CTest gives every test.
+std::wstring SourceDirectory();
+std::wstring BuildDirectory();
+
+NewsItem Item(const Guid& category, const std::wstring& title, const std::wstring& link = L"http://news.example/1",
+              std::int64_t publishTime = 1'315'271'100);
+
+// Dispatches the thread's messages for a while, or until the condition holds (true then).
+void Pump(DWORD milliseconds);
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMilliseconds);
+
+RECT WindowRectOf(HWND hwnd);
+RECT WorkArea();
+
+// Sets the desktop work area for the length of a scope and puts the previous one back.
+class ScopedWorkArea {
+public:
+    explicit ScopedWorkArea(const RECT& area);
+    ~ScopedWorkArea();
+
+private:
+    RECT previous_;
+};
+
+// The pop-up's entries (its child dialogs), top to bottom.
+std::vector<HWND> EntryWindows(HWND popup);
+
+// Saves the window, frame included, as it stands on the screen.
+bool SaveWindowAsPng(HWND hwnd, const std::wstring& path);
