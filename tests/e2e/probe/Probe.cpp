@@ -18,6 +18,8 @@
 //   ping HWND               -> pong HWND MS ok|hung   (a message answered within 1 s, or not)
 //   usage PID               -> usage PID GDI USER HANDLES PRIVATE_BYTES WINDOWS
 //   stats                   -> stats POLLS AVERAGE_MS MAX_MS   (the time one look at the desktop took)
+//   controls off|on         stop or resume reading dialog controls, which costs the watched program time
+//                           when it makes many of them
 //   quit
 #include <windows.h>
 #include <psapi.h>
@@ -196,6 +198,11 @@ public:
             Emit(text);
             polls_ = 0;
             pollMsTotal_ = pollMsMax_ = 0;
+        } else if (verb == "controls") {
+            std::string state;
+            in >> state;
+            watchControls_ = state != "off";
+            Emit("ok controls " + state);
         } else if (verb == "quit") {
             quit_ = true;
         } else if (!verb.empty()) {
@@ -235,7 +242,7 @@ private:
                 Emit("window~ " + w.Describe(hwnd));
             }
             if (w.className == L"tooltips_class32") WatchBalloon(hwnd, w.visible);
-            if (w.className == L"#32770" && w.visible) WatchChildren(hwnd);
+            if (watchControls_ && w.className == L"#32770" && w.visible) WatchChildren(hwnd);
         }
         for (auto& [hwnd, w] : top_)
             if (!now.count(hwnd)) {
@@ -358,6 +365,7 @@ private:
     std::map<std::string, Region> regions_;
     HWND foreground_ = reinterpret_cast<HWND>(-1);
     bool quit_ = false;
+    bool watchControls_ = true;
     unsigned long polls_ = 0;
     double pollMsTotal_ = 0;
     double pollMsMax_ = 0;
