@@ -13,7 +13,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (Session, build_dir, cpu_seconds, now_ms, rss_anon_kb, wait_until, MAIN_TITLE)  # noqa: E402
+from harness import (Failure, Session, build_dir, cpu_seconds, now_ms, rss_anon_kb, wait_until, MAIN_TITLE)  # noqa: E402
 from scenarios import connect_and_load, list_changes, list_region, TABS, WM_COMMAND  # noqa: E402
 
 
@@ -50,13 +50,27 @@ def soak(minutes=10):
         pings, hung = [], 0
         first_minute = None
         next_close = started + 60
+        next_minute = started + 60
         closes = 0
+        print('  minute  rss_anon_kb  private  handles  windows  slowest ping ms  unanswered', flush=True)
+        minute_pings, minute_hung = [], 0
         while time.time() - started < minutes * 60:
-            took, answered = s.probe.ping(main['hwnd'])
+            try:
+                took, answered = s.probe.ping(main['hwnd'])
+            except Failure:  # the probe itself could not get a turn for 30 s
+                took, answered = 30000.0, False
             pings.append(took)
+            minute_pings.append(took)
             hung += 0 if answered else 1
-            if first_minute is None and time.time() - started >= 60:
-                first_minute = sample_usage(s, main['pid'], process.pid)
+            minute_hung += 0 if answered else 1
+            if time.time() >= next_minute:
+                usage = sample_usage(s, main['pid'], process.pid)
+                first_minute = first_minute or usage
+                print('  %6d  %11s  %7s  %7s  %7s  %15.0f  %10d' % (
+                    round((time.time() - started) / 60), usage['rss_anon_kb'], usage['private'], usage['handles'],
+                    usage['windows'], max(minute_pings), minute_hung), flush=True)
+                minute_pings, minute_hung = [], 0
+                next_minute += 60
             if time.time() >= next_close:
                 s.server.step('close')
                 closes += 1

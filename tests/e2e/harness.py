@@ -274,7 +274,7 @@ class Probe:
         self.command('post %s %d %d %d' % (hwnd, message, wparam, lparam), None)
 
     def ping(self, hwnd):
-        answer = self.command('ping ' + hwnd, 'pong', timeout_s=5)
+        answer = self.command('ping ' + hwnd, 'pong', timeout_s=30)
         parts = answer[2].split()
         return float(parts[1]), parts[2] == 'ok'
 

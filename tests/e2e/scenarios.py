@@ -386,7 +386,7 @@ def single_instance_tray_command_line(s):
 
     s.probe.post(main['hwnd'], TRAY_CALLBACK, 128, WM_RBUTTONUP)
     menu = s.probe.wait_window(5, 'the tray menu', cls='#32768', visible=True)
-    time.sleep(0.3)
+    time.sleep(1.0)
     s.shot('tray-menu')
     mx, my, mw, mh = menu['rect']
     click(mx + mw // 2, my + mh * 3 // 4)  # the second of two items: exit
