@@ -31,7 +31,10 @@ def figure(name, values, unit, bound):
 
 
 def sample_usage(s, pid_windows, pid_linux):
-    usage = s.probe.usage(pid_windows)
+    try:
+        usage = s.probe.usage(pid_windows)
+    except Failure:  # counting tens of thousands of windows can take the probe longer than it may wait
+        usage = dict(gdi=None, user=None, handles=None, private=None, windows=None)
     usage['rss_anon_kb'] = rss_anon_kb(pid_linux)
     return usage
 
