@@ -11,7 +11,7 @@ packages=(
   wine wine64 xvfb x11-apps x11-utils xauth xdotool
   imagemagick fonts-wqy-microhei fonts-wine
   chromium nodejs npm
-  nsis
+  nsis python3
 )
 
 missing=()

@@ -64,6 +64,7 @@ fi
 echo "== Windows build under Wine"
 if configure_and_build windows -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"; then
     stage windows "$root/tests/wine/with-xvfb.sh" ctest --test-dir "$build/windows" --output-on-failure
+    echo "Review screenshots: $build/windows/screenshots (end to end, per scenario: $build/windows/screenshots/e2e)"
 fi
 
 echo "== News list page in headless Chromium"

@@ -1,0 +1,414 @@
+"""The end-to-end harness: the scripted news server, a fresh install folder, Corvane.exe under Wine in a
+virtual desktop of its own prefix, the probe that watches that desktop, real clicks through xdotool, and
+screenshots. Everything started here is stopped here, by its own process or by this prefix's server."""
+import os
+import re
+import shutil
+import subprocess
+import threading
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.abspath(os.path.join(HERE, '..', '..'))
+WINE_SCRIPTS = os.path.join(SOURCE, 'tests', 'wine')
+SCREEN = (1280, 800)
+MAIN_TITLE = 'Tessaly财经资讯'
+
+# Each headline a server sends is logged as: <ms> sent <client> news <category> "<title>"
+SENT_NEWS = re.compile(r'^(\S+) sent (\d+) news (\S+) "(.*)"$')
+
+
+def build_dir():
+    return os.environ.get('CORVANE_BUILD_DIR') or os.path.join(SOURCE, 'build', 'windows')
+
+
+def now_ms():
+    return time.time() * 1000.0
+
+
+class Failure(AssertionError):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_until(condition, timeout_s, what, interval=0.02):
+    """Polls condition until it returns something true; fails with `what` after the timeout."""
+    deadline = time.time() + timeout_s
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.time() > deadline:
+            raise Failure('timed out after %.1f s waiting for %s' % (timeout_s, what))
+        time.sleep(interval)
+
+
+def unquote(text):
+    return text.replace('\\n', '\n').replace('\\"', '"').replace('\\\\', '\\')
+
+
+class LineLog:
+    """Lines from a file or a pipe, each split into (ms, event, rest), kept as they arrive."""
+
+    def __init__(self):
+        self.lines = []
+        self.lock = threading.Lock()
+
+    def add(self, line):
+        line = line.rstrip('\n')
+        parts = line.split(' ', 2)
+        if len(parts) < 2:
+            return
+        try:
+            stamp = float(parts[0])
+        except ValueError:
+            return
+        with self.lock:
+            self.lines.append((stamp, parts[1], parts[2] if len(parts) > 2 else '', line))
+
+    def events(self, event=None, since=0.0):
+        with self.lock:
+            return [l for l in self.lines if (event is None or l[1] == event) and l[0] >= since]
+
+    def text(self):
+        with self.lock:
+            return '\n'.join(l[3] for l in self.lines)
+
+
+class ScriptedServer:
+    """The native scripted server; steps go to its standard input as the scenario runs."""
+
+    def __init__(self, workdir, program=None):
+        program = program or os.environ.get('CORVANE_E2E_SERVER') or os.path.join(
+            build_dir(), 'e2e-host', 'tests', 'e2e', 'corvane-scripted-server')
+        self.log_path = os.path.join(workdir, 'server.log')
+        self.process = subprocess.Popen([program, '--log', self.log_path], stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, text=True, encoding='utf-8')
+        first = self.process.stdout.readline().split()
+        check(len(first) == 3 and first[0] == 'ports', 'the scripted server did not start: %r' % first)
+        self.port, self.http_port = int(first[1]), int(first[2])
+        self.log = LineLog()
+        self.read_at = 0
+
+    def step(self, *lines):
+        for line in lines:
+            self.process.stdin.write(line + '\n')
+        self.process.stdin.flush()
+
+    def refresh(self):
+        with open(self.log_path, encoding='utf-8') as f:
+            f.seek(self.read_at)
+            data = f.read()
+        complete = data[:data.rfind('\n') + 1]
+        self.read_at += len(complete.encode('utf-8'))
+        for line in complete.splitlines():
+            self.log.add(line)
+        return self.log
+
+    def events(self, event=None, since=0.0):
+        return self.refresh().events(event, since)
+
+    def received(self, what, since=0.0):
+        """Times of the client's frames whose description starts with `what` ("heartbeat", "category stocks")."""
+        return [e[0] for e in self.events('recv', since) if e[2].split(' ', 1)[1].startswith(what)]
+
+    def wait_received(self, what, timeout_s, since=0.0):
+        return wait_until(lambda: self.received(what, since), timeout_s, 'the client to send ' + what)[0]
+
+    def sent_news(self, since=0.0):
+        out = []
+        for e in self.events('sent', since):
+            m = SENT_NEWS.match(e[3])
+            if m:
+                out.append((float(m.group(1)), m.group(3), unquote(m.group(4))))
+        return out
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self.refresh()
+
+
+class Wine:
+    """This harness's own Wine prefix in the build tree, whose programs all run in one virtual desktop."""
+
+    EXTRA_REGISTRY = '''REGEDIT4
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]
+"Default"="%dx%d"
+''' % SCREEN
+
+    def __init__(self):
+        self.prefix = os.path.join(build_dir(), 'e2e', 'wineprefix')
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG=os.environ.get('WINEDEBUG', '-all'),
+                        WINEARCH='win64', CORVANE_WINEPREFIX=self.prefix, CORVANE_BUILD_DIR=build_dir(),
+                        WINEDLLOVERRIDES='winebrowser.exe=d;winemenubuilder.exe=d;mscoree,mshtml=')
+        self.wine = self._shell('corvane_wine_binary').strip()
+        self.wineserver = self._shell('corvane_wineserver').strip()
+        self._prepare()
+
+    def _shell(self, command):
+        return subprocess.run(['bash', '-c', '. "%s/wine-env.sh" && %s' % (WINE_SCRIPTS, command)], env=self.env,
+                              check=True, stdout=subprocess.PIPE, text=True).stdout
+
+    def _prepare(self):
+        self._shell('corvane_prepare_prefix')
+        stamp = os.path.join(self.prefix, '.corvane-e2e-ready')
+        if os.path.exists(stamp) and open(stamp).read() == self.EXTRA_REGISTRY:
+            return
+        reg = os.path.join(self.prefix, 'corvane-e2e.reg')
+        with open(reg, 'w') as f:
+            f.write(self.EXTRA_REGISTRY)
+        subprocess.run([self.wine, 'regedit.exe', '/S', 'Z:' + reg.replace('/', '\\')], env=self.env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.stop()
+        with open(stamp, 'w') as f:
+            f.write(self.EXTRA_REGISTRY)
+
+    def start(self, program, *args, **popen):
+        return subprocess.Popen([self.wine, program] + list(args), env=self.env, **popen)
+
+    def run(self, program, *args, timeout=60):
+        return subprocess.run([self.wine, program] + list(args), env=self.env, timeout=timeout,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+    def reg_query(self, key, value):
+        result = self.run('reg.exe', 'query', key, '/v', value)
+        return result.stdout.decode('utf-8', 'replace') if result.returncode == 0 else None
+
+    def stop(self):
+        """Ends every program of this prefix (ours only) and waits for its server."""
+        subprocess.run([self.wineserver, '-k'], env=self.env, stderr=subprocess.DEVNULL)
+        subprocess.run(['timeout', '15', self.wineserver, '-w'], env=self.env, stderr=subprocess.DEVNULL)
+
+
+class Probe:
+    """The probe inside the desktop: a log of what it saw, and the commands it takes."""
+
+    def __init__(self, wine, program=None, poll_ms=5):
+        program = program or os.environ.get('CORVANE_E2E_PROBE') or os.path.join(
+            build_dir(), 'tests', 'e2e', 'corvane-e2e-probe.exe')
+        self.process = wine.start(program, str(poll_ms), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                  stderr=subprocess.DEVNULL, text=True, encoding='utf-8', errors='replace')
+        self.log = LineLog()
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+        wait_until(lambda: self.log.events('probe'), 30, 'the probe to start')
+
+    def _read(self):
+        for line in self.process.stdout:
+            self.log.add(line)
+
+    def command(self, line, answer=None, timeout_s=10):
+        since = now_ms() - 1
+        self.process.stdin.write(line + '\n')
+        self.process.stdin.flush()
+        if answer:
+            return wait_until(lambda: self.log.events(answer, since), timeout_s, 'the probe to answer ' + line)[-1]
+        return None
+
+    def windows(self):
+        """The top-level windows now: hwnd -> dict(pid, visible, rect, cls, title)."""
+        out = {}
+        for stamp, event, rest, _ in self.log.events():
+            if event in ('window+', 'window~'):
+                m = re.match(r'(\S+) (\d+) (\d) (-?\d+) (-?\d+) (\d+) (\d+) "((?:[^"\\]|\\.)*)" "((?:[^"\\]|\\.)*)"', rest)
+                if m:
+                    out[m.group(1)] = dict(hwnd=m.group(1), pid=int(m.group(2)), visible=m.group(3) == '1',
+                                           rect=tuple(int(m.group(i)) for i in range(4, 8)), cls=unquote(m.group(8)),
+                                           title=unquote(m.group(9)), since=stamp)
+            elif event == 'window-':
+                out.pop(rest.strip(), None)
+        return out
+
+    def find(self, title=None, cls=None, visible=None, pid=None):
+        return [w for w in self.windows().values()
+                if (title is None or w['title'] == title) and (cls is None or w['cls'] == cls)
+                and (visible is None or w['visible'] == visible) and (pid is None or w['pid'] == pid)]
+
+    def wait_window(self, timeout_s, what, **match):
+        return wait_until(lambda: (self.find(**match) or [None])[0], timeout_s, what)
+
+    def children(self, top=None, since=0.0):
+        """Controls as last reported: hwnd -> dict(top, id, visible, cls, text, since)."""
+        out = {}
+        for stamp, event, rest, _ in self.log.events('child', since):
+            m = re.match(r'(\S+) (\S+) (-?\d+) (\d) "((?:[^"\\]|\\.)*)" "((?:[^"\\]|\\.)*)"', rest)
+            if m and (top is None or m.group(2) == top):
+                first = out.get(m.group(1), {}).get('first', stamp)
+                out[m.group(1)] = dict(hwnd=m.group(1), top=m.group(2), id=int(m.group(3)), visible=m.group(4) == '1',
+                                       cls=unquote(m.group(5)), text=unquote(m.group(6)), since=stamp, first=first)
+        return out
+
+    def texts_shown(self, since=0.0):
+        """(time, text) of every control text reported since a moment."""
+        return [(c['since'], c['text']) for c in self.children(since=since).values()]
+
+    def balloons(self, since=0.0):
+        return [(e[0], unquote(e[2][1:-1])) for e in self.log.events('balloon', since)]
+
+    def foregrounds(self, since=0.0):
+        return [(e[0], e[2].strip()) for e in self.log.events('foreground', since)]
+
+    def pixels(self, name, since=0.0):
+        return [(e[0], int(e[2].split()[2])) for e in self.log.events('pixels', since) if e[2].split()[0] == name]
+
+    def control_rect(self, hwnd, control_id):
+        answer = self.command('control %s %d' % (hwnd, control_id), 'control')
+        parts = answer[2].split()
+        return tuple(int(p) for p in parts[3:7])
+
+    def post(self, hwnd, message, wparam=0, lparam=0):
+        self.command('post %s %d %d %d' % (hwnd, message, wparam, lparam), None)
+
+    def ping(self, hwnd):
+        answer = self.command('ping ' + hwnd, 'pong', timeout_s=30)
+        parts = answer[2].split()
+        return float(parts[1]), parts[2] == 'ok'
+
+    def usage(self, pid):
+        parts = self.command('usage %d' % pid, 'usage')[2].split()
+        return dict(gdi=int(parts[1]), user=int(parts[2]), handles=int(parts[3]), private=int(parts[4]),
+                    windows=int(parts[5]))
+
+    def stop(self):
+        if self.process.poll() is None:
+            try:
+                self.process.stdin.write('quit\n')
+                self.process.stdin.flush()
+                self.process.wait(5)
+            except (OSError, subprocess.TimeoutExpired):
+                self.process.kill()
+                self.process.wait()
+
+
+def click(x, y, button=1):
+    """A real click at a point of the screen (the virtual desktop fills it)."""
+    subprocess.run(['xdotool', 'mousemove', str(x), str(y), 'click', str(button)], check=True)
+
+
+def screenshot(path):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    subprocess.run([os.path.join(WINE_SCRIPTS, 'screenshot.sh'), path], check=False)
+    return path
+
+
+def rss_anon_kb(pid):
+    try:
+        with open('/proc/%d/status' % pid) as f:
+            for line in f:
+                if line.startswith('RssAnon:'):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return None
+
+
+def cpu_seconds(pid):
+    with open('/proc/%d/stat' % pid) as f:
+        fields = f.read().rsplit(')', 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf('SC_CLK_TCK')
+
+
+class Session:
+    """One scenario's world: server, install folder, Wine desktop, probe, and the program once started."""
+
+    def __init__(self, name, settings=None, install=True):
+        self.name = name
+        self.workdir = os.path.join(build_dir(), 'e2e', name)
+        shutil.rmtree(self.workdir, ignore_errors=True)
+        os.makedirs(self.workdir)
+        self.shots = os.path.join(build_dir(), 'screenshots', 'e2e', name)
+        shutil.rmtree(self.shots, ignore_errors=True)
+        os.makedirs(self.shots)
+        self.server = ScriptedServer(self.workdir)
+        self.install = os.path.join(self.workdir, 'install')
+        if install:
+            self.make_install(settings or {})
+        self.wine = Wine()
+        self.wine.stop()
+        self.probe = Probe(self.wine)
+        self.programs = []
+        self.shot_count = 0
+
+    def make_install(self, properties):
+        dist = os.environ.get('CORVANE_E2E_DIST') or os.path.join(build_dir(), 'dist')
+        shutil.copytree(dist, self.install)
+        for banner in ('1.jpg', '2.jpg', '3.jpg'):
+            path = os.path.join(self.install, banner)
+            if os.path.exists(path):
+                os.remove(path)
+        self.write_settings(properties)
+
+    def settings_path(self):
+        return os.path.join(self.install, 'Setting.ini')
+
+    def write_settings(self, properties, connection=None):
+        """The install folder's Setting.ini: the shipped one, pointed at this server, with changes."""
+        values = {'Connection': {'Server': '127.0.0.1', 'Port': str(self.server.port),
+                                 'WebSite': 'http://127.0.0.1:%d' % self.server.http_port},
+                  'Properties': {}}
+        shipped = os.path.join(os.environ.get('CORVANE_E2E_DIST') or os.path.join(build_dir(), 'dist'), 'Setting.ini')
+        section = None
+        for line in open(shipped, encoding='utf-8-sig', errors='replace').read().splitlines():
+            line = line.strip()
+            if line.startswith('[') and line.endswith(']'):
+                section = line[1:-1]
+                values.setdefault(section, {})
+            elif '=' in line and section:
+                key, value = line.split('=', 1)
+                values[section].setdefault(key, value)
+        values['Connection'].update(connection or {})
+        values['Properties'].update(properties)
+        text = ''.join('[%s]\r\n' % s + ''.join('%s=%s\r\n' % kv for kv in keys.items()) for s, keys in values.items())
+        with open(self.settings_path(), 'w', encoding='utf-8') as f:
+            f.write(text)
+
+    def read_settings(self):
+        out, section = {}, None
+        for line in open(self.settings_path(), encoding='utf-8', errors='replace').read().splitlines():
+            line = line.strip()
+            if line.startswith('[') and line.endswith(']'):
+                section = out.setdefault(line[1:-1], {})
+            elif '=' in line and section is not None:
+                k, v = line.split('=', 1)
+                section[k] = v
+        return out
+
+    def start_program(self, *args):
+        started = now_ms()
+        process = self.wine.start(os.path.join(self.install, 'Corvane.exe'), *args, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        self.programs.append(process)
+        return process, started
+
+    def main_window(self, timeout_s=30, since=0.0):
+        return wait_until(lambda: [w for w in self.probe.find(title=MAIN_TITLE, cls='#32770', visible=True)
+                                   if w['since'] >= since] or None, timeout_s, 'the main window')[0]
+
+    def shot(self, label):
+        self.shot_count += 1
+        return screenshot(os.path.join(self.shots, '%02d-%s.png' % (self.shot_count, label)))
+
+    def close(self):
+        self.probe.stop()
+        for process in self.programs:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+        self.wine.stop()
+        self.server.stop()
+        with open(os.path.join(self.workdir, 'probe.log'), 'w', encoding='utf-8') as f:
+            f.write(self.probe.log.text())
