@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "CorvaneVersion.h"
 #include "connection/Category.h"
 #include "connection/Protocol.h"
 #include "res/resource.h"
@@ -215,7 +216,7 @@ bool IsReddish(COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) < 60 && G
 
 // --- The install folder ---
 
-TEST(InstallFolder, HoldsTheProgramItsSkinAndDefaultSettingsWithEveryPopUpOn) {
+TEST(InstallFolder, HoldsTheProgramItsSkinAndDefaultSettingsWithEveryPopUpOnAndTheBuildsVersion) {
     const fs::path folder = InstallFolderOfBuild();
     EXPECT_TRUE(fs::is_regular_file(folder / "Corvane.exe"));
     for (const char* picture : {"bg.jpg", "titlebarleft.png", "titletext.png", "help.png", "advise.png", "set.png",
@@ -235,6 +236,9 @@ TEST(InstallFolder, HoldsTheProgramItsSkinAndDefaultSettingsWithEveryPopUpOn) {
         GetPrivateProfileStringW(L"Properties", d.key, L"missing", value, 64, settings.c_str());
         EXPECT_STREQ(value, d.value) << testing::PrintToString(std::wstring(d.key));
     }
+    wchar_t version[64]{};
+    GetPrivateProfileStringW(L"Connection", L"Version", L"missing", version, 64, settings.c_str());
+    EXPECT_STREQ(version, CORVANE_VERSION_WTEXT);
 }
 
 // --- The "-s" command line: start with Windows changed by a second copy, no window ---
@@ -445,7 +449,7 @@ TEST_F(ProgramTest, AboutBoxFromThePersonButtonAndFromTheSystemMenu) {
         if (!about) return false;
         // The link shows the home page of the web host Setting.ini names.
         EXPECT_TRUE(WaitUntil([&] { return HasChildText(about, L"<a>http://127.0.0.1:9/</a>"); }, 3000));
-        EXPECT_TRUE(HasChildText(about, L"Tessaly，1.0.9 版"));
+        EXPECT_TRUE(HasChildText(about, L"Tessaly，" CORVANE_VERSION_WTEXT L" 版")) << "the build's version";
         PostMessageW(about, WM_COMMAND, IDOK, 0);
         return WaitUntil([&] { return !IsWindow(about); });
     };

@@ -24,12 +24,14 @@ cp -r "$build/dist/." "$scratch/"
 rm -f "$scratch"/[123].jpg
 port=15710
 http_port=15790
-printf '[Connection]\r\nServer=127.0.0.1\r\nPort=%s\r\nVersion=1.0.1\r\nWebSite=http://127.0.0.1:%s\r\n' "$port" "$http_port" \
+# The install folder's version, which the demo server's version page names too: no update is offered.
+version=$(tr -d '\r' <"$scratch/Setting.ini" | sed -n 's/^Version=//p')
+printf '[Connection]\r\nServer=127.0.0.1\r\nPort=%s\r\nVersion=%s\r\nWebSite=http://127.0.0.1:%s\r\n' "$port" "$version" "$http_port" \
     >"$scratch/Setting.ini.connection"
 tr -d '\r' <"$scratch/Setting.ini" | sed -n '/^\[Properties\]/,$p' | sed 's/$/\r/' >>"$scratch/Setting.ini.connection"
 mv "$scratch/Setting.ini.connection" "$scratch/Setting.ini"
 
-"$server_program" --port "$port" --http-port "$http_port" --pace-ms 3000 \
+"$server_program" --port "$port" --http-port "$http_port" --pace-ms 3000 --version "$version" \
     --data "$here/../../../tools/demo-server/data/headlines.tsv" --banners "$here/../../../tools/demo-server/data" \
     >"$shots/app-demo-server.log" 2>&1 &
 server=$!
