@@ -441,6 +441,45 @@ TEST_F(ProgramTest, WidenedTheTitleButtonsFollowTheRightEdge) {
     EXPECT_TRUE(program->ExitFromTray(main).has_value());
 }
 
+TEST_F(ProgramTest, PopUpStaysAboveTheMainWindowWithoutATaskbarButton) {
+    HWND main = nullptr;
+    auto program = StartConnected(main);
+    ASSERT_EQ(RequestWithin(kFirstRequestMs), wire::CategoryRequestPayload(kStocks.guid));
+    server.SendFrame(wire::HistoryEndPayload());
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
+    // The main window moves into the lower right corner, where the pop-up rises.
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    SetWindowPos(main, nullptr, work.right - 600, work.bottom - 430, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    // A gold headline while stocks are listed goes to the pop-up alone.
+    server.SendFrame(wire::NewsPayload(kGold.guid, 1700000000, L"金价上行", L"http://example.invalid/gold"));
+    HWND popup = program->FindWindowOf(L"#32770", L"讯息提示");
+    ASSERT_NE(popup, nullptr);
+    const auto rectOf = [](HWND window) {
+        RECT r{};
+        GetWindowRect(window, &r);
+        return r;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(popup) && rectOf(popup).bottom <= work.bottom; }, 5000))
+        << "the pop-up rises into view";
+    // The main window is brought to the front, as a click on it does: the pop-up still lies above it.
+    SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+
+    const LONG_PTR style = GetWindowLongPtrW(popup, GWL_EXSTYLE);
+    EXPECT_TRUE(style & WS_EX_TOOLWINDOW) << "no taskbar button";
+    EXPECT_TRUE(style & WS_EX_TOPMOST);
+    bool mainBelow = false;
+    for (HWND w = GetWindow(popup, GW_HWNDNEXT); w && !mainBelow; w = GetWindow(w, GW_HWNDNEXT)) mainBelow = w == main;
+    EXPECT_TRUE(mainBelow) << "the main window comes after the pop-up in the z-order";
+    RECT overlap{};
+    const RECT popupRect = rectOf(popup), mainRect = rectOf(main);
+    ASSERT_TRUE(IntersectRect(&overlap, &popupRect, &mainRect));
+    const POINT inside{(overlap.left + overlap.right) / 2, (overlap.top + overlap.bottom) / 2};
+    EXPECT_EQ(GetAncestor(WindowFromPoint(inside), GA_ROOT), popup) << "where they overlap the pop-up is seen";
+    EXPECT_TRUE(program->ExitFromTray(main).has_value());
+}
+
 TEST_F(ProgramTest, AboutBoxFromThePersonButtonAndFromTheSystemMenu) {
     HWND main = nullptr;
     auto program = StartConnected(main);

@@ -84,5 +84,11 @@ xdotool mousemove $((left + 596)) $((top + 426)) mousedown 1 sleep 0.2 mousemove
 sleep 1.5
 crop app-wide "$left" "$top" 850 490
 sleep 3
+# Wine's sizing loop in a virtual desktop raises the main window's X window over the pop-up, although in
+# Wine's own z-order (what the program and every Windows call see) the topmost pop-up stays above it. The
+# pop-up's X window is raised back, so the picture shows what a Windows desktop shows. (Wine's taskbar
+# also lists the pop-up, tool window or not: Windows' taskbar leaves tool windows out.)
+xdotool search --name '^讯息提示$' windowraise >/dev/null 2>&1 || true
+sleep 0.5
 shot app-popup
 echo "review screenshots in $shots"
