@@ -5,21 +5,14 @@
 #include <cwctype>
 #include <utility>
 
+#include "framework/platform/Clock.h"
+
 namespace newslist {
 
 namespace {
 
-constexpr std::int64_t kLastConvertibleTime = 32535215999;  // 3000-12-31 23:59:59 UTC
-
-bool ToLocalTime(std::int64_t seconds, std::tm& local) {
-#ifdef _WIN32
-    const __time64_t time = seconds;
-    return _localtime64_s(&local, &time) == 0;
-#else
-    const std::time_t time = static_cast<std::time_t>(seconds);
-    return localtime_r(&time, &local) != nullptr;
-#endif
-}
+// The list shows times up to the end of the year 3000 (3000-12-31 23:59:59 UTC) on every platform.
+constexpr std::int64_t kLastConvertibleTime = 32535215999;
 
 bool StartsWithNoCase(std::wstring_view text, std::wstring_view lowerPrefix) {
     if (text.size() < lowerPrefix.size()) return false;
@@ -128,7 +121,7 @@ private:
 std::optional<std::wstring> ListTimeText(std::int64_t publishTime) {
     if (publishTime < 0 || publishTime > kLastConvertibleTime) return std::nullopt;
     std::tm local{};
-    if (!ToLocalTime(publishTime, local)) return std::nullopt;
+    if (!platform::ToLocalTime(publishTime, local)) return std::nullopt;
     wchar_t text[128];
     const int length = std::swprintf(text, std::size(text), L"%02d\u6708%02d\u65e5  %02d:%02d", local.tm_mon + 1,
                                      local.tm_mday, local.tm_hour, local.tm_min);

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "connection/Category.h"
+#include "framework/platform/Clock.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsRules.h"
 
@@ -36,18 +37,8 @@ std::wstring ShortenedTitle(const std::wstring& title) {
     return title.substr(0, kept) + L"...";
 }
 
-// The latest representable time of the platform's local-time conversion: 3000-12-31 23:59:59 UTC.
+// The entry shows times from 1970 to the end of the year 3000 (3000-12-31 23:59:59 UTC) on every platform.
 constexpr std::int64_t kLatestShownTime = 32'535'215'999;
-
-bool ToLocalTime(std::int64_t publishTime, std::tm& local) {
-    if (publishTime < 0 || publishTime > kLatestShownTime) return false;
-    const auto time = static_cast<std::time_t>(publishTime);
-#ifdef _WIN32
-    return localtime_s(&local, &time) == 0;
-#else
-    return localtime_r(&time, &local) != nullptr;
-#endif
-}
 
 }  // namespace
 
@@ -95,7 +86,7 @@ std::wstring EntryLabelText(const std::wstring& title) { return ShortenedTitle(t
 
 std::wstring EntryTimeText(std::int64_t publishTime) {
     std::tm local{};
-    if (!ToLocalTime(publishTime, local)) return {};
+    if (publishTime < 0 || publishTime > kLatestShownTime || !platform::ToLocalTime(publishTime, local)) return {};
     wchar_t text[128];
     const int length = std::swprintf(text, std::size(text), L"%04d年%02d月%02d日  %02d:%02d", local.tm_year + 1900,
                                      local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);

@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 #include "Clock.h"
 #include "Diagnostics.h"
@@ -171,6 +172,12 @@ void SleepMilliseconds(unsigned milliseconds) {
     timespec pause{static_cast<time_t>(milliseconds / 1000), static_cast<long>((milliseconds % 1000) * 1000000L)};
     while (nanosleep(&pause, &pause) < 0 && errno == EINTR) {
     }
+}
+
+bool ToLocalTime(std::int64_t seconds, std::tm& local) {
+    if (seconds < std::numeric_limits<time_t>::min() || seconds > std::numeric_limits<time_t>::max()) return false;
+    const time_t time = static_cast<time_t>(seconds);
+    return localtime_r(&time, &local) != nullptr;
 }
 
 namespace {

@@ -154,6 +154,11 @@ std::uint32_t TickCount() { return GetTickCount(); }
 
 void SleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
 
+bool ToLocalTime(std::int64_t seconds, std::tm& local) {
+    const __time64_t time = seconds;  // the conversion refuses times before 1970 and after the year 3000
+    return _localtime64_s(&local, &time) == 0;
+}
+
 namespace {
 std::atomic<DiagnosticSink> diagnosticSink{nullptr};
 }

@@ -255,29 +255,57 @@ TEST(VersionSite, ThePageCarriesTheThreeTagPairs) {
     EXPECT_EQ(headOnly.size(), headOnly.find("\r\n\r\n") + 4);
 }
 
+// What the peer sends until it closes the connection or the socket's time-out ends the wait.
+std::string ReceiveUntilClosed(platform::SocketHandle socket) {
+    std::string answer;
+    char chunk[512];
+    for (int received; (received = platform::ReceiveSome(socket, chunk, sizeof chunk)) > 0;) answer.append(chunk, received);
+    return answer;
+}
+
 // One request over a real socket, as the client's HTTP reader makes it.
 std::string Fetch(std::uint16_t port, const std::string& request) {
     platform::SocketHandle socket = platform::OpenTcpSocket();
     EXPECT_TRUE(platform::ConnectIPv4(socket, "127.0.0.1", port));
     platform::SetSocketTimeouts(socket, 5000);
     platform::SendSome(socket, request.data(), request.size());
-    std::string answer;
-    char chunk[512];
-    for (int received; (received = platform::ReceiveSome(socket, chunk, sizeof chunk)) > 0;) answer.append(chunk, received);
+    const std::string answer = ReceiveUntilClosed(socket);
     platform::CloseSocket(socket);
     return answer;
 }
 
+// The version site on a loopback port of its own, served on a thread of its own until the object goes.
+class RunningVersionSite {
+public:
+    explicit RunningVersionSite(unsigned deadlineMs = kRequestDeadlineMs)
+        : listener_(platform::ListenTcp("127.0.0.1", 0, &port_)), sink_(std::tmpfile()), log_(sink_) {
+        if (listener_ != platform::kNoSocket)
+            site_ = std::thread([this, deadlineMs] { ServeVersionSite(listener_, kPage, stopping_, log_, deadlineMs); });
+    }
+    ~RunningVersionSite() {
+        stopping_ = true;
+        if (site_.joinable()) site_.join();
+        platform::CloseSocket(listener_);
+        std::fclose(sink_);
+    }
+    bool Listening() const { return listener_ != platform::kNoSocket; }
+    std::uint16_t Port() const { return port_; }
+
+private:
+    std::uint16_t port_ = 0;
+    platform::SocketHandle listener_;
+    std::FILE* sink_;
+    EventLog log_;
+    std::atomic<bool> stopping_{false};
+    std::thread site_;
+};
+
 TEST(VersionSite, ASlowClientHoldsUpNobodyAndIsCutOffAtItsDeadline) {
     using Clock = std::chrono::steady_clock;
-    std::uint16_t port = 0;
-    platform::SocketHandle listener = platform::ListenTcp("127.0.0.1", 0, &port);
-    ASSERT_NE(listener, platform::kNoSocket);
-    std::FILE* sink = std::tmpfile();
-    EventLog log(sink);
-    std::atomic<bool> stopping{false};
     constexpr unsigned kDeadlineMs = 1000;
-    std::thread site([&] { ServeVersionSite(listener, kPage, stopping, log, kDeadlineMs); });
+    const RunningVersionSite site(kDeadlineMs);
+    ASSERT_TRUE(site.Listening());
+    const std::uint16_t port = site.Port();
 
     // A byte every 100 ms: never silent long enough for a per-read time-out.
     platform::SocketHandle slow = platform::OpenTcpSocket();
@@ -298,9 +326,7 @@ TEST(VersionSite, ASlowClientHoldsUpNobodyAndIsCutOffAtItsDeadline) {
     EXPECT_LT(Clock::now() - fetchStart, std::chrono::milliseconds(kDeadlineMs / 2)) << "answered beside the slow one";
 
     platform::SetSocketTimeouts(slow, 5000);
-    std::string answer;
-    char chunk[512];
-    for (int received; (received = platform::ReceiveSome(slow, chunk, sizeof chunk)) > 0;) answer.append(chunk, received);
+    const std::string answer = ReceiveUntilClosed(slow);
     const auto slowTook = Clock::now() - slowStart;
     cutOff = true;
     EXPECT_GE(slowTook, std::chrono::milliseconds(kDeadlineMs - 50));
@@ -308,32 +334,18 @@ TEST(VersionSite, ASlowClientHoldsUpNobodyAndIsCutOffAtItsDeadline) {
     EXPECT_EQ(answer.rfind("HTTP/1.1 400", 0), 0u) << "the unfinished head is answered as it stands";
     dripper.join();
     platform::CloseSocket(slow);
-
-    stopping = true;
-    site.join();
-    platform::CloseSocket(listener);
-    std::fclose(sink);
 }
 
 TEST(VersionSite, AnswersOverTheNetworkUntilStopped) {
-    std::uint16_t port = 0;
-    platform::SocketHandle listener = platform::ListenTcp("127.0.0.1", 0, &port);
-    ASSERT_NE(listener, platform::kNoSocket);
-    std::FILE* sink = std::tmpfile();
-    EventLog log(sink);
-    std::atomic<bool> stopping{false};
-    std::thread site([&] { ServeVersionSite(listener, kPage, stopping, log); });
+    const RunningVersionSite site;
+    ASSERT_TRUE(site.Listening());
+    const std::uint16_t port = site.Port();
 
     const std::string page = Fetch(port, "GET /version.html HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     EXPECT_EQ(page, FormatHttpReply(ReplyTo("GET /version.html HTTP/1.1\r\n\r\n", kPage), true));
     // A request that arrives in pieces, and one that never ends its head, both get an answer.
     EXPECT_EQ(Fetch(port, "GET /nothing.html HTTP/1.1\r\n").rfind("HTTP/1.1 404", 0), 0u);
     EXPECT_EQ(Fetch(port, "GET /version.html HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 200", 0), 0u);
-
-    stopping = true;
-    site.join();
-    platform::CloseSocket(listener);
-    std::fclose(sink);
 }
 
 }  // namespace

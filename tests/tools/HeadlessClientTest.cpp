@@ -1,14 +1,12 @@
 // The headless client's command line and the line it prints per headline.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <limits>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "tests/core/support/ScopedTimeZone.h"
 #include "tools/headless-client/HeadlessClient.h"
 
 namespace {
@@ -105,35 +103,9 @@ TEST(HeadlessClientConnectFailure, SaysWhyAndHintsAtTheAddressOnlyWhenItDidNotPa
     }
 }
 
+// Local time is UTC for these cases, whatever the machine says.
 class HeadlineLineTest : public testing::Test {
-protected:
-    // Local time is UTC for these cases, whatever the machine says.
-    void SetUp() override {
-        const char* zone = std::getenv("TZ");
-        savedZone_ = zone ? std::optional<std::string>(zone) : std::nullopt;
-        SetZone("UTC0");
-    }
-    void TearDown() override {
-        if (savedZone_)
-            SetZone(savedZone_->c_str());
-        else
-            SetZone(nullptr);
-    }
-
-private:
-    static void SetZone(const char* zone) {
-#ifdef _WIN32
-        _putenv_s("TZ", zone ? zone : "");
-        _tzset();
-#else
-        if (zone)
-            setenv("TZ", zone, 1);
-        else
-            unsetenv("TZ");
-        tzset();
-#endif
-    }
-    std::optional<std::string> savedZone_;
+    ScopedTimeZone zone_{"UTC0"};
 };
 
 TEST_F(HeadlineLineTest, PrintsTimeCategoryTitleAndLinkAsOneLineOfFourFields) {

@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 
+#include "framework/platform/Clock.h"
 #include "framework/platform/Text.h"
 #include "tools/common/Decimal.h"
 
@@ -15,16 +16,6 @@ std::string OneLine(const std::wstring& text) {
     for (wchar_t& unit : clean)
         if (unit < 0x20 || unit == 0x7F) unit = L' ';
     return platform::ToUtf8(clean);
-}
-
-bool ToLocalTime(std::int64_t seconds, std::tm& local) {
-    if (seconds < std::numeric_limits<std::time_t>::min() || seconds > std::numeric_limits<std::time_t>::max()) return false;
-    const std::time_t time = static_cast<std::time_t>(seconds);
-#ifdef _WIN32
-    return localtime_s(&local, &time) == 0;
-#else
-    return localtime_r(&time, &local) != nullptr;
-#endif
 }
 
 }  // namespace
@@ -106,7 +97,7 @@ std::string ConnectFailureText(ConnectOutcome outcome, const ClientArguments& ar
 std::string LocalTimeText(std::int64_t secondsSince1970) {
     std::tm local{};
     char text[32];
-    if (!ToLocalTime(secondsSince1970, local) || std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) == 0)
+    if (!platform::ToLocalTime(secondsSince1970, local) || std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) == 0)
         return std::string("@").append(std::to_string(secondsSince1970));
     return text;
 }

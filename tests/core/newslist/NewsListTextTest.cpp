@@ -1,35 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <ctime>
 #include <limits>
 
 #include "newslist/NewsListText.h"
+#include "tests/core/support/ScopedTimeZone.h"
 
 namespace {
 
-// Local time is China Standard Time (UTC+8, no daylight saving) for the length of the test; the TZ
-// notation reads the same to the C runtimes on Windows and Linux.
+// Local time is China Standard Time (UTC+8, no daylight saving) for the length of the test.
 class ChinaTimeZone : public testing::Test {
-protected:
-    void SetUp() override { SetZone("CST-8"); }
-    void TearDown() override { SetZone(nullptr); }
-
-private:
-    static void SetZone(const char* zone) {
-#ifdef _WIN32
-        _putenv_s("TZ", zone ? zone : "");
-        _tzset();
-#else
-        if (zone) {
-            setenv("TZ", zone, 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-#endif
-    }
+    ScopedTimeZone zone_{"CST-8"};
 };
 
 TEST_F(ChinaTimeZone, TimeTextIsLocalMonthDayHourMinute) {

@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <map>
 #include <string>
 
 #include "connection/Category.h"
 #include "popup/PopupRules.h"
 #include "settings/SettingsFile.h"
+#include "tests/core/support/ScopedTimeZone.h"
 #include "tests/core/support/TempWorkingDirectory.h"
 
 namespace {
@@ -173,24 +172,6 @@ TEST(PopupEntryText, LabelTextIsTheShortenedTitleWithoutMarkup) {
     EXPECT_EQ(popup::EntryLabelText(L"<a>A&B</a>"), L"<a>A&B</a>");
 }
 
-class LocalZone {
-public:
-    explicit LocalZone(const char* zone) { Set(zone); }
-    ~LocalZone() { Set(nullptr); }
-
-private:
-    static void Set(const char* zone) {
-#ifdef _WIN32
-        _putenv_s("TZ", zone ? zone : "");
-        _tzset();
-#else
-        if (zone) setenv("TZ", zone, 1);
-        else unsetenv("TZ");
-        tzset();
-#endif
-    }
-};
-
 TEST(PopupEntryText, TimeInLocalTimeOrEmptyOutsideTheConvertibleRange) {
     struct Case {
         const char* zone;
@@ -208,7 +189,7 @@ TEST(PopupEntryText, TimeInLocalTimeOrEmptyOutsideTheConvertibleRange) {
         {"UTC0", INT64_MAX, L""},
     };
     for (const Case& c : cases) {
-        const LocalZone zone(c.zone);
+        const ScopedTimeZone zone(c.zone);
         EXPECT_EQ(popup::EntryTimeText(c.time), c.expected) << c.zone << " " << c.time;
     }
 }

@@ -10,9 +10,9 @@
 #include "controls/PngButton.h"
 #include "controls/SkinImage.h"
 #include "framework/Dialog.h"
-#include "tests/windows/framework/GdiObjectCount.h"
 #include "tests/windows/controls/SkinFixture.h"
 #include "tests/windows/controls/TestButtons.h"
+#include "tests/windows/support/HandleCounts.h"
 
 namespace {
 

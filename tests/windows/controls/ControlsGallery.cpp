@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,6 +13,8 @@
 #include "controls/SkinImage.h"
 #include "framework/Dialog.h"
 #include "tests/windows/controls/SkinFixture.h"
+#include "tests/windows/support/Screenshot.h"
+#include "tests/windows/support/TestFolders.h"
 
 namespace {
 
@@ -111,11 +112,6 @@ private:
     CSkinImage titleText_;
 };
 
-std::wstring FromEnvironment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::filesystem::path(value).wstring() : std::wstring();
-}
-
 // The state of each row, brought about the way the pointer and the main window would.
 void SetStates(GalleryDlg& gallery) {
     for (int tab = 0; tab < 4; ++tab) {
@@ -149,8 +145,8 @@ void ExpectFrameShown(const PngButton& button, const wchar_t* path, int frame) {
 }
 
 TEST(ControlsGallery, EveryButtonShowsItsSkinPictureForItsState) {
-    const std::wstring source = FromEnvironment("CORVANE_SOURCE_DIR");
-    const std::wstring build = FromEnvironment("CORVANE_BUILD_DIR");
+    const std::wstring source = SourceFolder().wstring();
+    const std::wstring build = BuildFolder().wstring();
     ASSERT_FALSE(source.empty());
     ASSERT_FALSE(build.empty());
     const std::filesystem::path previous = std::filesystem::current_path();

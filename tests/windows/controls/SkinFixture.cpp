@@ -3,29 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <vector>
 
 #include "framework/DeviceContext.h"
 #include "framework/GdiplusHeaders.h"
-
-namespace {
-
-bool EncoderFor(const wchar_t* mimeType, CLSID& encoder) {
-    UINT count = 0, bytes = 0;
-    Gdiplus::GetImageEncodersSize(&count, &bytes);
-    std::vector<BYTE> buffer(bytes);
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    if (bytes == 0 || Gdiplus::GetImageEncoders(count, bytes, codecs) != Gdiplus::Ok) return false;
-    for (UINT i = 0; i < count; ++i) {
-        if (std::wstring(codecs[i].MimeType) == mimeType) {
-            encoder = codecs[i].Clsid;
-            return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace
+#include "tests/windows/support/Screenshot.h"
 
 bool WritePicture(const std::wstring& path, int width, int height, const std::function<Rgba(int x, int y)>& pixel,
                   bool opaque) {
@@ -38,7 +19,7 @@ bool WritePicture(const std::wstring& path, int width, int height, const std::fu
         }
     }
     CLSID encoder;
-    return EncoderFor(jpeg ? L"image/jpeg" : L"image/png", encoder) &&
+    return ImageEncoder(jpeg ? L"image/jpeg" : L"image/png", encoder) &&
            picture.Save(path.c_str(), &encoder, nullptr) == Gdiplus::Ok;
 }
 
@@ -58,22 +39,6 @@ Rgba PicturePixel(const std::wstring& path, int x, int y) {
     Gdiplus::Color colour;
     if (picture.GetLastStatus() != Gdiplus::Ok || picture.GetPixel(x, y, &colour) != Gdiplus::Ok) return {0, 0, 0, 0};
     return {colour.GetR(), colour.GetG(), colour.GetB(), colour.GetA()};
-}
-
-bool SaveClientAreaAsPng(HWND hwnd, const std::wstring& path) {
-    RECT client;
-    GetClientRect(hwnd, &client);
-    const fw::ClientDC window(hwnd);
-    // Read back from the screen: the tab buttons draw on their own window contexts, never on a print request's.
-    fw::GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(window, client.right, client.bottom));
-    {
-        const fw::MemoryDC copy(window);
-        const fw::SelectedObject selection(copy, bitmap.Get());
-        BitBlt(copy, 0, 0, client.right, client.bottom, window, 0, 0, SRCCOPY);
-    }
-    Gdiplus::Bitmap picture(bitmap.Get(), nullptr);
-    CLSID encoder;
-    return EncoderFor(L"image/png", encoder) && picture.Save(path.c_str(), &encoder, nullptr) == Gdiplus::Ok;
 }
 
 bool Near(COLORREF actual, COLORREF expected, int tolerance) {

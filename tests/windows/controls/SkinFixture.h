@@ -35,9 +35,6 @@ COLORREF WindowPixel(HWND hwnd, int x, int y);
 // A pixel of a picture file as it is stored, with its alpha; alpha 0 when the file cannot be read.
 Rgba PicturePixel(const std::wstring& path, int x, int y);
 
-// Saves what the window's client area shows on the screen as a PNG file.
-bool SaveClientAreaAsPng(HWND hwnd, const std::wstring& path);
-
 // Colours within a small distance of each other per channel (JPEG and blending round).
 bool Near(COLORREF actual, COLORREF expected, int tolerance = 3);
 std::string Describe(COLORREF colour);

@@ -14,6 +14,7 @@
 #include "framework/MessageFilter.h"
 #include "tests/windows/framework/CapturedDiagnostics.h"
 #include "tests/windows/framework/TestDialogs.h"
+#include "tests/windows/support/MessagePump.h"
 
 namespace {
 
@@ -400,11 +401,6 @@ protected:
     bool HidesWhenClosed() const override { return true; }
 };
 
-void PumpPendingMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) fw::Application::ProcessMessage(message);
-}
-
 TEST(Dialog, ClosedModelessDialogIsDestroyedUnlessItsClassHidesIt) {
     TestApplication application;
     struct Case {
@@ -424,7 +420,7 @@ TEST(Dialog, ClosedModelessDialogIsDestroyedUnlessItsClassHidesIt) {
         ShowWindow(modeless.Hwnd(), SW_SHOWNOACTIVATE);
         const HWND window = modeless.Hwnd();
         c.close(window);
-        PumpPendingMessages();
+        PumpPending();
         EXPECT_FALSE(IsWindow(window));
         EXPECT_EQ(modeless.Hwnd(), nullptr);
 
@@ -432,7 +428,7 @@ TEST(Dialog, ClosedModelessDialogIsDestroyedUnlessItsClassHidesIt) {
         ASSERT_TRUE(hiding.Create(nullptr));
         ShowWindow(hiding.Hwnd(), SW_SHOWNOACTIVATE);
         c.close(hiding.Hwnd());
-        PumpPendingMessages();
+        PumpPending();
         ASSERT_TRUE(IsWindow(hiding.Hwnd()));
         EXPECT_FALSE(IsWindowVisible(hiding.Hwnd()));
         hiding.Destroy();

@@ -10,37 +10,22 @@
 #include <vector>
 
 #include "framework/Application.h"
-#include "framework/DeviceContext.h"
-#include "framework/GdiplusHeaders.h"
 #include "framework/Sessions.h"
 #include "framework/platform/Diagnostics.h"
 #include "framework/platform/Text.h"
 #include "newslist/LinkListViewEx.h"
 #include "newslist/NativeNewsList.h"
 #include "tests/windows/controls/SkinFixture.h"
+#include "tests/windows/support/HandleCounts.h"
+#include "tests/windows/support/MessagePump.h"
+#include "tests/windows/support/Screenshot.h"
+#include "tests/windows/support/TestFolders.h"
 
 namespace {
 
 constexpr int kPlaceholderId = 1061;
 constexpr RECT kPlaceholder{12, 40, 12 + 474, 40 + 290};  // the list is 474 × 300 once raised
 constexpr UINT kShortPageWait = 200;
-
-std::wstring FromEnvironment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::filesystem::path(value).wstring() : std::wstring();
-}
-
-void PumpMessagesFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    MSG message;
-    do {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(5);
-    } while (GetTickCount() - start < milliseconds);
-}
 
 // A plain top-level window holding the placeholder, as the main window does.
 class ParentWindow {
@@ -86,7 +71,7 @@ class NativeListTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(list.CreateFromPlaceholder(parent.hwnd, kPlaceholderId, 20));
-        for (int waited = 0; !list.IsNative() && waited < 5000; waited += 50) PumpMessagesFor(50);
+        for (int waited = 0; !list.IsNative() && waited < 5000; waited += 50) Pump(50);
         ASSERT_TRUE(list.IsNative()) << "the page completed: is there a browser engine here?";
         native = list.NativeList();
         ASSERT_NE(native, nullptr);
@@ -154,7 +139,7 @@ TEST(LinkListCreation, RowsAddedWhileThePageLoadsAreShownAfterTheSwitch) {
     ASSERT_FALSE(list.IsNative());
     EXPECT_TRUE(list.AddUnit(Headline(L"first")));
     EXPECT_TRUE(list.AddUnit(Headline(L"second")));
-    for (int waited = 0; !list.IsNative() && waited < 5000; waited += 50) PumpMessagesFor(50);
+    for (int waited = 0; !list.IsNative() && waited < 5000; waited += 50) Pump(50);
     ASSERT_TRUE(list.IsNative());
     EXPECT_TRUE(IsWindowVisible(list.NativeList()->Hwnd()));
     const auto titles = list.NativeList()->Titles();
@@ -251,7 +236,7 @@ TEST_F(NativeListTest, ClickingATitleOpensItsLinkThroughTheServerLinkHelper) {
 }
 
 TEST_F(NativeListTest, HoverGreysTheRowAndTheBusyOverlayDimsTheListAroundItsPicture) {
-    const std::wstring source = FromEnvironment("CORVANE_SOURCE_DIR");
+    const std::wstring source = SourceFolder().wstring();
     ASSERT_FALSE(source.empty());
     list.AddUnit(Headline(L"第一条"));
     list.AddUnit(Headline(L"第二条"));
@@ -287,7 +272,7 @@ TEST_F(NativeListTest, HoverGreysTheRowAndTheBusyOverlayDimsTheListAroundItsPict
     const unsigned long long first = centreHash();
     bool moved = false;
     for (int i = 0; i < 20 && !moved; ++i) {
-        PumpMessagesFor(60);
+        Pump(60);
         moved = centreHash() != first;
     }
     EXPECT_TRUE(moved) << "the busy picture is animated";
@@ -303,41 +288,16 @@ TEST_F(NativeListTest, HandleCountsStayFlatThroughABurstOfRows) {
     list.ShowProgressBusy(true, L"");
     list.ShowProgressBusy(false, L"");
     Repaint();
-    const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    const HandleCounts before = CurrentHandleCounts();
     for (int i = 0; i < 300; ++i) {
         list.AddUnit(Headline(L"快讯 " + std::to_wstring(i)));
         if (i % 10 == 0) Repaint();
     }
     Repaint();
-    EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi);
-    EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), user);
+    const HandleCounts after = CurrentHandleCounts();
+    EXPECT_EQ(after.gdi, before.gdi);
+    EXPECT_EQ(after.user, before.user);
     EXPECT_EQ(Titles().size(), 20u);
-}
-
-// The whole window with its scroll bar, as it stands on the screen.
-bool SaveWindowAsPng(HWND window, const std::wstring& path) {
-    RECT area{};
-    GetWindowRect(window, &area);
-    const HWND desktop = GetDesktopWindow();
-    MapWindowPoints(nullptr, desktop, reinterpret_cast<POINT*>(&area), 2);
-    const fw::ClientDC screen(desktop);
-    fw::GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, area.right - area.left, area.bottom - area.top));
-    {
-        const fw::MemoryDC copy(screen);
-        const fw::SelectedObject selection(copy, bitmap.Get());
-        BitBlt(copy, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top, SRCCOPY);
-    }
-    Gdiplus::Bitmap picture(bitmap.Get(), nullptr);
-    CLSID png{};
-    UINT count = 0, bytes = 0;
-    Gdiplus::GetImageEncodersSize(&count, &bytes);
-    std::vector<BYTE> buffer(bytes);
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    Gdiplus::GetImageEncoders(count, bytes, codecs);
-    for (UINT i = 0; i < count; ++i)
-        if (std::wstring(codecs[i].MimeType) == L"image/png") png = codecs[i].Clsid;
-    return picture.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
 }
 
 // The review rows shared with the page's browser tests: local time, title, link per line.
@@ -364,8 +324,8 @@ std::vector<NewsItem> ReviewRows(const std::wstring& source) {
 }
 
 TEST_F(NativeListTest, ReviewScreenshots) {
-    const std::wstring source = FromEnvironment("CORVANE_SOURCE_DIR");
-    const std::wstring build = FromEnvironment("CORVANE_BUILD_DIR");
+    const std::wstring source = SourceFolder().wstring();
+    const std::wstring build = BuildFolder().wstring();
     ASSERT_FALSE(source.empty());
     ASSERT_FALSE(build.empty());
     const std::vector<NewsItem> rows = ReviewRows(source);
@@ -430,7 +390,7 @@ protected:
 
     void CompletePage() {
         browser.complete = true;
-        for (int waited = 0; list.NativeList() && waited < 2000; waited += 20) PumpMessagesFor(20);
+        for (int waited = 0; list.NativeList() && waited < 2000; waited += 20) Pump(20);
         ASSERT_EQ(list.NativeList(), nullptr) << "the page serves the list";
         ASSERT_FALSE(list.IsNative());
     }

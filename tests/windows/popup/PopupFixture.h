@@ -3,7 +3,6 @@
 // Setting.ini of the test's choosing, GDI+ and the link control, message pumping, and items to announce.
 #include <windows.h>
 
-#include <functional>
 #include <map>
 #include <string>
 
@@ -11,6 +10,7 @@
 #include "connection/NewsItem.h"
 #include "framework/Sessions.h"
 #include "tests/core/support/TempWorkingDirectory.h"
+#include "tests/windows/support/MessagePump.h"
 
 using PropertyKeys = std::map<std::wstring, std::wstring>;
 
@@ -28,17 +28,8 @@ private:
     TempWorkingDirectory folder_;
 };
 
-// The source tree, from the environment CTest gives every test.
-std::wstring SourceDirectory();
-std::wstring BuildDirectory();
-
 NewsItem Item(const Guid& category, const std::wstring& title, const std::wstring& link = L"http://news.example/1",
               std::int64_t publishTime = 1'315'271'100);
-
-// Dispatches the thread's messages as the program's loop does, for a while or until the condition holds
-// (true then).
-void Pump(DWORD milliseconds);
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMilliseconds);
 
 RECT WindowRectOf(HWND hwnd);
 RECT WorkArea();
@@ -55,6 +46,3 @@ private:
 
 // The pop-up's entries (its child dialogs), top to bottom.
 std::vector<HWND> EntryWindows(HWND popup);
-
-// Saves the window, frame included, as it stands on the screen.
-bool SaveWindowAsPng(HWND hwnd, const std::wstring& path);

@@ -2,19 +2,21 @@
 // and items without a link; saved as <build>/screenshots/popup-*.png. It checks that each picture is saved.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <filesystem>
+#include <optional>
 
 #include "popup/QuickInform.h"
+#include "tests/core/support/ScopedTimeZone.h"
 #include "tests/windows/popup/PopupFixture.h"
+#include "tests/windows/support/Screenshot.h"
+#include "tests/windows/support/TestFolders.h"
 
 namespace {
 
 const Guid kOther = MakeGuid(0x0F1E2D3C, 0x4B5A, 0x6978, {0x87, 0x96, 0xA5, 0xB4, 0xC3, 0xD2, 0xE1, 0xF0});
 
 std::wstring Screenshot(const wchar_t* name) {
-    const std::filesystem::path folder = std::filesystem::path(BuildDirectory()) / "screenshots";
+    const std::filesystem::path folder = BuildFolder() / "screenshots";
     std::filesystem::create_directories(folder);
     return (folder / name).wstring();
 }
@@ -22,10 +24,11 @@ std::wstring Screenshot(const wchar_t* name) {
 // Times as a trader in Shanghai sees them (UTC+8), whatever the machine's zone.
 class ShanghaiTime : public testing::Environment {
 public:
-    void SetUp() override {
-        _putenv_s("TZ", "CST-8");
-        _tzset();
-    }
+    void SetUp() override { zone_.emplace("CST-8"); }
+    void TearDown() override { zone_.reset(); }
+
+private:
+    std::optional<ScopedTimeZone> zone_;
 };
 const auto* const kShanghaiTime = testing::AddGlobalTestEnvironment(new ShanghaiTime);
 

@@ -10,8 +10,8 @@
 #include "popup/QIUnit.h"
 #include "popup/QuickInform.h"
 #include "res/resource.h"
-#include "tests/windows/popup/HandleCounts.h"
 #include "tests/windows/popup/PopupFixture.h"
+#include "tests/windows/support/HandleCounts.h"
 
 namespace {
 

@@ -6,39 +6,23 @@
 
 #include <windows.h>
 
-#include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
 #include <commctrl.h>
-#include <objidl.h>  // left out by WIN32_LEAN_AND_MEAN, needed by GDI+
-#include <gdiplus.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "framework/GdiplusHeaders.h"
 #include "framework/StaticBitmap.h"
 #include "res/resource.h"
+#include "tests/windows/support/MessagePump.h"
+#include "tests/windows/support/Screenshot.h"
 
 namespace {
 
 std::filesystem::path g_folder = L"screenshots";
 
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
-
-void PumpMessagesFor(DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    MSG message;
-    while (GetTickCount() - start < milliseconds) {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(10);
-    }
-}
 
 // The same switch the dialogs make when they open: a plain static becomes a centred bitmap.
 void PutBitmap(HWND dialog, int control, int bitmap) {
@@ -47,40 +31,6 @@ void PutBitmap(HWND dialog, int control, int bitmap) {
     SetWindowLongW(item, GWL_STYLE, (style & ~SS_TYPEMASK) | SS_BITMAP | SS_CENTERIMAGE);
     fw::SetStaticBitmap(item, static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmap),
                                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-}
-
-CLSID PngEncoder() {
-    UINT count = 0, bytes = 0;
-    Gdiplus::GetImageEncodersSize(&count, &bytes);
-    std::vector<BYTE> buffer(bytes);
-    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    Gdiplus::GetImageEncoders(count, bytes, encoders);
-    for (UINT i = 0; i < count; ++i)
-        if (std::wstring(encoders[i].MimeType) == L"image/png") return encoders[i].Clsid;
-    return CLSID_NULL;
-}
-
-// Copies the whole window, frame included, as it stands on the screen.
-bool SaveWindowAsPng(HWND window, const std::filesystem::path& file) {
-    RECT rect;
-    GetWindowRect(window, &rect);
-    int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC source = GetWindowDC(window);
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
-    SelectObject(memory, previous);
-    DeleteDC(memory);
-    ReleaseDC(window, source);
-    CLSID png = PngEncoder();
-    bool saved;
-    {
-        Gdiplus::Bitmap image(bitmap, nullptr);
-        saved = image.Save(file.c_str(), &png, nullptr) == Gdiplus::Ok;
-    }
-    DeleteObject(bitmap);
-    return saved;
 }
 
 bool RunningUnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
@@ -129,7 +79,7 @@ protected:
     void ShowAndSave(HWND window, const wchar_t* name) {
         SetWindowPos(window, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
         UpdateWindow(window);
-        PumpMessagesFor(500);
+        Pump(500);
         std::filesystem::path file = g_folder / name;
         EXPECT_TRUE(SaveWindowAsPng(window, file)) << file.string();
         EXPECT_GT(std::filesystem::exists(file) ? std::filesystem::file_size(file) : 0, 0u);

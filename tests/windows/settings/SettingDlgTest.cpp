@@ -11,14 +11,16 @@
 #include <vector>
 
 #include "MessageBoxAnswerer.h"
-#include "framework/DeviceContext.h"
-#include "framework/GdiplusHeaders.h"
 #include "res/resource.h"
 #include "settings/SettingDlg.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 #include "settings/StartWithWindows.h"
 #include "tests/windows/controls/SkinFixture.h"
+#include "tests/windows/support/HandleCounts.h"
+#include "tests/windows/support/MessagePump.h"
+#include "tests/windows/support/Screenshot.h"
+#include "tests/windows/support/TestFolders.h"
 
 namespace {
 
@@ -26,22 +28,6 @@ constexpr int kSwitches[] = {IDC_SETTINGS_SHOW, IDC_SETTINGS_FOREX_SHOW, IDC_SET
                              IDC_SETTINGS_FUTURES_SHOW, IDC_SETTINGS_STOCKS_SHOW};
 constexpr int kLists[] = {IDC_SETTINGS_DELAY,       IDC_SETTINGS_SOUND,         IDC_SETTINGS_FOREX_DELAY,
                           IDC_SETTINGS_GOLD_DELAY,  IDC_SETTINGS_FUTURES_DELAY, IDC_SETTINGS_STOCKS_DELAY};
-
-std::wstring Environment(const wchar_t* name) {
-    wchar_t value[MAX_PATH] = {};
-    GetEnvironmentVariableW(name, value, MAX_PATH);
-    return value;
-}
-
-// The source and build folders, made absolute before a test changes the current folder.
-const std::filesystem::path& SourceFolder() {
-    static const std::filesystem::path folder = std::filesystem::absolute(Environment(L"CORVANE_SOURCE_DIR"));
-    return folder;
-}
-const std::filesystem::path& BuildFolder() {
-    static const std::filesystem::path folder = std::filesystem::absolute(Environment(L"CORVANE_BUILD_DIR"));
-    return folder;
-}
 
 std::string FileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -65,14 +51,6 @@ void StoreProperties(const std::vector<std::pair<const wchar_t*, const wchar_t*>
     for (const auto& [key, value] : values) settings::WriteString(settings::kProperties, key, value);
 }
 
-void PumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
 class SettingDialog : public ::testing::Test {
 protected:
     void TearDown() override { dialog.Destroy(); }
@@ -80,7 +58,7 @@ protected:
     void Open() {
         ASSERT_TRUE(dialog.Create(nullptr));
         ShowWindow(dialog.Hwnd(), SW_SHOWNOACTIVATE);
-        PumpMessages();
+        PumpPending();
     }
     HWND Item(int id) const { return GetDlgItem(dialog.Hwnd(), id); }
     bool Ticked(int id) const { return IsDlgButtonChecked(dialog.Hwnd(), id) == BST_CHECKED; }
@@ -90,7 +68,7 @@ protected:
     // A button's command; the close request it may send arrives as a posted message, so those are handled too.
     void Command(int id) {
         SendMessageW(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Item(id)));
-        PumpMessages();
+        PumpPending();
     }
 
     ScratchSkin folder;  // empty skin folder, no Setting.ini, GDI+ started
@@ -201,7 +179,7 @@ TEST_F(SettingDialog, BandsShowTheirPicturesOrTheFaceColour) {
         }
         Open();
         RedrawWindow(dialog.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        PumpMessages();
+        PumpPending();
         RECT client;
         GetClientRect(dialog.Hwnd(), &client);
         const COLORREF face = GetSysColor(COLOR_3DFACE);
@@ -214,18 +192,14 @@ TEST_F(SettingDialog, BandsShowTheirPicturesOrTheFaceColour) {
 }
 
 TEST_F(SettingDialog, ReopeningKeepsHandleCountsFlat) {
-    auto counts = [] {
-        return std::pair(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
-                         GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
-    };
     Open();
     dialog.Destroy();
-    const auto first = counts();
+    const HandleCounts first = CurrentHandleCounts();
     for (int i = 0; i < 20; ++i) {
         Open();
         dialog.Destroy();
     }
-    EXPECT_EQ(counts(), first);
+    EXPECT_EQ(CurrentHandleCounts(), first);
 }
 
 // The start-with-Windows box shows the registration, and a click changes it through the program's second
@@ -285,31 +259,6 @@ TEST(OpenSettingsDialog, OneDialogAtATime) {
     }
 }
 
-bool SaveWindowAsPng(HWND window, const std::wstring& file) {
-    RECT rect;
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC source = GetWindowDC(window);
-    fw::GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(source, width, height));
-    {
-        const fw::MemoryDC copy(source);
-        const fw::SelectedObject selection(copy, bitmap.Get());
-        BitBlt(copy, 0, 0, width, height, source, 0, 0, SRCCOPY);
-    }
-    ReleaseDC(window, source);
-    UINT count = 0, bytes = 0;
-    Gdiplus::GetImageEncodersSize(&count, &bytes);
-    std::vector<BYTE> buffer(bytes);
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    Gdiplus::GetImageEncoders(count, bytes, codecs);
-    for (UINT i = 0; i < count; ++i) {
-        if (std::wstring(codecs[i].MimeType) != L"image/png") continue;
-        Gdiplus::Bitmap picture(bitmap.Get(), nullptr);
-        return picture.Save(file.c_str(), &codecs[i].Clsid, nullptr) == Gdiplus::Ok;
-    }
-    return false;
-}
-
 // The dialog with values and the real skin, saved for review.
 TEST_F(SettingDialog, ScreenshotWithValues) {
     for (const char* band : {"settingtop.jpg", "settingbottom.jpg"})
@@ -321,7 +270,7 @@ TEST_F(SettingDialog, ScreenshotWithValues) {
     SetWindowPos(dialog.Hwnd(), HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     RedrawWindow(dialog.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     for (int i = 0; i < 20; ++i) {
-        PumpMessages();
+        PumpPending();
         Sleep(20);
     }
     const std::filesystem::path screenshots = BuildFolder() / "screenshots";
