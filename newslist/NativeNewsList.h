@@ -2,7 +2,8 @@
 // The news list drawn natively, for where no browser can show the page. It looks and behaves like the
 // page: newest row on top, at most the row limit, time and title (as plain text) in link style, a grey
 // row under the pointer, a click on a title opening its link, and a busy overlay that dims the list with
-// an animated picture in its centre. Drawn off-screen, so a burst of rows does not flicker.
+// an animated picture in its centre. Drawn off-screen, so a burst of rows does not flicker. The picture
+// is read and drawn with GDI+, inside the session the application object holds for the run.
 #include <windows.h>
 
 #include <deque>
@@ -13,7 +14,6 @@
 
 #include "framework/Control.h"
 #include "framework/DeviceContext.h"
-#include "framework/Sessions.h"
 
 namespace Gdiplus {
 class Image;
@@ -92,7 +92,6 @@ private:
     void ScheduleNextFrame();
 
     LinkHandler m_onLinkClicked;
-    fw::GdiplusSession m_gdiplus;
     fw::GdiObject<HFONT> m_font;
     fw::GdiObject<HFONT> m_linkHoverFont;
     std::deque<Row> m_rows;  // top first

@@ -9,8 +9,9 @@
 namespace {
 
 constexpr const wchar_t* kBackgroundPicture = L".\\skin\\quickinfobkg.jpg";
-// Where the title control in use stands, in pixels: beside the logo, two lines high.
-constexpr RECT kTitlePlace{115, 10, 115 + 160, 10 + 30};
+// Where the title control in use stands, in pixels: beside the logo, two lines high, and clear of the
+// pop-up's right border (its client area is 274 pixels wide), so no glyph of a wrapped line is cut.
+constexpr RECT kTitlePlace{112, 10, 112 + 156, 10 + 30};
 
 }  // namespace
 

@@ -3,12 +3,15 @@
 #include <cstdint>
 #include <string>
 
+#include "CorvaneVersion.h"
+
 namespace settings {
 
 // [Connection]
 inline constexpr const char* kDefaultServer = "127.0.0.1";
 inline constexpr std::uint16_t kDefaultPort = 15500;
-inline constexpr const wchar_t* kDefaultVersion = L"1.0.1";
+// The build's own version: what a missing Version key stands for.
+inline constexpr const wchar_t* kDefaultVersion = CORVANE_VERSION_WTEXT;
 
 std::string ReadServerAddress();          // Server: at most 255 characters, read through the 8-bit interface
 std::uint16_t ReadServerPort();           // Port: the low 16 bits of the integer read

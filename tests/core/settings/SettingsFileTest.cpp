@@ -11,6 +11,7 @@
 #include <unistd.h>
 #endif
 
+#include "CorvaneVersion.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 #include "tests/core/support/TempWorkingDirectory.h"
@@ -42,7 +43,7 @@ protected:
 TEST_F(SettingsFileTest, MissingFileGivesEveryDefault) {
     EXPECT_EQ(ReadServerAddress(), "127.0.0.1");
     EXPECT_EQ(ReadServerPort(), 15500);
-    EXPECT_EQ(ReadInstalledVersion(), L"1.0.1");
+    EXPECT_EQ(ReadInstalledVersion(), CORVANE_VERSION_WTEXT) << "the build's own version";
     EXPECT_EQ(ReadBannerUrl(3), L"");
     EXPECT_EQ(ReadProperty(L"HexunGPShow", kNone), L"None");
     EXPECT_EQ(ReadString(kProperties, L"Delay", L"0123456789", 5), L"0123") << "the default is cut to capacity too";

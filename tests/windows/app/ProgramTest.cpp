@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "CorvaneVersion.h"
 #include "connection/Category.h"
 #include "connection/Protocol.h"
 #include "res/resource.h"
@@ -215,7 +216,7 @@ bool IsReddish(COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) < 60 && G
 
 // --- The install folder ---
 
-TEST(InstallFolder, HoldsTheProgramItsSkinAndDefaultSettingsWithEveryPopUpOn) {
+TEST(InstallFolder, HoldsTheProgramItsSkinAndDefaultSettingsWithEveryPopUpOnAndTheBuildsVersion) {
     const fs::path folder = InstallFolderOfBuild();
     EXPECT_TRUE(fs::is_regular_file(folder / "Corvane.exe"));
     for (const char* picture : {"bg.jpg", "titlebarleft.png", "titletext.png", "help.png", "advise.png", "set.png",
@@ -235,6 +236,9 @@ TEST(InstallFolder, HoldsTheProgramItsSkinAndDefaultSettingsWithEveryPopUpOn) {
         GetPrivateProfileStringW(L"Properties", d.key, L"missing", value, 64, settings.c_str());
         EXPECT_STREQ(value, d.value) << testing::PrintToString(std::wstring(d.key));
     }
+    wchar_t version[64]{};
+    GetPrivateProfileStringW(L"Connection", L"Version", L"missing", version, 64, settings.c_str());
+    EXPECT_STREQ(version, CORVANE_VERSION_WTEXT);
 }
 
 // --- The "-s" command line: start with Windows changed by a second copy, no window ---
@@ -415,7 +419,7 @@ TEST_F(ProgramTest, SecondCopyShowsTheMessageAndBringsTheFirstBack) {
     EXPECT_TRUE(first->ExitFromTray(main).has_value());
 }
 
-TEST_F(ProgramTest, WidenedTheTitleButtonsFollowTheRightEdge) {
+TEST_F(ProgramTest, WidenedTheTitleButtonsFollowTheRightEdgeOverAnUnbrokenTitleBand) {
     HWND main = nullptr;
     auto program = StartConnected(main);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
@@ -434,6 +438,51 @@ TEST_F(ProgramTest, WidenedTheTitleButtonsFollowTheRightEdge) {
     EXPECT_EQ(placeOf(IDC_TOP_SETTINGS).left, 675);
     EXPECT_EQ(placeOf(IDC_TOP_HOMEPAGE).left, 780);
     EXPECT_EQ(placeOf(IDC_TOP_ABOUT).left, 810);
+    // Left of the skin's picture the title band runs on dark, as it does over the picture, rather than white.
+    Sleep(500);
+    for (const POINT at : {POINT{100, 40}, POINT{500, 40}}) {
+        const COLORREF band = ScreenColourAt(main, at.x, at.y);
+        EXPECT_LT(GetRValue(band) + GetGValue(band) + GetBValue(band), 3 * 128) << at.x << " " << std::hex << band;
+    }
+    EXPECT_TRUE(program->ExitFromTray(main).has_value());
+}
+
+TEST_F(ProgramTest, PopUpStaysAboveTheMainWindowWithoutATaskbarButton) {
+    HWND main = nullptr;
+    auto program = StartConnected(main);
+    ASSERT_EQ(RequestWithin(kFirstRequestMs), wire::CategoryRequestPayload(kStocks.guid));
+    server.SendFrame(wire::HistoryEndPayload());
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
+    // The main window moves into the lower right corner, where the pop-up rises.
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    SetWindowPos(main, nullptr, work.right - 600, work.bottom - 430, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    // A gold headline while stocks are listed goes to the pop-up alone.
+    server.SendFrame(wire::NewsPayload(kGold.guid, 1700000000, L"金价上行", L"http://example.invalid/gold"));
+    HWND popup = program->FindWindowOf(L"#32770", L"讯息提示");
+    ASSERT_NE(popup, nullptr);
+    const auto rectOf = [](HWND window) {
+        RECT r{};
+        GetWindowRect(window, &r);
+        return r;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(popup) && rectOf(popup).bottom <= work.bottom; }, 5000))
+        << "the pop-up rises into view";
+    // The main window is brought to the front, as a click on it does: the pop-up still lies above it.
+    SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+
+    const LONG_PTR style = GetWindowLongPtrW(popup, GWL_EXSTYLE);
+    EXPECT_TRUE(style & WS_EX_TOOLWINDOW) << "no taskbar button";
+    EXPECT_TRUE(style & WS_EX_TOPMOST);
+    bool mainBelow = false;
+    for (HWND w = GetWindow(popup, GW_HWNDNEXT); w && !mainBelow; w = GetWindow(w, GW_HWNDNEXT)) mainBelow = w == main;
+    EXPECT_TRUE(mainBelow) << "the main window comes after the pop-up in the z-order";
+    RECT overlap{};
+    const RECT popupRect = rectOf(popup), mainRect = rectOf(main);
+    ASSERT_TRUE(IntersectRect(&overlap, &popupRect, &mainRect));
+    const POINT inside{(overlap.left + overlap.right) / 2, (overlap.top + overlap.bottom) / 2};
+    EXPECT_EQ(GetAncestor(WindowFromPoint(inside), GA_ROOT), popup) << "where they overlap the pop-up is seen";
     EXPECT_TRUE(program->ExitFromTray(main).has_value());
 }
 
@@ -445,7 +494,7 @@ TEST_F(ProgramTest, AboutBoxFromThePersonButtonAndFromTheSystemMenu) {
         if (!about) return false;
         // The link shows the home page of the web host Setting.ini names.
         EXPECT_TRUE(WaitUntil([&] { return HasChildText(about, L"<a>http://127.0.0.1:9/</a>"); }, 3000));
-        EXPECT_TRUE(HasChildText(about, L"Tessaly，1.0.9 版"));
+        EXPECT_TRUE(HasChildText(about, L"Tessaly，" CORVANE_VERSION_WTEXT L" 版")) << "the build's version";
         PostMessageW(about, WM_COMMAND, IDOK, 0);
         return WaitUntil([&] { return !IsWindow(about); });
     };

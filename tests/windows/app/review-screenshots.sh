@@ -24,12 +24,14 @@ cp -r "$build/dist/." "$scratch/"
 rm -f "$scratch"/[123].jpg
 port=15710
 http_port=15790
-printf '[Connection]\r\nServer=127.0.0.1\r\nPort=%s\r\nVersion=1.0.1\r\nWebSite=http://127.0.0.1:%s\r\n' "$port" "$http_port" \
+# The install folder's version, which the demo server's version page names too: no update is offered.
+version=$(tr -d '\r' <"$scratch/Setting.ini" | sed -n 's/^Version=//p')
+printf '[Connection]\r\nServer=127.0.0.1\r\nPort=%s\r\nVersion=%s\r\nWebSite=http://127.0.0.1:%s\r\n' "$port" "$version" "$http_port" \
     >"$scratch/Setting.ini.connection"
 tr -d '\r' <"$scratch/Setting.ini" | sed -n '/^\[Properties\]/,$p' | sed 's/$/\r/' >>"$scratch/Setting.ini.connection"
 mv "$scratch/Setting.ini.connection" "$scratch/Setting.ini"
 
-"$server_program" --port "$port" --http-port "$http_port" --pace-ms 3000 \
+"$server_program" --port "$port" --http-port "$http_port" --pace-ms 3000 --version "$version" \
     --data "$here/../../../tools/demo-server/data/headlines.tsv" --banners "$here/../../../tools/demo-server/data" \
     >"$shots/app-demo-server.log" 2>&1 &
 server=$!
@@ -82,5 +84,11 @@ xdotool mousemove $((left + 596)) $((top + 426)) mousedown 1 sleep 0.2 mousemove
 sleep 1.5
 crop app-wide "$left" "$top" 850 490
 sleep 3
+# Wine's sizing loop in a virtual desktop raises the main window's X window over the pop-up, although in
+# Wine's own z-order (what the program and every Windows call see) the topmost pop-up stays above it. The
+# pop-up's X window is raised back, so the picture shows what a Windows desktop shows. (Wine's taskbar
+# also lists the pop-up, tool window or not: Windows' taskbar leaves tool windows out.)
+xdotool search --name '^讯息提示$' windowraise >/dev/null 2>&1 || true
+sleep 0.5
 shot app-popup
 echo "review screenshots in $shots"

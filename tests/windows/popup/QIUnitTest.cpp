@@ -117,7 +117,7 @@ TEST(QIUnit, TitleGoesToTheLinkOrToThePlainLabel) {
         EXPECT_FALSE(GetWindowLongW(GetDlgItem(entry->Hwnd(), c.hidden), GWL_STYLE) & WS_VISIBLE) << c.what;
         EXPECT_EQ(Text(shown), c.text) << c.what;
         const RECT place = PlaceIn(shown, entry->Hwnd());
-        EXPECT_TRUE(place.left == 115 && place.top == 10 && place.right == 275 && place.bottom == 40) << c.what;
+        EXPECT_TRUE(place.left == 112 && place.top == 10 && place.right == 268 && place.bottom == 40) << c.what;
         if (c.shown == IDC_ENTRY_TITLE_TEXT) {
             EXPECT_TRUE(GetWindowLongW(shown, GWL_STYLE) & SS_NOPREFIX) << c.what << ": '&' is shown as written";
         }

@@ -9,8 +9,9 @@
 
 #include "popup/QIUnit.h"
 #include "popup/QuickInform.h"
-#include "tests/windows/support/HandleCounts.h"
+#include "res/resource.h"
 #include "tests/windows/popup/PopupFixture.h"
+#include "tests/windows/support/HandleCounts.h"
 
 namespace {
 
@@ -73,6 +74,15 @@ TEST(QuickInform, FirstItemOpensBelowTheWorkAreaAndRisesUntilInside) {
     EXPECT_EQ(Settle(popup), 0) << "nothing moves once the bottom edge is inside";
     EXPECT_TRUE(Same(WindowRectOf(hwnd), risen));
     EXPECT_LE(WindowRectOf(entries[0]).bottom, risen.bottom);
+
+    // The title wraps clear of the right border: no glyph of it is cut.
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    for (int id : {IDC_ENTRY_TITLE_LINK, IDC_ENTRY_TITLE_TEXT}) {
+        HWND title = GetDlgItem(entries[0], id);
+        if (IsWindowVisible(title)) EXPECT_LE(WindowRectOf(title).right, client.right - 4) << id;
+    }
 }
 
 TEST(QuickInform, GrowsToHalfTheWorkAreaThenScrollsNewEntriesIn) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "CorvaneVersion.h"
 #include "res/resource.h"
 #include "tests/windows/res/DialogTemplateReader.h"
 
@@ -74,7 +75,7 @@ const std::vector<DialogCase>& Dialogs() {
          {
              {IDOK, L"Button", BS_DEFPUSHBUTTON, kShown | kTab, 0, L"确定", 114, 66, 50, 14},
              {IDC_ABOUT_ICON, L"Static", SS_ICON, kShown, 0, L"#128", 12, 12, 21, 20},
-             {IDC_ABOUT_VERSION, L"Static", SS_LEFT, kShown | SS_NOPREFIX, 0, L"Tessaly，1.0.9 版", 42, 12, 122, 8},
+             {IDC_ABOUT_VERSION, L"Static", SS_LEFT, kShown | SS_NOPREFIX, 0, L"Tessaly，" CORVANE_VERSION_WTEXT L" 版", 42, 12, 122, 8},
              {IDC_ABOUT_HOMEPAGE_LINK, L"SysLink", 0, kShown | kTab, 0,
               L"<a href=\"http://corvane.invalid/\">http://corvane.invalid/</a>", 42, 24, 122, 10},
              {IDC_ABOUT_MAKER_LINE1, L"Static", SS_LEFT, kShown, 0, L"Tessaly 财经资讯团队开发与维护。", 42, 40, 122, 8},
