@@ -379,24 +379,7 @@ void CCorvaneDlg::PaintBackground(HDC dc, int width, int height) const {
     const RECT client{0, 0, width, height};
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     const MainWindowLayout layout = LayOutMainWindow(width, height);
-    if (!m_background.IsEmpty()) {
-        const RECT picture = ToRect(layout.background);
-        m_background.Draw(dc, picture);
-        // A window wider or taller than the picture carries it on, so the title band runs dark to the left
-        // edge instead of breaking off into white: the picture's one-pixel border moves to the window's
-        // edge and the column (row) inside it fills the gap.
-        const int pictureHeight = picture.bottom - picture.top;
-        if (picture.left > 0) {
-            StretchBlt(dc, 0, picture.top, 1, pictureHeight, dc, picture.left, picture.top, 1, pictureHeight, SRCCOPY);
-            StretchBlt(dc, 1, picture.top, picture.left, pictureHeight, dc, picture.left + 1, picture.top, 1,
-                       pictureHeight, SRCCOPY);
-        }
-        if (picture.bottom < height) {
-            StretchBlt(dc, 0, height - 1, width, 1, dc, 0, picture.bottom - 1, width, 1, SRCCOPY);
-            StretchBlt(dc, 0, picture.bottom - 1, width, height - picture.bottom, dc, 0, picture.bottom - 2, width, 1,
-                       SRCCOPY);
-        }
-    }
+    if (!m_background.IsEmpty()) m_background.Draw(dc, ToRect(layout.background));
     for (int i = 0; i < 3; ++i)
         if (!m_bannerImages[i].IsEmpty()) m_bannerImages[i].StretchCopy(dc, m_bannerRects[i]);
     if (!m_titleLeft.IsEmpty()) m_titleLeft.Draw(dc, {0, 0, 31, 18});

@@ -25,8 +25,7 @@ struct MainWindowLayout {
     Box newsList;
     std::array<Box, 3> banners;  // rectangles the window paints and hit-tests itself
     Box repaint;                 // the area between the title buttons and the bottom, repainted after a move
-    // The skin's background, anchored to the right edge at its own size; a wider or taller window carries on
-    // its edges.
+    // The skin's background, anchored to the right edge at its own size; a wider window shows white at its left.
     Box background;
 };
 
