@@ -211,8 +211,8 @@ TEST(PopupCatchUp, ScrollsAtOnceOnlyWhatWaitsBeyondOneViewHeight) {
         {400, 400, 65, 0},     // exactly one view height waits
         {466, 400, 65, 66},    // one entry more: it skips ahead
         {6500, 400, 65, 6100}, // a long burst
-        {66, 30, 65, 0},       // a view shorter than an entry still lets one entry wait
-        {100, 30, 65, 35},
+        {66, 30, 66, 0},       // a view shorter than an entry still lets that entry wait
+        {100, 30, 66, 34},
         {-20, 400, 65, 0},     // nothing waits
     };
     for (const Case& c : cases)
