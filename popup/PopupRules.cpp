@@ -93,6 +93,10 @@ std::wstring EntryTimeText(std::int64_t publishTime) {
     return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
 }
 
+int CatchUpScroll(int waitingBelow, int viewHeight, int entryHeight) {
+    return std::max(0, waitingBelow - std::max(viewHeight, entryHeight));
+}
+
 int EntryBitmap(const Guid& category) {
     const CategoryInfo* info = FindCategory(category);
     return info ? info->entryBitmap : kOtherCategoryBitmap;

@@ -49,6 +49,12 @@ std::wstring EntryLabelText(const std::wstring& title);
 // year 3000, which the entry cannot show.
 std::wstring EntryTimeText(std::int64_t publishTime);
 
+// How far the entries scroll up at once when a new one is added below a full window, so that what waits
+// below the view never exceeds one view height (or one entry, when an entry is taller than the view):
+// the excess beyond that, 0 when there is none. Items that arrive faster than the motion scrolls them in
+// thus skip ahead instead of queueing without end.
+int CatchUpScroll(int waitingBelow, int viewHeight, int entryHeight);
+
 // The bitmap resource of an entry: the category's logo, or the envelope for any other category.
 int EntryBitmap(const Guid& category);
 

@@ -114,11 +114,51 @@ bool CQuickInform::AddEntry(const NewsItem& item) {
         SetWindowPos(entry->Hwnd(), nullptr, 0, newest.bottom, entryWidth, entryHeight + 1, kQuietMove);
     }
     ShowWindow(entry->Hwnd(), SW_SHOWNA);
-    // Paints now what the new entry and the growth uncovered.
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     entries_.push_back(entry);
     ++addedCount_;
+    CatchUpWithBurst();
+    // Paints now what the new entry and the growth uncovered.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     return true;
+}
+
+// Items may come faster than the motion scrolls them in (a burst, or a busy thread whose timer steps come
+// late). Entries waiting below the view are then limited to one view height: the list skips up by the excess
+// at once and every entry that leaves the view at the top closes, so the live entries, and the windows and
+// handles with them, stay bounded however fast items come, and the newest are the ones shown.
+void CQuickInform::CatchUpWithBurst() {
+    RECT view;
+    GetClientRect(hwnd_, &view);
+    const RECT newest = WindowRect(entries_.back()->Hwnd());
+    // Measured to the window's outer bottom edge, where the ordinary motion stops.
+    const int scroll =
+        popup::CatchUpScroll(newest.bottom - WindowRect(hwnd_).bottom, Height(view), Height(newest));
+    if (scroll == 0) return;
+    ScrollEntries(scroll);
+    if (addedCount_ < kClosingAfter) return;
+    while (!entries_.empty() && ScrolledOut(entries_.front())) {
+        CQIUnit* oldest = entries_.front();
+        entries_.pop_front();
+        oldest->Destroy();
+    }
+}
+
+bool CQuickInform::ScrolledOut(const CQIUnit* entry) const {
+    POINT clientTop{0, 0};
+    ClientToScreen(hwnd_, &clientTop);
+    return WindowRect(entry->Hwnd()).bottom <= clientTop.y;
+}
+
+void CQuickInform::ScrollEntries(int by) {
+    // All entries move in one step, so none is seen out of line with the others.
+    HDWP moves = BeginDeferWindowPos(static_cast<int>(entries_.size()));
+    for (CQIUnit* entry : entries_) {
+        const RECT place = RectInParent(entry->Hwnd(), hwnd_);
+        if (moves)
+            moves = DeferWindowPos(moves, entry->Hwnd(), nullptr, 0, place.top - by, 0, 0, kQuietMove | SWP_NOSIZE);
+    }
+    if (moves) EndDeferWindowPos(moves);
+    for (CQIUnit* entry : entries_) InvalidateRect(GetDlgItem(entry->Hwnd(), IDC_ENTRY_LOGO), nullptr, TRUE);
 }
 
 void CQuickInform::OnMotionTimer() {
@@ -128,27 +168,14 @@ void CQuickInform::OnMotionTimer() {
         return;
     }
     if (!entries_.empty()) {
-        if (addedCount_ >= kClosingAfter) {
-            POINT clientTop{0, 0};
-            ClientToScreen(hwnd_, &clientTop);
+        if (addedCount_ >= kClosingAfter && ScrolledOut(entries_.front())) {
             CQIUnit* oldest = entries_.front();
-            if (WindowRect(oldest->Hwnd()).bottom <= clientTop.y) {  // scrolled out of view
-                entries_.pop_front();
-                oldest->Destroy();
-                if (entries_.empty()) return;
-            }
+            entries_.pop_front();
+            oldest->Destroy();
+            if (entries_.empty()) return;
         }
         if (WindowRect(entries_.back()->Hwnd()).bottom > window.bottom) {
-            // All entries move in one step, so none is seen out of line with the others.
-            HDWP moves = BeginDeferWindowPos(static_cast<int>(entries_.size()));
-            for (CQIUnit* entry : entries_) {
-                const RECT place = RectInParent(entry->Hwnd(), hwnd_);
-                if (moves)
-                    moves = DeferWindowPos(moves, entry->Hwnd(), nullptr, 0, place.top - kScrollStep, 0, 0,
-                                           kQuietMove | SWP_NOSIZE);
-            }
-            if (moves) EndDeferWindowPos(moves);
-            for (CQIUnit* entry : entries_) InvalidateRect(GetDlgItem(entry->Hwnd(), IDC_ENTRY_LOGO), nullptr, TRUE);
+            ScrollEntries(kScrollStep);
             return;
         }
     }

@@ -51,6 +51,9 @@ protected:
 private:
     bool OpenWindow(HWND parent);
     bool AddEntry(const NewsItem& item);
+    void CatchUpWithBurst();
+    void ScrollEntries(int by);
+    bool ScrolledOut(const CQIUnit* entry) const;
     void ArmStayTimer();
     void CloseAllEntries();
 

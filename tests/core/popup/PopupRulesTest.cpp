@@ -203,4 +203,21 @@ TEST(PopupEntryPicture, CategoryLogoOrEnvelope) {
     EXPECT_EQ(popup::EntryBitmap(Guid{}), 158);
 }
 
+TEST(PopupCatchUp, ScrollsAtOnceOnlyWhatWaitsBeyondOneViewHeight) {
+    struct Case {
+        int waitingBelow, viewHeight, entryHeight, expected;
+    } const cases[] = {
+        {66, 400, 65, 0},      // one new entry below a settled window: the ordinary motion scrolls it in
+        {400, 400, 65, 0},     // exactly one view height waits
+        {466, 400, 65, 66},    // one entry more: it skips ahead
+        {6500, 400, 65, 6100}, // a long burst
+        {66, 30, 66, 0},       // a view shorter than an entry still lets that entry wait
+        {100, 30, 66, 34},
+        {-20, 400, 65, 0},     // nothing waits
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(popup::CatchUpScroll(c.waitingBelow, c.viewHeight, c.entryHeight), c.expected)
+            << c.waitingBelow << " waiting, view " << c.viewHeight << ", entry " << c.entryHeight;
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 // budget over many headlines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -151,6 +152,40 @@ TEST(QuickInform, ScrolledOutEntriesCloseOnePerStepOnceFiveWereAdded) {
     for (HWND entry : added) open += IsWindow(entry) ? 1 : 0;
     EXPECT_EQ(open, popup.EntryCount());
     EXPECT_TRUE(IsWindow(added.back()));
+}
+
+TEST(QuickInform, ItemsFasterThanTheMotionKeepTheEntriesAndWindowsBounded) {
+    // Headlines in a burst, the loop pumped only briefly between them, so the 30 ms steps fall far behind.
+    const PopupFolder folder;
+    CQuickInform popup;
+    ASSERT_EQ(popup.AddNews(Item(kGold.guid, L"快讯"), GetDesktopWindow()), 1);
+    const DWORD windowsWithOneEntry = WindowsOfThisProcess();
+    std::size_t mostEntries = 0;
+    DWORD mostWindows = 0;
+    HWND newest = nullptr;
+    for (int i = 0; i < 400; ++i) {
+        ASSERT_EQ(popup.AddNews(Item(i % 2 ? kForex.guid : kStocks.guid, L"快讯 " + std::to_wstring(i)),
+                                GetDesktopWindow()),
+                  1);
+        newest = EntryWindows(popup.Hwnd()).back();
+        if (i % 4 == 3) PumpPending();
+        mostEntries = std::max(mostEntries, popup.EntryCount());
+        mostWindows = std::max(mostWindows, WindowsOfThisProcess());
+    }
+    RECT view{};
+    GetClientRect(popup.Hwnd(), &view);
+    const int entryHeight = Height(WindowRectOf(newest));
+    // The view's worth on show, at most as much again waiting below it, a few on their way out.
+    const std::size_t bound = 2 * static_cast<std::size_t>(Height(view) / entryHeight + 1) + 5;
+    EXPECT_LE(mostEntries, bound) << "entries live at once";
+    DWORD windowsPerEntry = 1;  // the entry and its controls
+    EnumChildWindows(newest, [](HWND, LPARAM n) -> BOOL { return ++*reinterpret_cast<DWORD*>(n), TRUE; },
+                     reinterpret_cast<LPARAM>(&windowsPerEntry));
+    EXPECT_LE(mostWindows, windowsWithOneEntry + (bound - 1) * windowsPerEntry) << "windows at once";
+
+    ASSERT_TRUE(PumpUntil([&] { return WindowRectOf(newest).bottom <= WindowRectOf(popup.Hwnd()).bottom; }, 5000))
+        << "the newest item scrolls into view";
+    EXPECT_EQ(EntryWindows(popup.Hwnd()).back(), newest);
 }
 
 TEST(QuickInform, StayTimerClosesTheWindowAndEveryEntryAndTheNextItemOpensAgain) {
