@@ -35,12 +35,17 @@ describe('the page as loaded', () => {
     await page.close();
   });
 
-  test('its script is ES5, as the Windows browser control runs it, in the most recent document mode', () => {
+  test('its script runs on the oldest engine it may meet (IE8 document mode), in the most recent mode there is', () => {
     const text = new TextDecoder('gbk').decode(fs.readFileSync(pagePath));
     assert.match(text, /<meta http-equiv="X-UA-Compatible" content="IE=edge">/);
     const scripts = [...text.matchAll(/<script[^>]*>([\s\S]*?)<\/script>/g)].map((m) => m[1]);
     assert.ok(scripts.length > 0);
-    for (const script of scripts) assert.doesNotThrow(() => acorn.parse(script, { ecmaVersion: 5 }));
+    // What IE8 lacks; createHTMLDocument and importNode are used only where they are found (see below).
+    const missingInIE8 = /\b(textContent|addEventListener|querySelector(All)?|classList|getComputedStyle|dataset)\b|\.(trim|bind|forEach|map|filter|some|every|reduce)\(|\bObject\.(keys|create|defineProperty)\b/;
+    for (const script of scripts) {
+      assert.doesNotThrow(() => acorn.parse(script, { ecmaVersion: 3 }));
+      assert.doesNotMatch(script, missingInIE8);
+    }
   });
 });
 
@@ -138,6 +143,164 @@ describe('rows', () => {
     const texts = (await rowTexts(page)).map((r) => r[1]);
     assert.ok(texts.includes('plain') && texts.includes('hover me') && texts.includes('inner link'), texts.join('|'));
     await page.close();
+  });
+});
+
+describe('nothing in a title can take the list away', () => {
+  // Every request the page makes to anything but its own file.
+  function recordRequests(page) {
+    const requests = [];
+    page.on('request', (request) => { if (!request.url().startsWith('file://' + pagePath)) requests.push(request.url()); });
+    return requests;
+  }
+
+  test('inner links of every kind lose their target, keep their text, and a click leaves the page where it was', async () => {
+    const cases = [
+      ['美联储<a href="file:///C:/Windows/System32/">详情</a>', '美联储详情'],
+      ['<a href="search-ms:query=report&crumb=location:C:\\" target="_blank">搜索</a>结果', '搜索结果'],
+      ['<a href="\\\\host\\share\\x.exe">共享</a>', '共享'],
+      ['<a href="other.html#top" target="_top">相对</a>', '相对'],
+      ['<a href="http://news.example/elsewhere"><b>网页</b>链接</a>', '网页链接'],
+      ['<map name="m"><area shape="default" href="file:///C:/">区域</map>图示', '区域图示'],
+      ['<form action="file:///C:/"><button formaction="search-ms:">按钮</button></form>表单', '按钮表单'],
+    ];
+    const page = await openPage(session.browser, { width: 400, height: 120 });
+    const requests = recordRequests(page);
+    // Below twelve plain rows, so the list is scrolled down to them and a jump to "#" would show.
+    await addRows(page, cases.map(([title], i) => ['09:00', title, `http://news.example/row${i}`]));
+    await addRows(page, numbered(12));
+    const rows = await rowTexts(page);
+    assert.deepEqual(rows.slice(12).map((r) => r[1]), cases.map(([, text]) => text).reverse());
+    const targets = await page.$$eval('#oTBody0 tr', (all) => all.map((row) => ({
+      hrefs: [...row.querySelectorAll('[href]')].map((e) => e.getAttribute('href')),
+      others: row.querySelectorAll('[target],[action],[formaction],area,form,button').length,
+    })));
+    for (const t of targets) assert.deepEqual(t, { hrefs: ['#'], others: 0 });
+
+    const startUrl = page.url();
+    for (let i = 0; i < cases.length; i++) {
+      const anchor = (await page.$$('#oTBody0 a'))[12 + cases.length - 1 - i];
+      await anchor.evaluate((a) => { a.scrollIntoView({ block: 'end' }); });
+      const before = await page.evaluate(() => window.scrollY);
+      assert.ok(before > 0);
+      await anchor.click();
+      assert.deepEqual(await page.evaluate(() => [window.scrollY, location.href, typeof addUnit]), [before, startUrl, 'function'],
+        cases[i][0]);
+    }
+    assert.deepEqual(await page.evaluate(() => window.shownLinks), cases.map((_, i) => `http://news.example/row${i}`));
+    assert.deepEqual(requests, []);
+    await page.close();
+  });
+
+  test('style elements and attributes keep only colour and emphasis, pictures stay away', async () => {
+    const page = await openPage(session.browser);
+    const requests = recordRequests(page);
+    await addRows(page, [
+      ['09:00', '<style>#oTable { display: none } a { color: red } tr { background: black }</style>样式', 'http://x/1'],
+      ['09:01', '<span style="position: absolute; top: 0; left: 0; width: 900px; height: 900px; z-index: 9; ' +
+        'font-size: 80px; display: block; visibility: hidden; background: url(http://pictures.example/b.png); ' +
+        'color: #cc0000; font-weight: bold; font-style: italic; text-decoration: line-through">盖住</span>', 'http://x/2'],
+      ['09:02', '<div style="margin-top: -500px; display: none">藏起</div><font color="#008800" style="opacity: 0">绿</font>', 'http://x/3'],
+      ['09:03', '<img src="http://pictures.example/p.png" width="500">图<picture><source srcset="http://pictures.example/s.png"></picture>' +
+        '<table background="http://pictures.example/t.png"><tr><td>表</td></tr></table>', 'http://x/4'],
+      ['09:04', 'plain', 'http://x/5'],
+    ]);
+    await page.waitForTimeout(200);
+    const look = await page.evaluate(() => {
+      const style = (e) => { const s = getComputedStyle(e); return [s.position, s.display, s.visibility, s.fontSize, s.color, s.fontWeight, s.fontStyle, s.textDecorationLine, s.opacity]; };
+      const anchors = [...document.querySelectorAll('#oTBody0 a')];
+      return {
+        table: getComputedStyle(document.getElementById('oTable')).display,
+        styleElements: document.querySelectorAll('style').length,
+        rowColours: [...document.querySelectorAll('#oTBody0 tr')].map((r) => getComputedStyle(r).backgroundColor),
+        linkColours: anchors.map((a) => getComputedStyle(a).color),
+        covering: style(anchors[3].querySelector('span')),
+        hidden: style(anchors[2].querySelector('div')),
+        green: style(anchors[2].querySelector('font')),
+        pictures: document.querySelectorAll('#oTable img, #oTable picture, #oTable source, #oTable [background]').length,
+        texts: anchors.map((a) => a.innerText.replace(/\s+/g, '')),
+        rowBottoms: [...document.querySelectorAll('#oTBody0 tr')].map((r) => r.getBoundingClientRect().height < 60),
+      };
+    });
+    const white = 'rgb(255, 255, 255)';
+    const blue = 'rgb(0, 34, 255)';
+    assert.deepEqual(look, {
+      table: 'table',
+      styleElements: 1,
+      rowColours: [white, white, white, white, white],
+      linkColours: [blue, blue, blue, blue, blue],
+      covering: ['static', 'inline', 'visible', '13px', 'rgb(204, 0, 0)', '700', 'italic', 'line-through', '1'],
+      hidden: ['static', 'block', 'visible', '13px', blue, '400', 'normal', 'none', '1'],
+      green: ['static', 'inline', 'visible', '13px', 'rgb(0, 136, 0)', '400', 'normal', 'none', '1'],
+      pictures: 0,
+      texts: ['plain', '图表', '藏起绿', '盖住', '样式'],
+      rowBottoms: [true, true, true, true, true],
+    });
+    assert.deepEqual(requests, []);
+    await page.close();
+  });
+});
+
+// An engine without safe parsing (IE8 document mode): createHTMLDocument and importNode are missing.
+function withoutSafeParsing() {
+  delete Document.prototype.importNode;
+  delete DOMImplementation.prototype.createHTMLDocument;
+}
+
+describe('an engine without safe parsing', () => {
+  test('titles become plain text, and clicks still hand ShowInfo the exact link', async () => {
+    const cases = [
+      // [title, text shown, link]
+      ['<b>黄金</b>&amp;白银 &lt;快讯&gt; &nbsp;&#x4e00;&#20108;', '黄金&白银 <快讯> \u00a0一二', 'http://news.example/a?b=1&c=2'],
+      ['<script>window.ran = 1</script>纯<style>#oTable { display: none }</style>文本<!-- note -->', '纯文本', 'http://x/"); window.ran = 2; ("'],
+      ['美联储<a href="file:///C:/Windows/System32/" onclick="window.ran = 3">详情</a>', '美联储详情', ''],
+      ['<img src="http://pictures.example/p.png" onerror="window.ran = 4">1 < 2 &lt;script&gt;', '1 < 2 <script>', 'http://新闻.example/路径'],
+    ];
+    const page = await openPage(session.browser, undefined, withoutSafeParsing);
+    assert.equal(await page.evaluate(() => typeof document.importNode + typeof document.implementation.createHTMLDocument), 'undefinedundefined');
+    await addRows(page, cases.map(([title, , link]) => ['09月06日  09:05', title, link]));
+    const rows = await page.$$eval('#oTBody0 tr', (all) => all.map((row) => ({
+      time: row.cells[0].textContent,
+      title: row.cells[1].textContent,
+      elements: row.querySelectorAll('*').length,  // the two cells and the row's own link
+    })));
+    assert.deepEqual(rows, cases.map(([, text]) => ({ time: '\u00a009月06日  09:05', title: text, elements: 3 })).reverse());
+    for (const anchor of await page.$$('#oTBody0 a')) await anchor.click();
+    await page.waitForTimeout(100);
+    assert.deepEqual(await page.evaluate(() => ({ shown: window.shownLinks, ran: window.ran, hash: location.hash })),
+      { shown: cases.map(([, , link]) => link).reverse(), ran: undefined, hash: '' });
+    await page.close();
+  });
+});
+
+describe('the self-check', () => {
+  test('passes where a row can be built, without touching the list', async () => {
+    for (const initScript of [null, withoutSafeParsing]) {
+      const page = await openPage(session.browser, undefined, initScript);
+      await addRows(page, numbered(3));
+      assert.deepEqual(await page.evaluate(() => [pageSelfCheck(), oTBody0.rows.length]), [true, 3]);
+      await page.close();
+    }
+  });
+
+  test('fails where addUnit would fail, and a failing addUnit leaves no empty row', async () => {
+    const sabotages = [
+      // addUnit throws: the engine cannot insert cells.
+      { name: 'insertCell', run: () => { HTMLTableRowElement.prototype.insertCell = () => { throw new Error('old engine'); }; }, throws: true },
+      // addUnit runs but fills nothing.
+      { name: 'createTextNode', run: () => { const make = Document.prototype.createTextNode; Document.prototype.createTextNode = function () { return make.call(this, ''); }; }, throws: false },
+    ];
+    for (const sabotage of sabotages) {
+      const page = await openPage(session.browser);
+      await addRows(page, numbered(2));
+      const result = await page.evaluate((source) => {
+        (0, eval)(`(${source})`)();
+        const outcome = (call) => { try { call(); return 'ok'; } catch (e) { return 'threw'; } };
+        return { check: outcome(() => pageSelfCheck()), add: outcome(() => addUnit('09:00', '<b>x</b>', 'http://x/')), rows: oTBody0.rows.length };
+      }, sabotage.run.toString());
+      assert.deepEqual(result, { check: 'threw', add: sabotage.throws ? 'threw' : 'ok', rows: sabotage.throws ? 2 : 3 }, sabotage.name);
+      await page.close();
+    }
   });
 });
 

@@ -23,12 +23,14 @@ async function launchBrowser() {
   };
 }
 
-async function openPage(browser, viewport = { width: 474, height: 300 }) {
+// initScript, when given, runs before the page's own script (to take away what an older engine lacks).
+async function openPage(browser, viewport = { width: 474, height: 300 }, initScript = null) {
   const page = await browser.newPage({ viewport });
   await page.addInitScript(() => {
     window.shownLinks = [];
     window.external = { ShowInfo: (link) => { window.shownLinks.push(link); } };
   });
+  if (initScript) await page.addInitScript(initScript);
   await page.goto('file://' + pagePath);
   return page;
 }
