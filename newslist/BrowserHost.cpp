@@ -2,13 +2,16 @@
 #include "newslist/BrowserHost.h"
 
 #include <exdisp.h>
+#include <exdispid.h>
 #include <mshtmhst.h>
 #include <mshtml.h>
 #include <shlwapi.h>
 
 #include "framework/ComObject.h"
-#include "framework/MessageFilter.h"
 #include "framework/ComValues.h"
+#include "framework/MessageFilter.h"
+#include "framework/platform/Diagnostics.h"
+#include "newslist/PageNavigation.h"
 
 namespace {
 
@@ -134,12 +137,74 @@ private:
     fw::ComPtr<IDispatch> external_;
 };
 
+// The browser's DWebBrowserEvents2: refuses navigations and new windows through their Cancel argument.
+class CNavigationGuard : public fw::ComObject<IDispatch> {
+public:
+    explicit CNavigationGuard(std::shared_ptr<const bool> pageCompleted) : pageCompleted_(std::move(pageCompleted)) {}
+
+    void* FindInterface(REFIID iid) override {
+        if (iid == DIID_DWebBrowserEvents2) return static_cast<IDispatch*>(this);
+        return ComObject::FindInterface(iid);
+    }
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        if (info) *info = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+
+    // The arguments come last first: BeforeNavigate2 (disp, URL, flags, target frame, post data, headers,
+    // Cancel), NewWindow2 (disp, Cancel), NewWindow3 (disp, Cancel, flags, URL context, URL).
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        if (!parameters || !parameters->rgvarg) return S_OK;
+        VARIANT* arguments = parameters->rgvarg;
+        switch (id) {
+            case DISPID_BEFORENAVIGATE2:
+                if (parameters->cArgs == 7 && !IsPagesOwnLoad(arguments[5])) {
+                    platform::DiagnosticLine(L"News list: a navigation away from the page was refused");
+                    Refuse(arguments[0]);
+                }
+                break;
+            case DISPID_NEWWINDOW2:
+                if (parameters->cArgs == 2) Refuse(arguments[0]);
+                break;
+            case DISPID_NEWWINDOW3:
+                if (parameters->cArgs == 5) Refuse(arguments[3]);
+                break;
+            default:
+                break;
+        }
+        return S_OK;
+    }
+
+private:
+    bool IsPagesOwnLoad(VARIANT& url) const {
+        fw::Variant value;
+        if (FAILED(VariantCopyInd(value.Put(), &url))) return false;
+        const std::optional<std::wstring> text = value.AsString();
+        return text && newslist::IsPagesOwnLoad(*text, *pageCompleted_);
+    }
+
+    static void Refuse(VARIANT& cancel) {
+        if (cancel.vt == (VT_BYREF | VT_BOOL) && cancel.pboolVal) *cancel.pboolVal = VARIANT_TRUE;
+    }
+
+    std::shared_ptr<const bool> pageCompleted_;
+};
+
 class CWebBrowserHost final : public CBrowserHost, private fw::MessageFilter {
 public:
     CWebBrowserHost(HWND parent, int pageId) : parent_(parent), pageId_(pageId) {}
 
     ~CWebBrowserHost() override {
         RemoveMessageFilter();
+        if (events_) events_->Unadvise(eventsCookie_);
         if (auto inPlace = object_.As<IOleInPlaceObject>()) inPlace->InPlaceDeactivate();
         if (object_) {
             object_->Close(OLECLOSE_NOSAVE);
@@ -162,29 +227,39 @@ public:
         if (!browser_) return false;
         browser_->put_Silent(VARIANT_TRUE);  // no script error or security boxes over the program
         browser_->put_RegisterAsDropTarget(VARIANT_FALSE);
+        // Without the guard on its navigations the browser does not serve the list.
+        auto container = browser_.As<IConnectionPointContainer>();
+        if (!container || FAILED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, events_.Put())) ||
+            FAILED(events_->Advise(MakeNavigationGuard(pageCompleted_).Get(), &eventsCookie_))) {
+            events_.Reset();
+            return false;
+        }
         const fw::Bstr blank(L"about:blank");
         if (FAILED(browser_->Navigate(blank.Get(), nullptr, nullptr, nullptr, nullptr))) return false;
         AddMessageFilter();
         return true;
     }
 
-    bool PollPage() override {
-        if (state_ == State::Complete) return true;
+    PageStatus PollPage() override {
+        if (state_ == State::Complete) return PageStatus::Complete;
+        if (state_ == State::Failed) return PageStatus::Failed;
         fw::ComPtr<IHTMLDocument2> document = Document();
-        if (!document || !IsComplete(*document.Get())) return false;
+        if (!document || !IsComplete(*document.Get())) return PageStatus::Loading;
         if (state_ == State::Blank) {
             state_ = LoadPage(*document.Get()) ? State::Loading : State::Failed;
-            return false;
+            return state_ == State::Failed ? PageStatus::Failed : PageStatus::Loading;
         }
-        if (state_ != State::Loading) return false;
         // Complete, and its own script has run: the functions the list calls exist.
         fw::ComPtr<IDispatch> script;
-        if (FAILED(document->get_Script(script.Put())) || !script) return false;
+        if (FAILED(document->get_Script(script.Put())) || !script) return PageStatus::Loading;
         LPOLESTR name[] = {const_cast<LPOLESTR>(L"addUnit")};
         DISPID id = DISPID_UNKNOWN;
-        if (FAILED(script->GetIDsOfNames(IID_NULL, name, 1, LOCALE_SYSTEM_DEFAULT, &id))) return false;
-        state_ = State::Complete;
-        return true;
+        if (FAILED(script->GetIDsOfNames(IID_NULL, name, 1, LOCALE_SYSTEM_DEFAULT, &id))) return PageStatus::Loading;
+        // An engine that runs the page but cannot build a row would show every headline as an empty row.
+        state_ = CallScriptFunction(script.Get(), L"pageSelfCheck", {}) == S_OK ? State::Complete : State::Failed;
+        if (state_ == State::Failed) return PageStatus::Failed;
+        *pageCompleted_ = true;
+        return PageStatus::Complete;
     }
 
     HRESULT InvokeScript(const wchar_t* name, std::initializer_list<ScriptArgument> arguments) override {
@@ -242,10 +317,17 @@ private:
     fw::ComPtr<IOleObject> object_;
     fw::ComPtr<IWebBrowser2> browser_;
     fw::ComPtr<CBrowserSite> site_;
+    fw::ComPtr<IConnectionPoint> events_;
+    DWORD eventsCookie_ = 0;
     State state_ = State::Blank;
+    std::shared_ptr<bool> pageCompleted_ = std::make_shared<bool>(false);  // read by the navigation guard
 };
 
 }  // namespace
+
+fw::ComPtr<IDispatch> MakeNavigationGuard(std::shared_ptr<const bool> pageCompleted) {
+    return fw::MakeComObject<CNavigationGuard>(std::move(pageCompleted));
+}
 
 std::unique_ptr<CBrowserHost> CBrowserHost::Create(HWND parent, int pageId, ShowInfoHandler onShowInfo) {
     auto host = std::make_unique<CWebBrowserHost>(parent, pageId);

@@ -55,7 +55,7 @@ bool CLinkListViewEx::OnInitDialog() {
         SetTimer(Hwnd(), kPageWaitTimer, m_pageWait, nullptr);
         SetTimer(Hwnd(), kPagePollTimer, kPagePollInterval, nullptr);
     } else {
-        SwitchToNative();
+        SwitchToNative(L"News list: no browser control; the native list serves");
     }
     return false;  // the list takes no focus of its own
 }
@@ -64,35 +64,40 @@ bool CLinkListViewEx::AddUnit(const NewsItem& item) {
     const std::optional<std::wstring> time = newslist::ListTimeText(item.publishTime);
     if (!time) return false;
     if (m_native) m_native->AddUnit(*time, item.title, item.link);
-    if (m_nativeShown) return true;
     return SUCCEEDED(CallPage(L"addUnit", {*time, item.title, item.link}));
 }
 
 HRESULT CLinkListViewEx::PopUnit(bool fromTop) {
     if (m_native) fromTop ? m_native->PopTop() : m_native->PopBottom();
-    return m_nativeShown ? S_OK : CallPage(fromTop ? L"popTop" : L"popBottom", {});
+    return CallPage(fromTop ? L"popTop" : L"popBottom", {});
 }
 
 HRESULT CLinkListViewEx::ClearList() {
     if (m_native) m_native->ClearList();
-    return m_nativeShown ? S_OK : CallPage(L"clearList", {});
+    return CallPage(L"clearList", {});
 }
 
 HRESULT CLinkListViewEx::SetMaxRows(int maxRows) {
     m_maxRows = maxRows;
     if (m_native) m_native->SetMaxRows(maxRows);
-    return m_nativeShown ? S_OK : CallPage(L"SetMaxRows", {static_cast<std::int32_t>(maxRows)});
+    return CallPage(L"SetMaxRows", {static_cast<std::int32_t>(maxRows)});
 }
 
 HRESULT CLinkListViewEx::ShowProgressBusy(bool show, const std::wstring& picturePath) {
     if (m_native) m_native->ShowProgressBusy(show, picturePath);
-    return m_nativeShown ? S_OK : CallPage(L"ShowProgressBusy", {show, newslist::BusyPictureUrl(picturePath)});
+    return CallPage(L"ShowProgressBusy", {show, newslist::BusyPictureUrl(picturePath)});
 }
 
 void CLinkListViewEx::ShowInfo(const std::wstring& link) { newslist::OpenServerLink(link); }
 
 HRESULT CLinkListViewEx::CallPage(const wchar_t* name, std::initializer_list<ScriptArgument> arguments) {
-    return m_browser ? m_browser->InvokeScript(name, arguments) : S_FALSE;
+    if (m_nativeShown) return S_OK;
+    if (!m_browser) return S_FALSE;
+    const HRESULT status = m_browser->InvokeScript(name, arguments);
+    if (!m_pageCompleted || status == S_OK) return status;
+    // The page is gone or broken: its rows are lost with it, the native list has them all.
+    SwitchToNative(L"News list: a call of the completed page failed; the native list takes over");
+    return S_OK;
 }
 
 bool CLinkListViewEx::HandleMessage(fw::Message& message) {
@@ -126,26 +131,33 @@ fw::Result CLinkListViewEx::OnDestroy(WPARAM, LPARAM) {
 }
 
 void CLinkListViewEx::OnPollPage() {
-    if (!m_browser || !m_browser->PollPage()) return;
-    // The page serves the list from now on; what was added before it completed is not shown. The row
-    // limit set before then is given to the page now, so a limit other than the page's own holds too.
+    if (!m_browser) return;
+    const CBrowserHost::PageStatus status = m_browser->PollPage();
+    if (status == CBrowserHost::PageStatus::Loading) return;
     KillTimer(Hwnd(), kPagePollTimer);
     KillTimer(Hwnd(), kPageWaitTimer);
-    m_native.reset();
+    if (status == CBrowserHost::PageStatus::Failed) {
+        SwitchToNative(L"News list: the page did not load or cannot build rows here; the native list takes over");
+        return;
+    }
+    // The page serves the list from now on; what was added before it completed is not shown, so the
+    // native list, kept hidden as the page's copy from now on, starts empty as the page does. The row
+    // limit set before then is given to the page now, so a limit other than the page's own holds too.
+    m_pageCompleted = true;
+    m_native->ClearList();
     CallPage(L"SetMaxRows", {static_cast<std::int32_t>(m_maxRows)});
 }
 
 void CLinkListViewEx::OnPageWaitOver() {
     KillTimer(Hwnd(), kPagePollTimer);
     KillTimer(Hwnd(), kPageWaitTimer);
-    SwitchToNative();
+    SwitchToNative(L"News list: the page did not complete in time; the native list takes over");
 }
 
-void CLinkListViewEx::SwitchToNative() {
+void CLinkListViewEx::SwitchToNative(const wchar_t* reason) {
     if (m_nativeShown || !m_native) return;
     m_nativeShown = true;
-    platform::DiagnosticLine(m_browser ? L"News list: the page did not complete in time; the native list takes over"
-                                       : L"News list: no browser control; the native list serves");
+    platform::DiagnosticLine(reason);
     m_browser.reset();
     ShowWindow(m_native->Hwnd(), SW_SHOW);
 }

@@ -2,8 +2,9 @@
 // The panel of headlines inside the main window: a child dialog whose client area shows the news list
 // page in the embedded browser. Every change to the list is a call of one of the page's script
 // functions; the page calls back through ShowInfo when a headline is clicked. Where the browser cannot
-// show the page (it cannot be created, or the page has not completed a while after creation), the list
-// switches for good to a native list window with the same operations and look.
+// show the page (it cannot be created, the page has not completed a while after creation, or it cannot
+// build rows here) or loses it later (a call of the completed page fails), the list switches for good
+// to a native list window with the same operations and look, which always holds the same rows.
 #include <windows.h>
 
 #include <functional>
@@ -30,8 +31,9 @@ public:
     // the top, and sets the row limit. False when the parent has no window or no such control.
     bool CreateFromPlaceholder(HWND parent, int placeholderId, int maxRows);
     // Adds a headline at the top; the bottom row goes beyond the row limit. False when the call failed
-    // or the publish time is outside the range of the local-time conversion (no row is added). Before
-    // the page has completed the call does nothing and counts as done.
+    // before the page completed, or the publish time is outside the range of the local-time conversion
+    // (no row is added). Before the page has completed the call does nothing and counts as done; once
+    // it has, a failed call switches to the native list, which shows the row.
     bool AddUnit(const NewsItem& item);
     // Removes the top or the bottom row; nothing on an empty list. The call's status: S_FALSE when the
     // page is not there.
@@ -46,7 +48,7 @@ public:
     HWND Window() const { return Hwnd(); }
     // True once the list has switched to its native form.
     bool IsNative() const { return m_nativeShown; }
-    // The native list while it exists (tests look at what it shows).
+    // The native list while the window exists (tests look at what it shows).
     CNativeNewsList* NativeList() const { return m_native.get(); }
 
     // Opens a clicked headline's link (web links only).
@@ -61,8 +63,10 @@ private:
     fw::Result OnDestroy(WPARAM, LPARAM);
     void OnPageWaitOver();
     void IgnoreCommand() {}
-    void SwitchToNative();
-    // The page's script function with these arguments, while the browser serves the list.
+    void SwitchToNative(const wchar_t* reason);
+    // The page's script function with these arguments, while the browser serves the list. S_OK once
+    // the native list serves it (it has done the operation already), also when this very call found the
+    // completed page lost.
     HRESULT CallPage(const wchar_t* name, std::initializer_list<ScriptArgument> arguments);
 
     // Enter and Escape typed in the list stay in it: they never confirm or cancel the main window.
@@ -70,9 +74,10 @@ private:
     UINT m_pageWait;
     BrowserFactory m_makeBrowser;
     std::unique_ptr<CBrowserHost> m_browser;
-    // Created with the window and kept up to date until the page has completed, so that a switch shows
-    // every row added in the meantime; destroyed when the page serves the list.
+    // Created with the window and kept up to date always, hidden while the page serves the list, so a
+    // switch at any moment shows the rows the list had.
     std::unique_ptr<CNativeNewsList> m_native;
     bool m_nativeShown = false;
+    bool m_pageCompleted = false;
     int m_maxRows = 20;  // the page's own default until told otherwise
 };

@@ -7,6 +7,7 @@
 #include "controls/PictureFile.h"
 #include "framework/GdiplusHeaders.h"
 #include "newslist/NewsListText.h"
+#include "newslist/WheelScroll.h"
 
 namespace {
 
@@ -238,8 +239,10 @@ fw::Result CNativeNewsList::OnVScroll(WPARAM wParam, LPARAM) {
 }
 
 fw::Result CNativeNewsList::OnMouseWheel(WPARAM wParam, LPARAM) {
-    const int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
-    ScrollTo(m_scroll - notches * kWheelRows * (m_lineHeight + kPadTop + kPadBottom));
+    const newslist::WheelStep step = newslist::ScrollForWheel(m_wheelCarried, GET_WHEEL_DELTA_WPARAM(wParam),
+                                                              kWheelRows * (m_lineHeight + kPadTop + kPadBottom));
+    m_wheelCarried = step.carried;
+    ScrollTo(m_scroll + step.scrollChange);
     return 0;
 }
 

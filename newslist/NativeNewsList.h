@@ -97,6 +97,7 @@ private:
     std::deque<Row> m_rows;  // top first
     int m_maxRows = 20;
     int m_scroll = 0;        // pixels of the rows above the visible area
+    int m_wheelCarried = 0;  // wheel deltas that have not made a whole pixel yet
     int m_contentHeight = 0;
     SCROLLINFO m_scrollRange{};  // as last given to the scroll bar
     int m_lineHeight = 15;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <memory>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -207,6 +208,28 @@ TEST_F(NativeListTest, LongTitlesWrapInsideTheListAndScrollWhenTheyDoNotFit) {
     EXPECT_EQ(native->TitleRect(0).top, 3);
 }
 
+TEST_F(NativeListTest, WheelDeltasBelowANotchAddUpToWhatANotchScrolls) {
+    for (int i = 0; i < 20; ++i) list.AddUnit(Headline(L"快讯 " + std::to_wstring(i)));
+    Repaint();
+    const auto wheel = [&](int delta) {
+        SendMessageW(native->Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))), 0);
+    };
+    const int top = native->TitleRect(0).top;
+    wheel(-WHEEL_DELTA);
+    const int notch = top - native->TitleRect(0).top;
+    ASSERT_GT(notch, 0) << "a notch towards the user scrolls down";
+    wheel(WHEEL_DELTA);
+    ASSERT_EQ(native->TitleRect(0).top, top);
+
+    // A precision touchpad: the same turn in deltas of 30, 15 and 1.
+    for (const int step : {30, 15, 1}) {
+        for (int turned = 0; turned < WHEEL_DELTA; turned += step) wheel(-step);
+        EXPECT_EQ(top - native->TitleRect(0).top, notch) << "deltas of " << step;
+        for (int turned = 0; turned < WHEEL_DELTA; turned += step) wheel(step);
+        EXPECT_EQ(native->TitleRect(0).top, top) << "deltas of " << step;
+    }
+}
+
 // Links that OpenServerLink refuses leave a diagnostic line naming them, so a click can be seen to
 // reach it with the exact link and without starting anything.
 std::vector<std::wstring> g_diagnostics;
@@ -354,7 +377,7 @@ namespace {
 
 // A browser whose page completes when the test says so, recording the script calls it is given.
 struct FakeBrowserState {
-    bool complete = false;
+    CBrowserHost::PageStatus page = CBrowserHost::PageStatus::Loading;
     HRESULT status = S_OK;
     std::vector<std::wstring> calls;  // "name(arg, arg)"
     ShowInfoHandler showInfo;
@@ -363,9 +386,9 @@ struct FakeBrowserState {
 class CFakeBrowser : public CBrowserHost {
 public:
     explicit CFakeBrowser(FakeBrowserState& state) : state_(state) {}
-    bool PollPage() override { return state_.complete; }
+    PageStatus PollPage() override { return state_.page; }
     HRESULT InvokeScript(const wchar_t* name, std::initializer_list<ScriptArgument> arguments) override {
-        if (!state_.complete) return S_FALSE;
+        if (state_.page != PageStatus::Complete) return S_FALSE;
         std::wstring call = std::wstring(name) + L"(";
         for (const ScriptArgument& argument : arguments) {
             if (call.back() != L'(') call += L", ";
@@ -388,11 +411,21 @@ protected:
         ASSERT_TRUE(list.CreateFromPlaceholder(parent.hwnd, kPlaceholderId, 5));
     }
 
+    // The page completes (its self-check passed, or failed); it is polled until it is no longer loading.
+    void FinishLoading(CBrowserHost::PageStatus status) {
+        browser.page = status;
+        const std::size_t callsBefore = browser.calls.size();
+        for (int waited = 0; waited < 2000 && !list.IsNative() && browser.calls.size() == callsBefore; waited += 20)
+            Pump(20);
+    }
     void CompletePage() {
-        browser.complete = true;
-        for (int waited = 0; list.NativeList() && waited < 2000; waited += 20) Pump(20);
-        ASSERT_EQ(list.NativeList(), nullptr) << "the page serves the list";
-        ASSERT_FALSE(list.IsNative());
+        FinishLoading(CBrowserHost::PageStatus::Complete);
+        ASSERT_FALSE(list.IsNative()) << "the page serves the list";
+        ASSERT_FALSE(IsWindowVisible(list.NativeList()->Hwnd()));
+    }
+    std::vector<std::wstring> NativeTitles() const {
+        const auto titles = list.NativeList()->Titles();
+        return {titles.begin(), titles.end()};
     }
 
     FakeBrowserState browser;
@@ -437,17 +470,55 @@ TEST_F(BrowserListTest, OperationsCallThePagesFunctions) {
     EXPECT_EQ(browser.calls, expected);
 }
 
-TEST_F(BrowserListTest, StatusesComeBackAndOnlyAFailureFailsAddUnit) {
-    CompletePage();
+TEST(BrowserListSwitch, AFailedCallOfTheCompletedPageSwitchesToTheNativeListWithTheSameRows) {
+    enum class Operation { Add, Pop, Clear };
     const struct {
         HRESULT status;
-        bool added;
-    } cases[] = {{S_OK, true}, {S_FALSE, true}, {DISP_E_UNKNOWNNAME, false}, {DISP_E_EXCEPTION, false}};
+        Operation failing;
+        std::vector<std::wstring> titles;  // the native list's rows after the failed call
+    } cases[] = {
+        {DISP_E_EXCEPTION, Operation::Add, {L"4", L"3", L"2", L"1"}},  // the page threw inside addUnit
+        {DISP_E_UNKNOWNNAME, Operation::Add, {L"4", L"3", L"2", L"1"}},  // another document: no such function
+        {S_FALSE, Operation::Pop, {L"2", L"1", L"0"}},                         // no document at all
+        {E_ACCESSDENIED, Operation::Clear, {}},
+    };
     for (const auto& c : cases) {
+        FakeBrowserState browser;
+        ParentWindow window;
+        CLinkListViewEx served(60000, [&browser](HWND, int, ShowInfoHandler) -> std::unique_ptr<CBrowserHost> {
+            return std::make_unique<CFakeBrowser>(browser);
+        });
+        ASSERT_TRUE(served.CreateFromPlaceholder(window.hwnd, kPlaceholderId, 4));
+        browser.page = CBrowserHost::PageStatus::Complete;
+        for (int waited = 0; browser.calls.empty() && waited < 2000; waited += 20) Pump(20);
+        ASSERT_FALSE(served.IsNative());
+        for (const wchar_t* title : {L"0", L"1", L"2", L"3"}) EXPECT_TRUE(served.AddUnit(Headline(title)));
+        const std::size_t callsMade = browser.calls.size();
+
         browser.status = c.status;
-        EXPECT_EQ(list.AddUnit(Headline(L"x")), c.added) << std::hex << c.status;
-        EXPECT_EQ(list.ClearList(), c.status);
+        switch (c.failing) {
+            case Operation::Add: EXPECT_TRUE(served.AddUnit(Headline(L"4"))) << "the native list shows it"; break;
+            case Operation::Pop: EXPECT_EQ(served.PopUnit(true), S_OK); break;
+            case Operation::Clear: EXPECT_EQ(served.ClearList(), S_OK); break;
+        }
+        EXPECT_TRUE(served.IsNative()) << std::hex << c.status;
+        EXPECT_TRUE(IsWindowVisible(served.NativeList()->Hwnd()));
+        const auto titles = served.NativeList()->Titles();
+        EXPECT_EQ(std::vector<std::wstring>(titles.begin(), titles.end()), c.titles) << std::hex << c.status;
+
+        // The page is called no more; the native list serves.
+        EXPECT_TRUE(served.AddUnit(Headline(L"next")));
+        EXPECT_EQ(served.NativeList()->Titles().front(), L"next");
+        EXPECT_EQ(browser.calls.size(), callsMade + 1);
     }
+}
+
+TEST_F(BrowserListTest, APageThatCannotBuildRowsGivesWayToTheNativeListAtOnce) {
+    EXPECT_TRUE(list.AddUnit(Headline(L"while loading")));
+    FinishLoading(CBrowserHost::PageStatus::Failed);
+    EXPECT_TRUE(list.IsNative()) << "without waiting for the page's time to run out";
+    EXPECT_TRUE(browser.calls.empty());
+    EXPECT_EQ(NativeTitles(), std::vector<std::wstring>{L"while loading"});
 }
 
 TEST_F(BrowserListTest, ThePagesShowInfoOpensOnlyWebLinks) {
@@ -459,6 +530,55 @@ TEST_F(BrowserListTest, ThePagesShowInfoOpensOnlyWebLinks) {
     platform::SetDiagnosticSink(nullptr);
     ASSERT_EQ(g_diagnostics.size(), 2u);
     EXPECT_NE(g_diagnostics[0].find(L"calc.exe"), std::wstring::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The browser's events as the browser raises them: the arguments last first, Cancel by reference.
+constexpr DISPID kBeforeNavigate2 = 250;
+constexpr DISPID kNewWindow2 = 251;
+constexpr DISPID kNewWindow3 = 273;
+
+// Whether the guard set the event's Cancel argument.
+bool Refused(IDispatch& guard, DISPID event, const wchar_t* url = L"") {
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    VARIANT urlValue;
+    VariantInit(&urlValue);
+    urlValue.vt = VT_BSTR;
+    urlValue.bstrVal = SysAllocString(url);
+    std::vector<VARIANT> arguments(event == kBeforeNavigate2 ? 7 : event == kNewWindow2 ? 2 : 5);
+    for (VARIANT& argument : arguments) VariantInit(&argument);
+    VARIANT& cancelArgument = arguments[event == kNewWindow3 ? 3 : 0];
+    cancelArgument.vt = VT_BYREF | VT_BOOL;
+    cancelArgument.pboolVal = &cancel;
+    if (event == kBeforeNavigate2) {
+        arguments[5].vt = VT_BYREF | VT_VARIANT;  // the URL, as a variant by reference
+        arguments[5].pvarVal = &urlValue;
+    } else if (event == kNewWindow3) {
+        arguments[0] = urlValue;  // the URL, a string
+    }
+    DISPPARAMS parameters{arguments.data(), nullptr, static_cast<UINT>(arguments.size()), 0};
+    EXPECT_EQ(guard.Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr),
+              S_OK);
+    VariantClear(&urlValue);
+    return cancel == VARIANT_TRUE;
+}
+
+TEST(NavigationGuard, RefusesEveryNavigationButThePagesOwnLoadAndEveryNewWindow) {
+    auto completed = std::make_shared<bool>(false);
+    const fw::ComPtr<IDispatch> guard = MakeNavigationGuard(completed);
+    const wchar_t* elsewhere[] = {L"file:///C:/Windows/System32/", L"search-ms:query=x", L"\\\\host\\share",
+                                  L"about:blank#", L"http://news.example/", L""};
+    for (const bool pageCompleted : {false, true}) {
+        *completed = pageCompleted;
+        EXPECT_EQ(Refused(*guard.Get(), kBeforeNavigate2, L"about:blank"), pageCompleted);
+        for (const wchar_t* url : elsewhere)
+            EXPECT_TRUE(Refused(*guard.Get(), kBeforeNavigate2, url)) << platform::ToUtf8(url);
+        EXPECT_TRUE(Refused(*guard.Get(), kNewWindow2));
+        EXPECT_TRUE(Refused(*guard.Get(), kNewWindow3, L"http://news.example/"));
+    }
 }
 
 }  // namespace
