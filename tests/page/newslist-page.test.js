@@ -420,19 +420,29 @@ describe('input blocking', () => {
 });
 
 describe('review', () => {
-  test('screenshot of the page with the review rows', async () => {
+  function reviewRows() {
     const rows = fs.readFileSync(path.join(__dirname, 'review-rows.tsv'), 'utf8').split('\n')
       .filter((line) => line && !line.startsWith('#')).map((line) => line.split('\t'));
-    const page = await openPage(session.browser);
-    await addRows(page, rows.map(([when, title, link]) => {
+    return rows.map(([when, title, link]) => {
       const m = /^\d{4}-(\d\d)-(\d\d) (\d\d:\d\d)$/.exec(when);
       return [`${m[1]}月${m[2]}日  ${m[3]}`, title, link];
-    }));
+    });
+  }
+
+  test('screenshot of the page with the review rows', async () => {
+    const page = await openPage(session.browser);
+    await addRows(page, reviewRows());
     await page.hover('#oTBody0 tr:nth-child(3) a');
     fs.mkdirSync(buildDir, { recursive: true });
     await page.screenshot({ path: path.join(buildDir, 'newslist-page.png') });
     await page.evaluate(() => ShowProgressBusy(true, ''));
     await page.screenshot({ path: path.join(buildDir, 'newslist-page-busy.png') });
     await page.close();
+
+    // As an engine without safe parsing shows them: the titles' text without their markup.
+    const plain = await openPage(session.browser, undefined, withoutSafeParsing);
+    await addRows(plain, reviewRows());
+    await plain.screenshot({ path: path.join(buildDir, 'newslist-page-plain.png') });
+    await plain.close();
   });
 });
