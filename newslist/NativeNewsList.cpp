@@ -150,6 +150,7 @@ bool CNativeNewsList::HandleMessage(fw::Message& message) {
         fw::OnMessage(WM_VSCROLL, &CNativeNewsList::OnVScroll),
         fw::OnMessage(WM_MOUSEWHEEL, &CNativeNewsList::OnMouseWheel),
         fw::OnMessage(WM_TIMER, &CNativeNewsList::OnTimer),
+        fw::OnMessage(WM_SHOWWINDOW, &CNativeNewsList::OnShowWindow),
     };
     return fw::Dispatch(*this, table, message) || fw::Control::HandleMessage(message);
 }
@@ -249,7 +250,8 @@ fw::Result CNativeNewsList::OnMouseWheel(WPARAM wParam, LPARAM) {
 fw::Result CNativeNewsList::OnTimer(WPARAM wParam, LPARAM) {
     if (wParam != kAnimationTimer) return fw::Declined;
     KillTimer(Hwnd(), kAnimationTimer);
-    if (!m_picture || m_frameCount < 2 || !m_busy) return 0;
+    // Hidden (while the page serves the list) it keeps no timer running; showing it starts one again.
+    if (!m_picture || m_frameCount < 2 || !m_busy || !(GetWindowLongW(Hwnd(), GWL_STYLE) & WS_VISIBLE)) return 0;
     m_frame = (m_frame + 1) % m_frameCount;
     m_picture->SelectActiveFrame(&m_frameDimension, m_frame);
     InvalidateRect(Hwnd(), nullptr, FALSE);
@@ -442,6 +444,11 @@ void CNativeNewsList::LoadPicture(const std::wstring& path) {
     m_picture = std::move(picture);
     if (m_busy) ScheduleNextFrame();
     if (Hwnd()) InvalidateRect(Hwnd(), nullptr, FALSE);
+}
+
+fw::Result CNativeNewsList::OnShowWindow(WPARAM shown, LPARAM) {
+    if (shown && m_busy) ScheduleNextFrame();
+    return fw::Declined;
 }
 
 void CNativeNewsList::ScheduleNextFrame() {

@@ -74,6 +74,7 @@ private:
     fw::Result OnVScroll(WPARAM, LPARAM);
     fw::Result OnMouseWheel(WPARAM, LPARAM);
     fw::Result OnTimer(WPARAM, LPARAM);
+    fw::Result OnShowWindow(WPARAM, LPARAM);
 
     void Draw(HDC dc, const RECT& client);
     void DrawOverlay(HDC dc, const RECT& client);

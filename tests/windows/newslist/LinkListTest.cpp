@@ -68,6 +68,25 @@ NewsItem Headline(const std::wstring& title, const std::wstring& link = L"http:/
     return item;
 }
 
+// Whether the picture in the middle of the list changes within a second or so.
+bool BusyPictureMoves(HWND list) {
+    RECT client{};
+    GetClientRect(list, &client);
+    const auto centreHash = [&] {
+        unsigned long long hash = 0;
+        for (int y = client.bottom / 2 - 16; y < client.bottom / 2 + 16; ++y)
+            for (int x = client.right / 2 - 16; x < client.right / 2 + 16; ++x)
+                hash = hash * 1099511628211ULL + WindowPixel(list, x, y);
+        return hash;
+    };
+    const unsigned long long first = centreHash();
+    for (int i = 0; i < 20; ++i) {
+        Pump(60);
+        if (centreHash() != first) return true;
+    }
+    return false;
+}
+
 class NativeListTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -283,22 +302,9 @@ TEST_F(NativeListTest, HoverGreysTheRowAndTheBusyOverlayDimsTheListAroundItsPict
     Repaint();
     EXPECT_TRUE(Near(WindowPixel(native->Hwnd(), margin.x, margin.y), RGB(255, 255, 255)))
         << "the overlay hides the hover: " << Describe(WindowPixel(native->Hwnd(), margin.x, margin.y));
+    EXPECT_TRUE(BusyPictureMoves(native->Hwnd()));
     RECT client{};
     GetClientRect(native->Hwnd(), &client);
-    const auto centreHash = [&] {
-        unsigned long long hash = 0;
-        for (int y = client.bottom / 2 - 16; y < client.bottom / 2 + 16; ++y)
-            for (int x = client.right / 2 - 16; x < client.right / 2 + 16; ++x)
-                hash = hash * 1099511628211ULL + WindowPixel(native->Hwnd(), x, y);
-        return hash;
-    };
-    const unsigned long long first = centreHash();
-    bool moved = false;
-    for (int i = 0; i < 20 && !moved; ++i) {
-        Pump(60);
-        moved = centreHash() != first;
-    }
-    EXPECT_TRUE(moved) << "the busy picture is animated";
 
     EXPECT_EQ(list.ShowProgressBusy(false, picture), S_OK);
     Repaint();
@@ -511,6 +517,20 @@ TEST(BrowserListSwitch, AFailedCallOfTheCompletedPageSwitchesToTheNativeListWith
         EXPECT_EQ(served.NativeList()->Titles().front(), L"next");
         EXPECT_EQ(browser.calls.size(), callsMade + 1);
     }
+}
+
+TEST_F(BrowserListTest, TheHiddenNativeListAnimatesItsBusyPictureOnlyOnceShown) {
+    const fw::GdiplusSession gdiplus;
+    CompletePage();
+    const std::wstring picture = (SourceFolder() / "skin" / "loading.gif").wstring();
+    EXPECT_EQ(list.ShowProgressBusy(true, picture), S_OK);
+    Pump(300);
+    EXPECT_FALSE(KillTimer(list.NativeList()->Hwnd(), 1)) << "no animation timer while hidden";
+    browser.status = E_FAIL;
+    EXPECT_EQ(list.ShowProgressBusy(true, picture), S_OK);
+    ASSERT_TRUE(list.IsNative());
+    EXPECT_TRUE(BusyPictureMoves(list.NativeList()->Hwnd()));
+    list.ShowProgressBusy(false, L"");  // the picture goes before the GDI+ session
 }
 
 TEST_F(BrowserListTest, APageThatCannotBuildRowsGivesWayToTheNativeListAtOnce) {
