@@ -107,14 +107,16 @@ TEST_F(ConnectionTest, WithTheProductTimingsALiveStreamIsTakenAtOnceAndAnIdleCon
     EXPECT_GE(passes, 4);
     EXPECT_LE(passes, 12);
 
-    // A thousand live headlines at once reach the queue within a second.
+    // A thousand live headlines at once are taken frame after frame, not one per idle pause (that would
+    // take 100 s). The bound leaves room for a loaded machine under ThreadSanitizer; the rate itself is
+    // the benchmarks' figure.
     const auto sent = Clock::now();
     std::thread sender([&] { server.Send(Headlines(1000, kStocks.guid)); });
     const std::vector<NewsItem> items = Pop(1000);
     const milliseconds took = Since(sent);
     sender.join();
     ASSERT_EQ(items.size(), 1000u);
-    EXPECT_LT(took, milliseconds(1000));
+    EXPECT_LT(took, milliseconds(10000));
     EXPECT_EQ(items.back().title, L"headline 999");
 }
 
