@@ -43,3 +43,12 @@ inline const CategoryInfo* FindCategoryNamed(std::string_view name) {
         if (name == category.name) return &category;
     return nullptr;
 }
+
+// The category a news frame is queued with. While a history loads, its items carry the null category; a
+// frame of one of the other three categories that arrives meanwhile is a live flash of its own category,
+// never part of that history. The requested category's GUID, the null GUID and unknown GUIDs stay history.
+inline Guid QueuedCategory(const Guid& frameCategory, const Guid& requested, bool historyLoading) {
+    if (!historyLoading) return frameCategory;
+    const bool otherKnownCategory = FindCategory(frameCategory) != nullptr && frameCategory != requested;
+    return otherKnownCategory ? frameCategory : Guid{};
+}

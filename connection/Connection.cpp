@@ -5,6 +5,7 @@
 #include <exception>
 #include <new>
 
+#include "Category.h"
 #include "framework/platform/Clock.h"
 #include "framework/platform/Diagnostics.h"
 
@@ -208,7 +209,7 @@ void CConnection::RunPasses() {
 void CConnection::HandleMessage(wire::Message&& message) {
     switch (message.kind) {
     case wire::MessageKind::News: {
-        NewsItem item{loading ? Guid{} : message.news.category, message.news.publishTime, std::move(message.news.title),
+        NewsItem item{QueuedCategory(message.news.category, CurrentCategory(), loading), message.news.publishTime, std::move(message.news.title),
                       std::move(message.news.link)};
         std::lock_guard lock(queueLock);
         newsQueue.push_back(std::move(item));

@@ -58,6 +58,40 @@ TEST_F(ConnectionTest, HistoryItemsHaveNoCategoryUntilHistoryEnd) {
     EXPECT_EQ(none.title, L"untouched");
 }
 
+TEST_F(ConnectionTest, WhileAHistoryLoadsOtherCategoriesStayLiveFlashes) {
+    Start();
+    connection->RequestCategory(kGold.guid);
+    EXPECT_EQ(server.NextRequest(), wire::CategoryRequestPayload(kGold.guid));
+    const Guid unknown = MakeGuid(1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11});
+    struct Case {
+        const wchar_t* title;
+        Guid sent;
+        Guid queued;
+    };
+    const Case cases[] = {
+        {L"gold history", kGold.guid, Guid{}},
+        {L"forex flash", kForex.guid, kForex.guid},
+        {L"no category", Guid{}, Guid{}},
+        {L"unknown category", unknown, Guid{}},
+        {L"stocks flash", kStocks.guid, kStocks.guid},
+        {L"gold live", kGold.guid, kGold.guid},  // after the end of the history
+        {L"unknown live", unknown, unknown},
+    };
+    Bytes frames;
+    for (const Case& c : cases) {
+        if (std::wstring_view(c.title) == L"gold live") frames = frames + Framed(wire::HistoryEndPayload());
+        frames = frames + News(c.sent, c.title);
+    }
+    server.Send(frames);
+    const std::vector<NewsItem> items = Pop(std::size(cases));
+    ASSERT_EQ(items.size(), std::size(cases));
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << i);
+        EXPECT_EQ(items[i].title, cases[i].title);
+        EXPECT_EQ(items[i].category, cases[i].queued);
+    }
+}
+
 TEST_F(ConnectionTest, RequestCategoryDiscardsQueuedItems) {
     Start();
     server.Send(News(kStocks.guid, L"a") + News(kForex.guid, L"b"));
