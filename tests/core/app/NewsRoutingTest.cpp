@@ -42,7 +42,9 @@ TEST(NewsRouting, ComparesEveryByteOfTheCategory) {
 
 TEST(NewsRouting, BeforeAnyTabIsSelectedOnlyHistoryReachesTheList) {
     // The selected category starts as the null GUID; a live item must not be taken for history.
-    EXPECT_TRUE(RouteNewsItem(Guid{}, Guid{}, false).toList);
+    const NewsRoute history = RouteNewsItem(Guid{}, Guid{}, false);
+    EXPECT_TRUE(history.toList);
+    EXPECT_FALSE(history.toPopup);  // a history item is never announced, even when it equals the selection
     const NewsRoute live = RouteNewsItem(kForex.guid, Guid{}, false);
     EXPECT_FALSE(live.toList);
     EXPECT_TRUE(live.toPopup);
