@@ -39,8 +39,10 @@ void CTrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text,
     CopyCut(data_.szInfoTitle, title);
     CopyCut(data_.szInfo, text);
     data_.uTimeout = timeoutMs;
-    data_.uFlags = NIF_INFO;
-    data_.dwInfoFlags = NIIF_INFO;
+    // Silent and real-time: during an outage a balloon comes with every attempt, and neither a sound each
+    // time nor a pile of stale balloons in the notification centre helps anyone.
+    data_.uFlags = NIF_INFO | NIF_REALTIME;
+    data_.dwInfoFlags = NIIF_INFO | NIIF_NOSOUND;
     Shell_NotifyIconW(NIM_MODIFY, &data_);
 }
 
