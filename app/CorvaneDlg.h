@@ -23,7 +23,8 @@
 #include "popup/QuickInform.h"
 
 // Posted by the receive thread when a banner's image and link were replaced.
-inline constexpr UINT WM_BANNER_CHANGED = WM_USER + 1;
+// In the application range: in a dialog, WM_USER + 1 is the dialog manager's DM_SETDEFID.
+inline constexpr UINT WM_BANNER_CHANGED = WM_APP + 1;
 
 class CCorvaneDlg : public fw::Dialog, private CConnection {
 public:
