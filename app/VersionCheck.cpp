@@ -85,7 +85,7 @@ void RunVersionCheck() {
     if (!page) return;
     settings::WriteServerAddress(page->serverAddress);
     settings::WriteServerPort(page->port);
-    if (page->version == settings::ReadInstalledVersion()) return;
+    if (!OffersUpdate(page->version, settings::ReadInstalledVersion())) return;
 
     if (MessageBoxW(nullptr, L"您的版本过低，点击确定下载最新版本", L"Ondrix", MB_OKCANCEL | MB_SETFOREGROUND) == IDOK)
         newslist::OpenServerLink(settings::HomePageUrl());

@@ -22,3 +22,9 @@ struct VersionPage {
 // or a closing tag comes before its opening tag: such a page (an error page, a captive portal) must
 // change nothing.
 std::optional<VersionPage> ParseVersionPage(std::wstring_view text);
+
+// Whether a page naming pageVersion offers an update to the installed version. Both are compared without
+// surrounding spaces, tabs, CR and LF. Two dotted numbers ("1.0.10") compare part by part, missing parts
+// counting as 0, and only a higher page version offers one, so a copy newer than the page (during a
+// rollout) is left alone; any other texts offer one whenever they differ.
+bool OffersUpdate(std::wstring_view pageVersion, std::wstring_view installedVersion);

@@ -34,6 +34,8 @@ TEST(VersionPage, ValuesBetweenTags) {
         {"missing closing tag", L"<version>1.0.1</version><serverip>10.0.0.5<port>1</port>", std::nullopt},
         {"closing before opening", L"</version>1.0.1<version><serverip>1.1.1.1</serverip><port>1</port>",
          std::nullopt},
+        {"stray closing tag before a proper pair",
+         L"</version><version>1.0.1</version><serverip>1.1.1.1</serverip><port>1</port>", std::nullopt},
         {"tags in other letter case", L"<VERSION>1.0.1</VERSION><serverip>1.1.1.1</serverip><port>1</port>",
          std::nullopt},
         {"an error page", L"<html><title>404 Not Found</title></html>", std::nullopt},
@@ -64,6 +66,34 @@ TEST(VersionPage, TextEndsAtLimitOrFirstNul) {
     padded.erase(0, 3);
     const std::string_view whole = VersionPageText(padded);
     EXPECT_TRUE(ParseVersionPage(std::wstring(whole.begin(), whole.end())).has_value());
+}
+
+TEST(VersionPage, OffersAnUpdateOnlyForAHigherOrDifferentVersion) {
+    struct Case {
+        const wchar_t* page;
+        const wchar_t* installed;
+        bool offered;
+    };
+    const Case cases[] = {
+        {L"1.0.1", L"1.0.1", false},
+        {L"1.0.1 ", L"1.0.1", false},
+        {L"\t1.0.1\r\n", L" 1.0.1", false},
+        {L"1.0.2", L"1.0.1", true},
+        {L"1.0.0", L"1.0.1", false},  // the installed copy is newer: a rollout in progress
+        {L"1.0.10", L"1.0.9", true},
+        {L"1.0.9", L"1.0.10", false},
+        {L"2", L"1.9.9", true},
+        {L"1.0", L"1.0.0", false},
+        {L"1.0.0.1", L"1.0", true},
+        {L"1.0.1-beta", L"1.0.1", true},  // not a dotted number: any difference counts
+        {L"abc", L"abc", false},
+        {L"", L"1.0.1", true},
+        {L"1..0", L"1.0", true},
+        {L"99999999999.0", L"1.0", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(OffersUpdate(c.page, c.installed), c.offered) << testing::PrintToString(std::wstring(c.page))
+                                                                << " against " << testing::PrintToString(std::wstring(c.installed));
 }
 
 }  // namespace
