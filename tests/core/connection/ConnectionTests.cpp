@@ -136,6 +136,9 @@ TEST_F(ConnectionTest, SignatureRequestsAreAnsweredWithTheLastValueStored) {
     server.SendFrame(wire::SignaturePayload(0xF));
     ASSERT_TRUE(WaitUntil([&] { return diagnostics.Lines().size() == 5; }));
     EXPECT_EQ(diagnostics.Lines().back(), L"[客户端]：更新签名 f\n");
+
+    // A request is answered once: what follows is heartbeats only.
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(server.ReadFrame(), wire::HeartbeatPayload()) << i;
 }
 
 TEST_F(ConnectionTest, BannerForSlotTwoReplacesOnlyItsImageAndLink) {
