@@ -1,6 +1,7 @@
 #include "settings/SettingDlg.h"
 
 #include <initializer_list>
+#include <string>
 #include <utility>
 
 #include "controls/PictureFile.h"
@@ -9,6 +10,7 @@
 #include "res/resource.h"
 #include "settings/SettingDlgValues.h"
 #include "settings/SettingKeys.h"
+#include "settings/SettingsFile.h"
 #include "settings/StartWithWindows.h"
 
 namespace {
@@ -32,6 +34,13 @@ const std::initializer_list<const wchar_t*> kSounds = {L"1.wav", L"2.wav"};
 const std::initializer_list<const wchar_t*> kForexDelays = {L"5秒",  L"10秒",  L"20秒",  L"30秒", L"40秒",
                                                              L"50秒", L"1分钟", L"3分钟", L"5分钟"};
 const std::initializer_list<const wchar_t*> kCategoryDelays = {L"30秒", L"40秒", L"50秒", L"1分钟", L"3分钟", L"5分钟"};
+
+// The settings file's full path for a message; its relative name when the platform cannot tell.
+std::wstring SettingsFileFullPath() {
+    wchar_t path[MAX_PATH]{};
+    const DWORD length = GetFullPathNameW(settings::kSettingsFile, MAX_PATH, path, nullptr);
+    return length > 0 && length < MAX_PATH ? path : settings::kSettingsFile;
+}
 
 struct Logo {
     int staticId;
@@ -155,8 +164,20 @@ void CSettingDlg::OnStartWithWindowsClick() {
 }
 
 void CSettingDlg::OnConfirm() {
-    for (const KeyControl& entry : KeyControls())
-        settings::WriteProperty(entry.key, entry.checkBox ? entry.checkBox->CheckState() : entry.list->Selection());
+    bool saved = true;
+    for (const KeyControl& entry : KeyControls()) {
+        const int value = entry.checkBox ? entry.checkBox->CheckState() : entry.list->Selection();
+        // A list with typed text and nothing chosen leaves its key as it was: -1 would mean "never closes".
+        if (!entry.checkBox && value < 0) continue;
+        saved = settings::WriteProperty(entry.key, value) && saved;
+    }
+    if (!saved) {
+        // The folder may be one the user cannot write: say so and where, and keep the choices on show.
+        const std::wstring text = L"设置未能保存：无法写入文件\n" + SettingsFileFullPath() +
+                                  L"\n\n请确认该文件夹可以写入，或将程序复制到可写入的文件夹后再试。";
+        MessageBoxW(hwnd_, text.c_str(), L"设置未保存", MB_OK | MB_ICONERROR);
+        return;
+    }
     MessageBoxW(hwnd_, L"设置已生效!", L"设置成功", MB_OK | MB_ICONINFORMATION);
     OnClose();
 }

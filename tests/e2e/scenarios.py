@@ -394,6 +394,37 @@ def single_instance_tray_command_line(s):
     wait_until(lambda: not s.probe.find(title=MAIN_TITLE), 5, 'the main window to go')
 
 
+# --- 9 ---------------------------------------------------------------------------------------------------
+def settings_not_saved(s):
+    """A settings file that cannot be written: confirming says so and where, the dialog stays open with the
+    user's choices, and the file is left as it was."""
+    s.write_settings({'Show': '1', 'Delay': '2'})
+    main = connect_and_load(s)
+    with open(s.settings_path(), 'rb') as f:
+        before = f.read()
+    s.probe.post(main['hwnd'], WM_COMMAND, 10001, 0)  # the tray menu's settings item
+    dialog = s.probe.wait_window(10, 'the settings dialog', title='系统配置', visible=True)
+    wait_until(lambda: any(c['id'] == 1039 for c in s.probe.children(top=dialog['hwnd']).values()), 5,
+               "the dialog's controls")
+    s.probe.command('lock Z:' + s.settings_path().replace('/', '\\'), 'ok')
+    try:
+        click_control(s, dialog, 1039)
+        box = s.probe.wait_window(10, 'the failure message', title='设置未保存', visible=True)
+        text = wait_until(lambda: [t for t in dialog_texts(s, box) if t.startswith('设置未能保存')], 5,
+                          "the message's text")[0]
+        check('Setting.ini' in text and '可以写入' in text, 'the message says where and what to do: %r' % text)
+        time.sleep(0.8)
+        s.shot('settings-not-saved')
+        click_control(s, box, 1)
+        wait_until(lambda: not s.probe.find(title='设置未保存', visible=True), 5, 'the message to close')
+        check(s.probe.find(title='系统配置', visible=True), 'the settings dialog stays open')
+        check(not s.probe.find(title='设置成功'), 'no success message')
+    finally:
+        s.probe.command('unlock', 'ok')
+    with open(s.settings_path(), 'rb') as f:
+        check(f.read() == before, 'the settings file is unchanged')
+
+
 SCENARIOS = {
     'first_start': first_start,
     'tabs': tabs,
@@ -403,6 +434,7 @@ SCENARIOS = {
     'popup_settings': popup_settings,
     'version_page': version_page,
     'single_instance_tray_command_line': single_instance_tray_command_line,
+    'settings_not_saved': settings_not_saved,
 }
 
 

@@ -18,6 +18,9 @@
 //   ping HWND               -> pong HWND MS ok|hung   (a message answered within 1 s, or not)
 //   usage PID               -> usage PID GDI USER HANDLES PRIVATE_BYTES WINDOWS
 //   stats                   -> stats POLLS AVERAGE_MS MAX_MS   (the time one look at the desktop took)
+//   lock PATH               hold a file open without sharing, so no other program can write it (Wine run
+//                           as root writes a read-only file anyway) -> ok lock | failed lock
+//   unlock                  let it go
 //   controls off|on         stop or resume reading dialog controls, which costs the watched program time
 //                           when it makes many of them
 //   quit
@@ -43,6 +46,14 @@ std::string Utf8(const std::wstring& text) {
     std::string out(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
     return out;
+}
+
+std::wstring Wide(const std::string& utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                                           static_cast<int>(wide.size()));
+    wide.resize(static_cast<std::size_t>(length));
+    return wide;
 }
 
 std::string Quoted(const std::wstring& text) {
@@ -203,6 +214,15 @@ public:
             in >> state;
             watchControls_ = state != "off";
             Emit("ok controls " + state);
+        } else if (verb == "lock") {
+            std::string path;
+            std::getline(in >> std::ws, path);
+            Unlock();
+            lock_ = CreateFileW(Wide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            Emit(lock_ != INVALID_HANDLE_VALUE ? "ok lock" : "failed lock");
+        } else if (verb == "unlock") {
+            Unlock();
+            Emit("ok unlock");
         } else if (verb == "quit") {
             quit_ = true;
         } else if (!verb.empty()) {
@@ -213,6 +233,11 @@ public:
     bool Quit() const { return quit_; }
 
 private:
+    void Unlock() {
+        if (lock_ != INVALID_HANDLE_VALUE) CloseHandle(lock_);
+        lock_ = INVALID_HANDLE_VALUE;
+    }
+
     static unsigned long long Number(const std::string& text) { return std::strtoull(text.c_str(), nullptr, 0); }
     static HWND Handle(const std::string& text) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(Number(text))); }
 
@@ -366,6 +391,7 @@ private:
     HWND foreground_ = reinterpret_cast<HWND>(-1);
     bool quit_ = false;
     bool watchControls_ = true;
+    HANDLE lock_ = INVALID_HANDLE_VALUE;
     unsigned long polls_ = 0;
     double pollMsTotal_ = 0;
     double pollMsMax_ = 0;

@@ -92,12 +92,43 @@ TEST_F(SettingDialog, WithoutSettingsFileOpensClearAndConfirmWritesEveryKey) {
     EXPECT_EQ(answerer.Shown()[0].owner, window);
     EXPECT_FALSE(IsWindowVisible(window)) << "confirming closes the dialog";
 
-    const std::vector<std::wstring> expected = {
-        L"Show=0",          L"Delay=-1",       L"Sound=-1",      L"Fx168Delay=-1",
-        L"Fx168Show=0",     L"HexunDelay=-1",  L"HexunShow=0",   L"HexunQHDelay=-1",
-        L"HexunQHShow=0",   L"HexunGPDelay=-1", L"HexunGPShow=0",
-    };
+    // Lists with nothing chosen leave their keys as they were (here: absent).
+    const std::vector<std::wstring> expected = {L"Show=0", L"Fx168Show=0", L"HexunShow=0", L"HexunQHShow=0",
+                                                L"HexunGPShow=0"};
     EXPECT_EQ(PropertiesLines(), expected);
+}
+
+TEST_F(SettingDialog, AListWithTypedTextAndNoChoiceKeepsItsKey) {
+    StoreProperties({{L"Delay", L"2"}, {L"Sound", L"1"}});
+    Open();
+    SendMessageW(Item(IDC_SETTINGS_DELAY), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetWindowTextW(Item(IDC_SETTINGS_DELAY), L"typed");
+    MessageBoxAnswerer answerer;
+    Command(IDC_SETTINGS_OK);
+    const std::vector<std::wstring> lines = PropertiesLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), L"Delay=2"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), L"Sound=1"), lines.end());
+}
+
+TEST_F(SettingDialog, AFileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen) {
+    StoreProperties({{L"Show", L"1"}, {L"Delay", L"2"}});
+    const std::string before = FileBytes("Setting.ini");
+    Open();
+    Click(IDC_SETTINGS_SHOW);  // a change the user would lose
+    const HWND window = dialog.Hwnd();
+    // Held open without sharing: Wine run as root writes a read-only file anyway, a lock it refuses.
+    const HANDLE lock = CreateFileW(L"Setting.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    MessageBoxAnswerer answerer;
+    Command(IDC_SETTINGS_OK);
+    CloseHandle(lock);
+    ASSERT_EQ(answerer.Shown().size(), 1u);
+    EXPECT_EQ(answerer.Shown()[0].caption, L"设置未保存");
+    EXPECT_EQ(answerer.Shown()[0].text.rfind(L"设置未能保存：无法写入文件\n", 0), 0u) << "says what failed";
+    EXPECT_NE(answerer.Shown()[0].text.find(L"Setting.ini"), std::wstring::npos) << "and where";
+    EXPECT_EQ(answerer.Shown()[0].owner, window);
+    EXPECT_TRUE(IsWindowVisible(window)) << "the choices stay on show";
+    EXPECT_EQ(FileBytes("Setting.ini"), before);
 }
 
 TEST_F(SettingDialog, OpensWithStoredValues) {
