@@ -129,7 +129,7 @@ def first_start(s):
 # --- 2 ---------------------------------------------------------------------------------------------------
 def tabs(s):
     """A real click on each tab's place sends that category's request; a click while history loads does
-    nothing."""
+    nothing, and a flash of another category meanwhile still pops up."""
     main = connect_and_load(s)
     for name in ('futures', 'forex'):
         clicked = now_ms()
@@ -145,6 +145,13 @@ def tabs(s):
     s.server.wait_received('category gold', 3, clicked)
     time.sleep(0.6)
     s.shot('gold-loading')
+    # In the middle of the gold history: a forex flash is live and pops up, a gold item joins the history.
+    live = now_ms()
+    s.server.step('news forex "外汇 插播 快讯"', 'news gold "黄金 历史 续"')
+    wait_popup_text(s, '外汇 插播 快讯', live)
+    time.sleep(1.0)
+    check('黄金 历史 续' not in popup_texts(s, live), 'a gold item while the gold history loads never pops up')
+    s.shot('forex-flash-while-gold-loads')
     blocked = now_ms()
     for name in ('stocks', 'futures'):
         click_control(s, main, TABS[name])
