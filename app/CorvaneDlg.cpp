@@ -43,7 +43,10 @@ CCorvaneDlg::CCorvaneDlg(std::wstring workingDirectory, SupervisorTimings timing
     m_titleLeft.Load(L".\\skin\\titlebarleft.png");
     m_titleText.Load(L".\\skin\\titletext.png");
     Banners().SetChangedCallback([this] {
-        if (HWND target = m_bannerTarget.load()) PostMessageW(target, WM_BANNER_CHANGED, 0, 0);
+        if (HWND target = m_postTarget.load()) PostMessageW(target, WM_BANNER_CHANGED, 0, 0);
+    });
+    SetWakeUpCallback([this] {
+        if (HWND target = m_postTarget.load()) PostMessageW(target, WM_NEWS_WAKE, 0, 0);
     });
 }
 
@@ -69,6 +72,8 @@ bool CCorvaneDlg::HandleMessage(fw::Message& message) {
         fw::OnMessage(CTrayIcon::kCallbackMessage, &CCorvaneDlg::OnTrayCallback),
         fw::OnMessage(kTaskbarCreated, &CCorvaneDlg::OnTaskbarCreated),
         fw::OnMessage(WM_BANNER_CHANGED, &CCorvaneDlg::OnBannerChanged),
+        fw::OnMessage(WM_NEWS_WAKE, &CCorvaneDlg::OnNewsWake),
+        fw::OnMessage(WM_CONNECT_ENDED, &CCorvaneDlg::OnConnectEnded),
         fw::OnMessage(WM_SYSCOMMAND, &CCorvaneDlg::OnSysCommand),
         fw::OnMessage(WM_SIZE, &CCorvaneDlg::OnSize),
         fw::OnMessage(WM_GETMINMAXINFO, &CCorvaneDlg::OnGetMinMaxInfo),
@@ -134,7 +139,7 @@ bool CCorvaneDlg::OnInitDialog() {
     m_aboutButton.LoadPng(L".\\skin\\person.png");
     m_exitButton.LoadPng(L".\\skin\\exit.png");
 
-    m_bannerTarget = hwnd_;
+    m_postTarget = hwnd_;
     LoadBannerImages();
     TakeBannerPlaceholders();
     LayOut();
@@ -206,7 +211,27 @@ void CCorvaneDlg::OnSuperviseTimer() {
     Carry(step);
 }
 
-void CCorvaneDlg::OnPollTimer() { Carry(m_supervisor.OnPollTick(IsConnected(), IsLoading())); }
+void CCorvaneDlg::OnPollTimer() {
+    TakeWakeUp();  // before the drain, so an item queued during it posts a wake-up again
+    Carry(m_supervisor.OnPollTick(IsConnected(), IsLoading()));
+}
+
+// The poll tick at once: headlines, the end of a history and a lost connection show without waiting for the timer,
+// which stays as a safety net.
+fw::Result CCorvaneDlg::OnNewsWake(WPARAM, LPARAM) {
+    if (m_pollArmed)
+        OnPollTimer();
+    else
+        TakeWakeUp();
+    return 0;
+}
+
+// A connection made is taken up at once; a failed attempt still waits for the retry tick, so the pause between
+// attempts stays.
+fw::Result CCorvaneDlg::OnConnectEnded(WPARAM, LPARAM) {
+    if (!m_pollArmed && m_connectDone.load() && m_connectResult.load() == 1 && IsConnected()) OnSuperviseTimer();
+    return 0;
+}
 
 ConnectAttempt CCorvaneDlg::CollectConnectAttempt() {
     if (!m_connectThread.joinable()) return ConnectAttempt::None;
@@ -218,10 +243,11 @@ ConnectAttempt CCorvaneDlg::CollectConnectAttempt() {
 bool CCorvaneDlg::StartConnectAttempt() {
     m_connectDone = false;
     try {
-        // The connect thread only connects; its result is collected by a later supervisor tick.
+        // The connect thread only connects; its result is collected by a supervisor tick.
         m_connectThread = std::thread([this, server = m_server, port = m_port] {
             m_connectResult = Connect(server.c_str(), port) ? 1 : 0;
             m_connectDone = true;
+            if (HWND target = m_postTarget.load()) PostMessageW(target, WM_CONNECT_ENDED, 0, 0);
         });
     } catch (const std::system_error&) {
         return false;
@@ -232,6 +258,7 @@ bool CCorvaneDlg::StartConnectAttempt() {
 void CCorvaneDlg::Carry(const SupervisorStep& step) {
     if (step.arm) {
         const bool poll = step.arm->timer == SupervisionTimer::Poll;
+        m_pollArmed = poll;
         KillTimer(hwnd_, poll ? kSuperviseTimer : kPollTimer);
         SetTimer(hwnd_, poll ? kPollTimer : kSuperviseTimer, step.arm->delayMs, nullptr);
     }
@@ -270,6 +297,7 @@ void CCorvaneDlg::SelectCategory(const CategoryInfo& category) {
     ClearNews();
     m_newsList.ClearList();
     RequestCategory(category.guid);
+    PostMessageW(hwnd_, WM_NEWS_WAKE, 0, 0);  // the loading overlay at once, not at the next poll tick
 }
 
 void CCorvaneDlg::EndOnFatalError() {
@@ -439,7 +467,7 @@ fw::Result CCorvaneDlg::OnClose(WPARAM, LPARAM) {
 }
 
 fw::Result CCorvaneDlg::OnDestroy(WPARAM, LPARAM) {
-    m_bannerTarget = nullptr;
+    m_postTarget = nullptr;
     m_quickInform.Destroy();
     m_trayIcon.Remove();
     // Ends the receive thread and any connect attempt in flight, then collects the connect thread, so

@@ -25,6 +25,10 @@
 // Posted by the receive thread when a banner's image and link were replaced.
 // In the application range: in a dialog, WM_USER + 1 is the dialog manager's DM_SETDEFID.
 inline constexpr UINT WM_BANNER_CHANGED = WM_APP + 1;
+// Posted by the receive thread when it queued headlines, ended a history or ended, once per drain.
+inline constexpr UINT WM_NEWS_WAKE = WM_APP + 0x10;
+// Posted by the connect thread when its attempt has ended.
+inline constexpr UINT WM_CONNECT_ENDED = WM_APP + 0x11;
 
 class CCorvaneDlg : public fw::Dialog, private CConnection {
 public:
@@ -54,6 +58,8 @@ private:
     // Supervision and dispatch
     void OnSuperviseTimer();
     void OnPollTimer();
+    fw::Result OnNewsWake(WPARAM, LPARAM);
+    fw::Result OnConnectEnded(WPARAM, LPARAM);
     void Carry(const SupervisorStep& step);
     bool StartConnectAttempt();
     ConnectAttempt CollectConnectAttempt();
@@ -115,6 +121,7 @@ private:
     std::thread m_connectThread;
     std::atomic<int> m_connectResult{0};  // the connect thread's exit code: 1 connected, 0 failed
     std::atomic<bool> m_connectDone{false};
-    // Where the receive thread posts WM_BANNER_CHANGED; set while the window exists.
-    std::atomic<HWND> m_bannerTarget{nullptr};
+    bool m_pollArmed = false;  // connected as far as the supervisor knows: the poll timer runs
+    // Where the receive and connect threads post their messages; set while the window exists.
+    std::atomic<HWND> m_postTarget{nullptr};
 };

@@ -22,6 +22,9 @@ std::wstring SignatureUpdatedLine(std::uint32_t signature) {
     return line;
 }
 
+// Milliseconds until `elapsed` exceeds `limit`: zero once it has.
+unsigned Remaining(std::uint32_t elapsed, unsigned limit) { return elapsed > limit ? 0 : limit - elapsed + 1; }
+
 bool AppendPayload(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& payload) {
     return wire::AppendFrame(out, payload.data(), payload.size());
 }
@@ -30,7 +33,10 @@ bool AppendPayload(std::vector<std::uint8_t>& out, const std::vector<std::uint8_
 
 CConnection::CConnection(ConnectionTimings timings) : timings(timings) {}
 
-CConnection::~CConnection() { StopAndWait(); }
+CConnection::~CConnection() {
+    StopAndWait();
+    if (loopWakeOpen) platform::CloseWakeSignal(loopWake);
+}
 
 ConnectOutcome CConnection::TryConnect(const char* host, std::uint16_t port) {
     {
@@ -44,6 +50,9 @@ ConnectOutcome CConnection::TryConnect(const char* host, std::uint16_t port) {
         }
         // The last loop has cleared its flag as its final step, so this join returns at once.
         if (finished.joinable()) finished.join();
+        if (!loopWakeOpen) loopWakeOpen = platform::StartSockets(kSocketsVersion) && platform::OpenWakeSignal(loopWake);
+        if (!loopWakeOpen) return ConnectOutcome::Failed;
+        platform::ClearWakeSignal(loopWake);  // raised by the last stop
         attempting = true;
         // Cleared under attemptMutex, where StopAndWait sets it: a stop asked for from here on ends the
         // attempt, and the receive loop if one starts.
@@ -73,7 +82,7 @@ ConnectOutcome CConnection::OpenSocket(const char* host, std::uint16_t port) {
     sock = platform::OpenTcpSocket();
     if (sock == platform::kNoSocket) return ConnectOutcome::Failed;
     // Waits in short slices, so that a stop asked for meanwhile is seen at once.
-    const unsigned sliceMs = std::max(1u, timings.selectMicroseconds / 1000);
+    const unsigned sliceMs = std::max(1u, timings.stopSliceMs);
     const std::uint32_t start = platform::TickCount();
     for (platform::ConnectStep step = platform::StartConnectIPv4(sock, host, port);;
          step = platform::WaitConnected(sock, sliceMs)) {
@@ -114,8 +123,11 @@ void CConnection::RequestCategory(const Guid& category) {
     }
     ClearNews();
     const std::vector<std::uint8_t> request = wire::CategoryRequestPayload(category);
-    std::lock_guard lock(sendLock);
-    AppendPayload(outBuffer, request);  // when it fails nothing is sent and loading stays set until the next Connect
+    {
+        std::lock_guard lock(sendLock);
+        AppendPayload(outBuffer, request);  // when it fails nothing is sent and loading stays set until the next Connect
+    }
+    if (loopWakeOpen) platform::RaiseWakeSignal(loopWake);
 }
 
 bool CConnection::PopNews(NewsItem& item) {
@@ -145,6 +157,7 @@ void CConnection::StopAndWait() {
     {
         std::unique_lock attempt(attemptMutex);
         stop = true;
+        if (loopWakeOpen) platform::RaiseWakeSignal(loopWake);
         attemptDone.wait(attempt, [this] { return !attempting; });
     }
     std::thread running;
@@ -167,29 +180,26 @@ int CConnection::ReceiveLoop(CConnection* connection) {
 
 void CConnection::RunPasses() {
     platform::SetSocketTimeouts(sock, timings.socketTimeoutMs);
-    // A frame is read in waits no longer than the readiness wait, so a stop ends even a half-read frame.
-    const wire::ReadWatch watch{&stop, std::max(1u, timings.selectMicroseconds / 1000), timings.socketTimeoutMs};
+    // A frame is read in short waits, so a stop ends even a half-read frame.
+    const wire::ReadWatch watch{&stop, std::max(1u, timings.stopSliceMs), timings.socketTimeoutMs};
     std::vector<std::uint8_t> frame;
     std::uint32_t lastTraffic = platform::TickCount();
     std::uint32_t lastHeartbeat = lastTraffic - timings.heartbeatMs - 1;  // the first send step sends one
-    unsigned silentPasses = 0;
-    // Only a pass that read nothing is followed by the pause: frames are taken one per pass as fast as they
-    // come, while an idle connection still rests between passes.
-    bool readFrame = false;
+    // Each pass waits for a frame, a stop, a request to send or the next deadline (heartbeat, silence limit),
+    // so an idle connection sleeps from heartbeat to heartbeat and a frame is taken the moment it arrives.
     while (!stop) {
-        if (!readFrame) platform::SleepMilliseconds(timings.pauseMs);
-        readFrame = false;
+        const std::uint32_t before = platform::TickCount();
+        const unsigned untilDeadline = std::min(Remaining(before - lastHeartbeat, timings.heartbeatMs),
+                                                Remaining(before - lastTraffic, timings.silenceLimitMs));
         platform::Readiness ready;
-        const int waited = platform::WaitReady(sock, timings.selectMicroseconds, ready);
-        if (waited < 0) return;
-        if (waited == 0) continue;
+        if (platform::WaitSocketOrSignal(sock, HasPendingSend(), loopWake, untilDeadline, ready) < 0) return;
+        if (ready.woken) platform::ClearWakeSignal(loopWake);
+        if (stop) return;
         const std::uint32_t now = platform::TickCount();
         if (now - lastTraffic > timings.trafficLimitMs) return;
         if (ready.readable) {
-            silentPasses = 0;
             lastTraffic = now;
             if (wire::ReadFrame(frame, sock, &watch) <= 0) return;
-            readFrame = true;
             try {
                 HandleMessage(wire::DecodeMessage(frame));
             } catch (const std::bad_alloc&) {
@@ -197,13 +207,20 @@ void CConnection::RunPasses() {
                 // still sends what is due.
                 stop = true;
             }
-        } else if (silentPasses > timings.silentPassLimit) {  // tested before it grows
+        } else if (now - lastTraffic > timings.silenceLimitMs) {
             return;
-        } else {
-            ++silentPasses;
         }
         if (!SendStep(ready.writable, lastHeartbeat)) return;
     }
+}
+
+bool CConnection::HasPendingSend() {
+    std::lock_guard lock(sendLock);
+    return !outBuffer.empty();
+}
+
+void CConnection::WakeOwner() {
+    if (!wakeUpPending.exchange(true) && wakeUpCallback) wakeUpCallback();
 }
 
 void CConnection::HandleMessage(wire::Message&& message) {
@@ -213,10 +230,12 @@ void CConnection::HandleMessage(wire::Message&& message) {
                       std::move(message.news.link)};
         std::lock_guard lock(queueLock);
         newsQueue.push_back(std::move(item));
+        WakeOwner();
         break;
     }
     case wire::MessageKind::HistoryEnd:
         loading = false;
+        WakeOwner();
         break;
     case wire::MessageKind::SignatureRequest:
         signatureRequested = true;
@@ -229,7 +248,7 @@ void CConnection::HandleMessage(wire::Message&& message) {
     case wire::MessageKind::Banner:
         StoreBanner(message.banner.slot, message.banner.link, message.banner.image);
         break;
-    case wire::MessageKind::Heartbeat:  // traffic, and the next pass comes without a pause like after any frame
+    case wire::MessageKind::Heartbeat:  // traffic, nothing more
     case wire::MessageKind::Unknown:
     case wire::MessageKind::Malformed:
         break;
@@ -264,4 +283,5 @@ void CConnection::EndConnection() {
     std::lock_guard lock(queueLock);
     newsQueue.clear();
     recvThreadRunning = false;
+    WakeOwner();
 }

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <span>
 #include <string>
@@ -16,13 +17,12 @@
 #include "NewsItem.h"
 #include "Protocol.h"
 
-// The receive loop's pauses and limits. The defaults are the product's; tests shorten them.
+// The receive loop's limits, kept as times. The defaults are the product's; tests shorten them.
 struct ConnectionTimings {
-    unsigned pauseMs = 100;                 // sleep at the top of a pass that follows a pass without a frame
-    unsigned selectMicroseconds = 50000;    // one wait for socket readiness
     unsigned heartbeatMs = 2000;            // a heartbeat once more than this has passed
     unsigned trafficLimitMs = 30000;        // more than this without a readable pass ends the connection
-    unsigned silentPassLimit = 150;         // more than this many silent passes in a row end it
+    unsigned silenceLimitMs = 15000;        // a server silent for more than this counts as lost
+    unsigned stopSliceMs = 50;              // waits of a connect and of a half-read frame, so a stop is seen
     unsigned socketTimeoutMs = 15000;       // receive and send time-out of the socket
     unsigned connectTimeoutMs = 15000;      // a connect not made by then is given up
 };
@@ -57,6 +57,12 @@ public:
     // User-interface thread: the oldest queued item; false when none or when no receive thread runs.
     bool PopNews(NewsItem& item);
     void ClearNews();
+
+    // Called by the receive thread when it queued items, cleared `loading` or ended, at most once until the
+    // owner calls TakeWakeUp: a burst posts a handful of wake-ups, not one per item. Set before connecting.
+    void SetWakeUpCallback(std::function<void()> callback) { wakeUpCallback = std::move(callback); }
+    // The owner, before it drains the queue: the next change wakes it again, so none is missed.
+    void TakeWakeUp() { wakeUpPending = false; }
 
     // Body of the receive thread.
     static int ReceiveLoop(CConnection* connection);
@@ -102,9 +108,17 @@ private:
     void HandleMessage(wire::Message&& message);
     bool SendStep(bool writable, std::uint32_t& lastHeartbeat);
     void EndConnection();
+    void WakeOwner();
+    bool HasPendingSend();
 
     // A connect attempt in flight: StopAndWait and the destructor wait until it has left Connect.
     std::mutex attemptMutex;
     std::condition_variable attemptDone;
     bool attempting = false;
+
+    // Ends the receive loop's wait early: raised by a stop and by a request to send. Opened by the first attempt.
+    platform::WakeSignal loopWake;
+    std::atomic<bool> loopWakeOpen{false};
+    std::function<void()> wakeUpCallback;
+    std::atomic<bool> wakeUpPending{false};
 };

@@ -101,12 +101,47 @@ bool SetSocketTimeouts(SocketHandle socket, unsigned milliseconds) {
            setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &value, sizeof value) == 0;
 }
 
-int WaitReady(SocketHandle socket, unsigned timeoutMicroseconds, Readiness& readiness) {
-    short revents = 0;
-    const int result = PollOne(socket, POLLIN | POLLOUT, (timeoutMicroseconds + 999) / 1000, revents);
+bool OpenWakeSignal(WakeSignal& signal) {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    signal.receiver = ends[0];
+    signal.sender = ends[1];
+    return true;
+}
+
+void CloseWakeSignal(WakeSignal& signal) {
+    CloseSocket(signal.receiver);
+    CloseSocket(signal.sender);
+    signal = {};
+}
+
+void RaiseWakeSignal(const WakeSignal& signal) {
+    const char byte = 1;
+    ssize_t result;
+    do {
+        result = write(signal.sender, &byte, 1);  // a full pipe is raised already
+    } while (result < 0 && errno == EINTR);
+}
+
+void ClearWakeSignal(const WakeSignal& signal) {
+    char bytes[64];
+    while (read(signal.receiver, bytes, sizeof bytes) > 0) {
+    }
+}
+
+int WaitSocketOrSignal(SocketHandle socket, bool wantWritable, const WakeSignal& signal, unsigned timeoutMs,
+                       Readiness& readiness) {
+    pollfd entries[2] = {{socket, static_cast<short>(POLLIN | (wantWritable ? POLLOUT : 0)), 0},
+                         {signal.receiver, POLLIN, 0}};
+    int result;
+    do {
+        result = poll(entries, 2, static_cast<int>(std::min(timeoutMs, static_cast<unsigned>(INT_MAX))));
+    } while (result < 0 && errno == EINTR);
+    const short revents = entries[0].revents;
     readiness.readable = result > 0 && (revents & (POLLIN | POLLHUP | POLLERR));
     readiness.writable = result > 0 && (revents & (POLLOUT | POLLERR));
-    return result < 0 || (result > 0 && (revents & POLLNVAL)) ? -1 : result;
+    readiness.woken = result > 0 && entries[1].revents != 0;
+    return result < 0 || (revents & POLLNVAL) || (entries[1].revents & POLLNVAL) ? -1 : 0;
 }
 
 int WaitReadable(SocketHandle socket, unsigned timeoutMs) {

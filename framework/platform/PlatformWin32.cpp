@@ -89,19 +89,62 @@ bool SetSocketTimeouts(SocketHandle socket, unsigned milliseconds) {
            setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, raw, sizeof value) == 0;
 }
 
-int WaitReady(SocketHandle socket, unsigned timeoutMicroseconds, Readiness& readiness) {
+bool OpenWakeSignal(WakeSignal& signal) {
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (s == INVALID_SOCKET) return false;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    u_long nonBlocking = 1;
+    if (bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+        connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
+        closesocket(s);
+        return false;
+    }
+    signal.receiver = signal.sender = static_cast<SocketHandle>(s);
+    return true;
+}
+
+void CloseWakeSignal(WakeSignal& signal) {
+    CloseSocket(signal.receiver);
+    signal = {};
+}
+
+void RaiseWakeSignal(const WakeSignal& signal) {
+    const char byte = 1;
+    send(static_cast<SOCKET>(signal.sender), &byte, 1, 0);  // a full buffer is raised already
+}
+
+void ClearWakeSignal(const WakeSignal& signal) {
+    char bytes[64];
+    while (recv(static_cast<SOCKET>(signal.receiver), bytes, sizeof bytes, 0) > 0) {
+    }
+}
+
+// select rather than WSAPoll: both sockets in one set, and a failed socket shows in the exception set.
+int WaitSocketOrSignal(SocketHandle socket, bool wantWritable, const WakeSignal& signal, unsigned timeoutMs,
+                       Readiness& readiness) {
     SOCKET s = static_cast<SOCKET>(socket);
+    SOCKET wake = static_cast<SOCKET>(signal.receiver);
     fd_set readSet;
     fd_set writeSet;
+    fd_set failSet;
     FD_ZERO(&readSet);
     FD_ZERO(&writeSet);
+    FD_ZERO(&failSet);
     FD_SET(s, &readSet);
-    FD_SET(s, &writeSet);
-    timeval timeout{static_cast<long>(timeoutMicroseconds / 1000000), static_cast<long>(timeoutMicroseconds % 1000000)};
-    int result = select(0, &readSet, &writeSet, nullptr, &timeout);
-    readiness.readable = result > 0 && FD_ISSET(s, &readSet);
+    FD_SET(wake, &readSet);
+    if (wantWritable) FD_SET(s, &writeSet);
+    FD_SET(s, &failSet);
+    timeval timeout{static_cast<long>(timeoutMs / 1000), static_cast<long>((timeoutMs % 1000) * 1000)};
+    const int result = select(0, &readSet, &writeSet, &failSet, &timeout);
+    readiness.readable = result > 0 && (FD_ISSET(s, &readSet) || FD_ISSET(s, &failSet));
     readiness.writable = result > 0 && FD_ISSET(s, &writeSet);
-    return result < 0 ? -1 : (result == 0 ? 0 : 1);
+    readiness.woken = result > 0 && FD_ISSET(wake, &readSet);
+    return result < 0 ? -1 : 0;
 }
 
 int WaitReadable(SocketHandle socket, unsigned timeoutMs) {

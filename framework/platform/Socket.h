@@ -33,10 +33,25 @@ bool SetSocketTimeouts(SocketHandle socket, unsigned milliseconds);
 struct Readiness {
     bool readable = false;
     bool writable = false;
+    bool woken = false;
 };
-// Waits for readability and writability. Returns -1 on failure, 0 when nothing is ready, 1 otherwise.
-// A closed peer or a socket error counts as readable, so that the next receive reports it.
-int WaitReady(SocketHandle socket, unsigned timeoutMicroseconds, Readiness& readiness);
+
+// Ends a socket wait from another thread: a pipe natively, a loopback datagram socket sent to itself on
+// Windows. A raise stays pending until cleared, so one raised before the wait begins is not lost.
+struct WakeSignal {
+    SocketHandle receiver = kNoSocket;
+    SocketHandle sender = kNoSocket;
+};
+bool OpenWakeSignal(WakeSignal& signal);
+void CloseWakeSignal(WakeSignal& signal);
+void RaiseWakeSignal(const WakeSignal& signal);
+void ClearWakeSignal(const WakeSignal& signal);
+
+// Waits until the socket is readable (or writable, when asked), the signal is raised or the time has passed.
+// Returns -1 on failure, 0 otherwise, with readiness saying what ended the wait. A closed peer or any error
+// bit counts as readable, so that the next receive reports it.
+int WaitSocketOrSignal(SocketHandle socket, bool wantWritable, const WakeSignal& signal, unsigned timeoutMs,
+                       Readiness& readiness);
 // Waits for readability alone: -1 on failure, 0 when the time passed, 1 when a receive would not block.
 int WaitReadable(SocketHandle socket, unsigned timeoutMs);
 

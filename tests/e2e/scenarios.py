@@ -80,7 +80,7 @@ def balloon_texts(s, since=0.0):
 # --- 1 ---------------------------------------------------------------------------------------------------
 def first_start(s):
     """First start from the install folder: attempt 1 reaches the configured server, heartbeats every 2 s,
-    the stocks request once the supervisor sees the connection, its history under the loading overlay,
+    the stocks request as soon as the connection is made, its history under the loading overlay,
     then live stocks headlines to the list and the pop-up, other categories to the pop-up only."""
     _, started = s.start_program()
     main = s.main_window()
@@ -89,8 +89,8 @@ def first_start(s):
     wait_until(lambda: '正在获取服务器连接(1)。' in balloon_texts(s), 15, 'the balloon of attempt 1')
 
     asked = s.server.wait_received('category stocks', 15)
-    # The supervisor sees the connection on its next tick, 5 s after it started the attempt.
-    check(4500 <= asked - accepted <= 6500, 'stocks asked %.0f ms after the connection' % (asked - accepted))
+    # The supervisor takes the connection up as soon as the attempt has made it, not at its next tick.
+    check(asked - accepted < 1500, 'stocks asked %.0f ms after the connection' % (asked - accepted))
     check(len(s.server.events('accept')) == 1, 'one connection only')
     before = list_ink(s)
     s.server.step('history stocks 20 "股票 历史"')
@@ -109,7 +109,13 @@ def first_start(s):
     live = now_ms()
     s.server.step('news stocks "股票 快讯 甲" http://127.0.0.1/a')
     wait_popup_text(s, '股票 快讯 甲', live)
-    wait_until(lambda: list_changes(s, live), 3, 'the stocks headline in the list')
+    listed = wait_until(lambda: list_changes(s, live), 3, 'the stocks headline in the list')[0][0]
+    # A lone headline shows at once (the woken window, not a poll); the bound is loose for a loaded
+    # machine, the figure itself is the benchmarks'.
+    sent = [t for t, _, title in s.server.sent_news(live) if title == '股票 快讯 甲'][0]
+    shown = [c['first'] for c in s.probe.children(since=live).values() if c['text'] == '<a>股票 快讯 甲</a>'][0]
+    check(shown - sent < 400 and listed - sent < 400, 'the headline showed %.0f ms (pop-up) and %.0f ms (list) '
+          'after the frame' % (shown - sent, listed - sent))
     time.sleep(0.6)
     other = now_ms()
     s.server.step('news forex "外汇 快讯 乙" http://127.0.0.1/b', 'news gold "黄金 快讯 丙" http://127.0.0.1/c')

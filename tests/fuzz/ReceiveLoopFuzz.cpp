@@ -24,8 +24,7 @@ void Require(bool condition) {
 
 ConnectionTimings FuzzTimings() {
     ConnectionTimings timings;
-    timings.pauseMs = 0;
-    timings.selectMicroseconds = 1000;
+    timings.stopSliceMs = 1;
     timings.socketTimeoutMs = 1000;
     return timings;
 }

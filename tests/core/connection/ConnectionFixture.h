@@ -30,11 +30,10 @@ public:
 
 inline ConnectionTimings Quick() {
     ConnectionTimings timings;
-    timings.pauseMs = 2;
-    timings.selectMicroseconds = 2000;
+    timings.stopSliceMs = 2;
     timings.heartbeatMs = 50;
     timings.trafficLimitMs = 60000;
-    timings.silentPassLimit = 1000000;
+    timings.silenceLimitMs = 60000;
     timings.socketTimeoutMs = 5000;
     timings.connectTimeoutMs = 5000;
     return timings;

@@ -314,15 +314,18 @@ TEST_F(ReadFrameTest, ReadinessOfSocketNumbersAbove1024) {
     if (dup2(client, kHigh) != kHigh) GTEST_SKIP() << "no socket number above 1024 available here";
     platform::CloseSocket(client);
     client = kHigh;
+    platform::WakeSignal wake;
+    ASSERT_TRUE(platform::OpenWakeSignal(wake));
     platform::Readiness ready;
-    EXPECT_EQ(platform::WaitReady(client, 1000, ready), 1);
+    EXPECT_EQ(platform::WaitSocketOrSignal(client, true, wake, 1000, ready), 0);
     EXPECT_FALSE(ready.readable);
     EXPECT_TRUE(ready.writable);
     EXPECT_EQ(platform::WaitReadable(client, 1), 0);
     server.SendFrame(wire::HeartbeatPayload());
     EXPECT_EQ(platform::WaitReadable(client, 1000), 1);
-    EXPECT_EQ(platform::WaitReady(client, 1000, ready), 1);
+    EXPECT_EQ(platform::WaitSocketOrSignal(client, false, wake, 1000, ready), 0);
     EXPECT_TRUE(ready.readable);
+    platform::CloseWakeSignal(wake);
     EXPECT_EQ(wire::ReadFrame(buffer, client), 8);
 }
 #endif
