@@ -86,7 +86,9 @@ def first_start(s):
     main = s.main_window()
     watch_list(s, main)
     accepted = wait_until(lambda: s.server.events('accept'), 15, 'attempt 1 to reach the server')[0][0]
-    wait_until(lambda: '正在获取服务器连接(1)。' in balloon_texts(s), 15, 'the balloon of attempt 1')
+    # Attempt 1's balloon is replaced by the connection's at once when the server is there; the numbered
+    # attempts show in server_goes_away.
+    wait_until(lambda: '已成功连接服务器。' in balloon_texts(s), 15, 'the balloon of the connection')
 
     asked = s.server.wait_received('category stocks', 15)
     # The supervisor takes the connection up as soon as the attempt has made it, not at its next tick.
@@ -137,7 +139,9 @@ def tabs(s):
     """A real click on each tab's place sends that category's request; a click while history loads does
     nothing, and a flash of another category meanwhile still pops up."""
     main = connect_and_load(s)
-    for name in ('futures', 'forex'):
+    # Histories of different lengths: the list takes one in a moment, so it must look different after it.
+    for name, count in (('futures', 6), ('forex', 7)):
+        s.server.step('auto-history %d 0' % count)
         clicked = now_ms()
         click_control(s, main, TABS[name])
         s.server.wait_received('category ' + name, 3, clicked)
