@@ -58,6 +58,7 @@ bool CCorvaneDlg::HandleMessage(fw::Message& message) {
     static constexpr fw::MessageEntry<CCorvaneDlg> table[] = {
         fw::OnTimer(kSuperviseTimer, &CCorvaneDlg::OnSuperviseTimer),
         fw::OnTimer(kPollTimer, &CCorvaneDlg::OnPollTimer),
+        fw::OnTimer(CTrayIcon::kRetryTimer, &CCorvaneDlg::OnTrayRetryTimer),
         fw::OnCommandRange(IDC_TAB_GOLD, IDC_TAB_STOCKS, &CCorvaneDlg::OnTab),
         fw::OnCommand(IDC_TOP_HOMEPAGE, &CCorvaneDlg::OnHomePage),
         fw::OnCommand(IDC_TOP_ADVISE, &CCorvaneDlg::OnAdvise),
@@ -236,7 +237,7 @@ void CCorvaneDlg::Carry(const SupervisorStep& step) {
         SetTimer(hwnd_, poll ? kPollTimer : kSuperviseTimer, step.arm->delayMs, nullptr);
     }
     if (step.overlay) m_newsList.ShowProgressBusy(step.overlay->show, BusyPicturePath(step.overlay->picture));
-    if (step.balloon) m_trayIcon.ShowBalloon(step.balloon->title, step.balloon->text, step.balloon->timeoutMs);
+    if (step.balloon) m_trayIcon.ShowBalloon(*step.balloon);
     if (step.selectStocks) SelectCategory(kStocks);
     if (step.takeNews) TakeQueuedNews();
 }
@@ -318,6 +319,8 @@ fw::Result CCorvaneDlg::OnTrayCallback(WPARAM, LPARAM lParam) {
     }
     return 0;
 }
+
+void CCorvaneDlg::OnTrayRetryTimer() { m_trayIcon.RetryAdd(); }
 
 fw::Result CCorvaneDlg::OnTaskbarCreated(WPARAM, LPARAM) {
     m_trayIcon.Add(hwnd_, m_hIcon);

@@ -71,6 +71,7 @@ private:
     void OnTrayExit();
 
     // Messages
+    void OnTrayRetryTimer();
     fw::Result OnTrayCallback(WPARAM, LPARAM);
     fw::Result OnTaskbarCreated(WPARAM, LPARAM);
     fw::Result OnBannerChanged(WPARAM, LPARAM);
