@@ -98,8 +98,6 @@ void CCorvaneDlg::BindControls() {
 // --- Opening ---
 
 bool CCorvaneDlg::OnInitDialog() {
-    if (BringBackRunningCopy()) return false;
-
     StartVersionCheck();
     AddAboutToSystemMenu();
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -139,17 +137,6 @@ bool CCorvaneDlg::OnInitDialog() {
     LoadBannerImages();
     TakeBannerPlaceholders();
     LayOut();
-    return true;
-}
-
-bool CCorvaneDlg::BringBackRunningCopy() {
-    // Hidden windows count: a copy that lives in the tray is found too. This window has no title yet.
-    HWND running = FindWindowW(L"#32770", kTitle);
-    if (!running) return false;
-    MessageBoxW(hwnd_, L"Tessaly已经开启!", L"提醒", MB_OK | MB_ICONINFORMATION);
-    ShowWindow(running, SW_SHOW);
-    SetForegroundWindow(running);
-    EndDialog(0);
     return true;
 }
 
