@@ -400,13 +400,12 @@ TRAY_SLOT = 20  # Wine's taskbar lays the tray icons out from its right end, one
 
 def tray_icon_count(s, slots=4):
     """Icons in the taskbar's notification area as the screen shows them: a slot holds one when it looks
-    different from an empty slot further left. Only the lower half of each slot is looked at: a balloon
-    points at the middle of its icon from above."""
+    different from an empty slot further left. Counted once no balloon covers the slots."""
+    wait_until(lambda: not s.probe.find(cls='tooltips_class32', visible=True), 40, 'the balloons to go')
     x, y, w, h = s.probe.find(cls='Shell_TrayWnd', visible=True)[0]['rect']
-    top, height = y + h // 2 + 1, h - h // 2 - 1
     asked = now_ms()
     for i in range(slots + 1):
-        s.probe.command('region tray%d %d %d %d %d' % (i, x + w - TRAY_SLOT * (i + 1), top, TRAY_SLOT, height), 'ok')
+        s.probe.command('region tray%d %d %d %d %d' % (i, x + w - TRAY_SLOT * (i + 1), y, TRAY_SLOT, h), 'ok')
     wait_until(lambda: all(s.probe.pixels('tray%d' % i, asked) for i in range(slots + 1)), 5, 'the tray slots')
     inked = [s.probe.pixels('tray%d' % i)[-1][1] for i in range(slots + 1)]
     for i in range(slots + 1):
@@ -437,8 +436,9 @@ def two_copies_at_once(s):
     check(len(s.server.events('accept')) == 1, 'one connection: %d' % len(s.server.events('accept')))
     check(len(s.probe.find(title=MAIN_TITLE)) == 1, 'one main window')
     check([first.poll(), second.poll()].count(None) == 1, 'one copy runs on')
-    icons = tray_icon_count(s)
     s.shot('one-copy')
+    icons = tray_icon_count(s)
+    s.shot('one-tray-icon')
     check(icons == 1, 'one tray icon: %d' % icons)
 
 
