@@ -40,7 +40,7 @@ void CTrayIcon::Add(HWND window, HICON icon) {
     if (TryAdd())
         OnAdded();
     else
-        SetMissing();
+        SetTimer(window_, kRetryTimer, retryMs_, nullptr);
 }
 
 void CTrayIcon::RetryAdd() {
@@ -60,11 +60,6 @@ void CTrayIcon::OnAdded() {
     if (auto balloon = std::exchange(waitingBalloon_, std::nullopt)) ShowBalloon(*balloon);
 }
 
-void CTrayIcon::SetMissing() {
-    added_ = false;
-    SetTimer(window_, kRetryTimer, retryMs_, nullptr);
-}
-
 void CTrayIcon::ShowBalloon(const Balloon& balloon) {
     if (!added_) {
         waitingBalloon_ = balloon;
@@ -77,10 +72,7 @@ void CTrayIcon::ShowBalloon(const Balloon& balloon) {
     // Silent and real-time: during an outage a balloon comes with every attempt, and neither a sound each
     // time nor a pile of stale balloons in the notification centre helps anyone.
     record.dwInfoFlags = NIIF_INFO | NIIF_NOSOUND;
-    if (shell_(NIM_MODIFY, &record)) return;
-    // The icon went with the shell (Explorer ended): it is added again, and the balloon waits for it.
-    waitingBalloon_ = balloon;
-    SetMissing();
+    shell_(NIM_MODIFY, &record);
 }
 
 void CTrayIcon::Remove() {

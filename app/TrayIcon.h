@@ -47,7 +47,6 @@ private:
     NOTIFYICONDATAW Record(UINT flags) const;
     bool TryAdd();
     void OnAdded();
-    void SetMissing();
 
     ShellNotify shell_;
     UINT retryMs_;

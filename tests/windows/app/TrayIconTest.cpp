@@ -1,5 +1,5 @@
 // The tray icon against a stand-in shell that can refuse, as the real one does at sign-in before it is
-// ready or after Explorer ended: the add is tried again on the window's timer until the icon is there,
+// ready: the add is tried again on the window's timer until the icon is there,
 // and a balloon asked for meanwhile waits for it.
 #include <windows.h>
 
@@ -40,11 +40,6 @@ struct StandInShell {
             case NIM_DELETE: return icons.erase(key) != 0;
             default: return FALSE;
         }
-    }
-    // Explorer ended: its icons went with it, and nothing answers until it is back.
-    void End() {
-        icons.clear();
-        ready = false;
     }
 };
 
@@ -118,17 +113,6 @@ TEST_F(TrayIconTest, AddOfAnIconThatIsThereAlreadyCountsAsAdded) {
     EXPECT_EQ(shell.adds, 2) << "no tries after a refusal for an icon that exists";
     tray.ShowBalloon({L"连接成功", L"已成功连接服务器。", 3000});
     EXPECT_EQ(shell.balloons.size(), 1u);
-}
-
-TEST_F(TrayIconTest, BalloonRefusedAfterTheShellLostTheIconWaitsForTheIconToComeBack) {
-    tray.Add(window, icon);
-    shell.End();
-    tray.ShowBalloon({L"失去连接", L"失去与服务器的连接，5秒钟后将尝试重连。", 3000});
-    EXPECT_FALSE(tray.IsShown());
-    Pump(4 * kRetryMs);
-    shell.ready = true;
-    ASSERT_TRUE(PumpUntil([&] { return tray.IsShown(); }, 40 * kRetryMs));
-    EXPECT_EQ(shell.balloons, std::vector<std::wstring>{L"失去与服务器的连接，5秒钟后将尝试重连。"});
 }
 
 TEST_F(TrayIconTest, RemovedWhileMissingStopsTryingAndDropsTheWaitingBalloon) {
