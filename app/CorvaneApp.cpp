@@ -43,6 +43,25 @@ bool StartSocketsVersion11() {
     return false;
 }
 
+// The running copy shows its window only late in its opening, after the news list's browser control.
+constexpr DWORD kRunningCopyWaitMs = 5000;
+constexpr DWORD kRunningCopyPollMs = 50;
+
+HWND RunningCopyWindow() {
+    // Hidden windows count: a copy that lives in the tray is found too.
+    return FindWindowW(L"#32770", CCorvaneDlg::kTitle);
+}
+
+// Waits a moment for the lock; true when it passed to this process because the copy holding it ended.
+bool TakeOverLock(HANDLE lock, DWORD milliseconds) {
+    if (!lock) {
+        Sleep(milliseconds);
+        return false;
+    }
+    const DWORD result = WaitForSingleObject(lock, milliseconds);
+    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+}
+
 }  // namespace
 
 CCorvaneApp::CCorvaneApp() {
@@ -52,6 +71,10 @@ CCorvaneApp::CCorvaneApp() {
     // Every file of the program is opened relative to its own folder, however it was started.
     if (!m_programFolder.empty()) SetCurrentDirectoryW(m_programFolder.c_str());
     m_workingDirectory = CurrentDirectoryText();
+}
+
+CCorvaneApp::~CCorvaneApp() {
+    if (m_singleInstance) CloseHandle(m_singleInstance);
 }
 
 bool CCorvaneApp::InitInstance() {
@@ -78,6 +101,8 @@ bool CCorvaneApp::InitInstance() {
         return true;
     }
 
+    if (!BecomeTheOnlyCopy()) return false;
+
     CCorvaneDlg mainWindow(m_workingDirectory);
     SetMainWindow(&mainWindow);
     mainWindow.DoModal();
@@ -85,3 +110,22 @@ bool CCorvaneApp::InitInstance() {
     return false;
 }
 
+bool CCorvaneApp::BecomeTheOnlyCopy() {
+    m_singleInstance = CreateMutexW(nullptr, TRUE, kSingleInstanceName);
+    const DWORD error = GetLastError();
+    // A lock made by a copy with administrator rights cannot be opened here, but it is held all the same.
+    const bool heldElsewhere = m_singleInstance ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
+    if (!heldElsewhere) return true;
+
+    const DWORD start = GetTickCount();
+    while (!RunningCopyWindow() && GetTickCount() - start < kRunningCopyWaitMs)
+        if (TakeOverLock(m_singleInstance, kRunningCopyPollMs)) return true;
+
+    MessageBoxW(nullptr, L"Tessaly已经开启!", L"提醒", MB_OK | MB_ICONINFORMATION);
+    // Looked up again: a copy that was still opening has its window by now.
+    if (HWND running = RunningCopyWindow()) {
+        ShowWindow(running, SW_SHOW);
+        SetForegroundWindow(running);
+    }
+    return false;
+}

@@ -61,6 +61,7 @@ bool CCorvaneDlg::HandleMessage(fw::Message& message) {
     static constexpr fw::MessageEntry<CCorvaneDlg> table[] = {
         fw::OnTimer(kSuperviseTimer, &CCorvaneDlg::OnSuperviseTimer),
         fw::OnTimer(kPollTimer, &CCorvaneDlg::OnPollTimer),
+        fw::OnTimer(CTrayIcon::kRetryTimer, &CCorvaneDlg::OnTrayRetryTimer),
         fw::OnCommandRange(IDC_TAB_GOLD, IDC_TAB_STOCKS, &CCorvaneDlg::OnTab),
         fw::OnCommand(IDC_TOP_HOMEPAGE, &CCorvaneDlg::OnHomePage),
         fw::OnCommand(IDC_TOP_ADVISE, &CCorvaneDlg::OnAdvise),
@@ -102,8 +103,6 @@ void CCorvaneDlg::BindControls() {
 // --- Opening ---
 
 bool CCorvaneDlg::OnInitDialog() {
-    if (BringBackRunningCopy()) return false;
-
     StartVersionCheck();
     AddAboutToSystemMenu();
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -143,17 +142,6 @@ bool CCorvaneDlg::OnInitDialog() {
     LoadBannerImages();
     TakeBannerPlaceholders();
     LayOut();
-    return true;
-}
-
-bool CCorvaneDlg::BringBackRunningCopy() {
-    // Hidden windows count: a copy that lives in the tray is found too. This window has no title yet.
-    HWND running = FindWindowW(L"#32770", kTitle);
-    if (!running) return false;
-    MessageBoxW(hwnd_, L"Tessaly已经开启!", L"提醒", MB_OK | MB_ICONINFORMATION);
-    ShowWindow(running, SW_SHOW);
-    SetForegroundWindow(running);
-    EndDialog(0);
     return true;
 }
 
@@ -263,7 +251,7 @@ void CCorvaneDlg::Carry(const SupervisorStep& step) {
         SetTimer(hwnd_, poll ? kPollTimer : kSuperviseTimer, step.arm->delayMs, nullptr);
     }
     if (step.overlay) m_newsList.ShowProgressBusy(step.overlay->show, BusyPicturePath(step.overlay->picture));
-    if (step.balloon) m_trayIcon.ShowBalloon(step.balloon->title, step.balloon->text, step.balloon->timeoutMs);
+    if (step.balloon) m_trayIcon.ShowBalloon(*step.balloon);
     if (step.selectStocks) SelectCategory(kStocks);
     if (step.takeNews) TakeQueuedNews();
 }
@@ -346,6 +334,8 @@ fw::Result CCorvaneDlg::OnTrayCallback(WPARAM, LPARAM lParam) {
     }
     return 0;
 }
+
+void CCorvaneDlg::OnTrayRetryTimer() { m_trayIcon.RetryAdd(); }
 
 fw::Result CCorvaneDlg::OnTaskbarCreated(WPARAM, LPARAM) {
     m_trayIcon.Add(hwnd_, m_hIcon);

@@ -38,7 +38,7 @@ public:
 
     bool HandleMessage(fw::Message& message) override;
 
-    // The title a second copy of the program looks for.
+    // The title by which a second copy of the program finds this window.
     static constexpr const wchar_t* kTitle = L"Tessaly财经资讯";
     static constexpr UINT_PTR kSuperviseTimer = 1556;
     static constexpr UINT_PTR kPollTimer = 1555;
@@ -49,7 +49,6 @@ protected:
 
 private:
     // Opening
-    bool BringBackRunningCopy();
     void AddAboutToSystemMenu();
     void LoadBannerImages();
     void TakeBannerPlaceholders();
@@ -77,6 +76,7 @@ private:
     void OnTrayExit();
 
     // Messages
+    void OnTrayRetryTimer();
     fw::Result OnTrayCallback(WPARAM, LPARAM);
     fw::Result OnTaskbarCreated(WPARAM, LPARAM);
     fw::Result OnBannerChanged(WPARAM, LPARAM);

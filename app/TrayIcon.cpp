@@ -1,6 +1,7 @@
 #include "app/TrayIcon.h"
 
 #include <cwchar>
+#include <utility>
 
 #include "res/resource.h"
 
@@ -19,37 +20,71 @@ void CopyCut(wchar_t (&field)[N], const std::wstring& text) {
 
 }  // namespace
 
-CTrayIcon::CTrayIcon() : data_{} {}
+CTrayIcon::CTrayIcon(ShellNotify shell, UINT retryMs) : shell_(std::move(shell)), retryMs_(retryMs) {}
 
-void CTrayIcon::Add(HWND window, HICON icon) {
-    data_ = NOTIFYICONDATAW{};
-    data_.cbSize = kRecordSize;
-    data_.hWnd = window;
-    data_.uID = kIconId;
-    data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data_.uCallbackMessage = kCallbackMessage;
-    data_.hIcon = icon;
-    CopyCut(data_.szTip, L"Tessaly");
-    Shell_NotifyIconW(NIM_ADD, &data_);
-    added_ = true;
+NOTIFYICONDATAW CTrayIcon::Record(UINT flags) const {
+    NOTIFYICONDATAW record{};
+    record.cbSize = kRecordSize;
+    record.hWnd = window_;
+    record.uID = kIconId;
+    record.uFlags = flags;
+    record.uCallbackMessage = kCallbackMessage;
+    record.hIcon = icon_;
+    CopyCut(record.szTip, L"Tessaly");
+    return record;
 }
 
-void CTrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text, UINT timeoutMs) {
-    if (!added_) return;
-    CopyCut(data_.szInfoTitle, title);
-    CopyCut(data_.szInfo, text);
-    data_.uTimeout = timeoutMs;
+void CTrayIcon::Add(HWND window, HICON icon) {
+    window_ = window;
+    icon_ = icon;
+    if (TryAdd())
+        OnAdded();
+    else
+        SetTimer(window_, kRetryTimer, retryMs_, nullptr);
+}
+
+void CTrayIcon::RetryAdd() {
+    if (window_ && TryAdd()) OnAdded();
+}
+
+bool CTrayIcon::TryAdd() {
+    NOTIFYICONDATAW record = Record(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    // An add is refused too when the icon is there already: after a "TaskbarCreated" that did not lose it,
+    // or when the shell timed out on an add it then carried out. Only an existing icon can be modified.
+    added_ = shell_(NIM_ADD, &record) || shell_(NIM_MODIFY, &record);
+    return added_;
+}
+
+void CTrayIcon::OnAdded() {
+    KillTimer(window_, kRetryTimer);
+    if (auto balloon = std::exchange(waitingBalloon_, std::nullopt)) ShowBalloon(*balloon);
+}
+
+void CTrayIcon::ShowBalloon(const Balloon& balloon) {
+    if (!added_) {
+        waitingBalloon_ = balloon;
+        return;
+    }
+    NOTIFYICONDATAW record = Record(NIF_INFO | NIF_REALTIME);
+    CopyCut(record.szInfoTitle, balloon.title);
+    CopyCut(record.szInfo, balloon.text);
+    record.uTimeout = balloon.timeoutMs;
     // Silent and real-time: during an outage a balloon comes with every attempt, and neither a sound each
     // time nor a pile of stale balloons in the notification centre helps anyone.
-    data_.uFlags = NIF_INFO | NIF_REALTIME;
-    data_.dwInfoFlags = NIIF_INFO | NIIF_NOSOUND;
-    Shell_NotifyIconW(NIM_MODIFY, &data_);
+    record.dwInfoFlags = NIIF_INFO | NIIF_NOSOUND;
+    shell_(NIM_MODIFY, &record);
 }
 
 void CTrayIcon::Remove() {
-    if (!added_) return;
-    Shell_NotifyIconW(NIM_DELETE, &data_);
-    added_ = false;
+    if (!window_) return;
+    KillTimer(window_, kRetryTimer);
+    waitingBalloon_.reset();
+    if (added_) {
+        NOTIFYICONDATAW record = Record(0);
+        shell_(NIM_DELETE, &record);
+        added_ = false;
+    }
+    window_ = nullptr;
 }
 
 void CTrayIcon::ShowMenu(HWND window, POINT at) {

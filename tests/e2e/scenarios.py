@@ -412,6 +412,54 @@ def single_instance_tray_command_line(s):
 
 
 # --- 9 ---------------------------------------------------------------------------------------------------
+TRAY_SLOT = 20  # Wine's taskbar lays the tray icons out from its right end, one slot this wide each
+
+
+def tray_icon_count(s, slots=4):
+    """Icons in the taskbar's notification area as the screen shows them: a slot holds one when it looks
+    different from an empty slot further left. Counted once no balloon covers the slots."""
+    wait_until(lambda: not s.probe.find(cls='tooltips_class32', visible=True), 40, 'the balloons to go')
+    x, y, w, h = s.probe.find(cls='Shell_TrayWnd', visible=True)[0]['rect']
+    asked = now_ms()
+    for i in range(slots + 1):
+        s.probe.command('region tray%d %d %d %d %d' % (i, x + w - TRAY_SLOT * (i + 1), y, TRAY_SLOT, h), 'ok')
+    wait_until(lambda: all(s.probe.pixels('tray%d' % i, asked) for i in range(slots + 1)), 5, 'the tray slots')
+    inked = [s.probe.pixels('tray%d' % i)[-1][1] for i in range(slots + 1)]
+    for i in range(slots + 1):
+        s.probe.command('unregion tray%d' % i, 'ok')
+    return sum(1 for ink in inked[:slots] if ink != inked[slots])
+
+
+def two_copies_at_once(s):
+    """Two copies started 50 ms apart, as a double double-click or the Run key and the restart registration
+    together at sign-in: one says the program runs already and ends; the other alone connects and shows one
+    tray icon."""
+    s.server.step('auto-history 5 0')
+    first, _ = s.start_program()
+    time.sleep(0.05)
+    second, _ = s.start_program()
+    box = s.probe.wait_window(30, 'the single-instance message', title='提醒', visible=True)
+    wait_until(lambda: 'Tessaly已经开启!' in dialog_texts(s, box), 5, "the message's text")
+    main = s.main_window()
+    check(box['pid'] != main['pid'], 'the message comes from the copy without a main window')
+    time.sleep(1.0)
+    s.shot('already-running')
+    button = [c for c in s.probe.children(top=box['hwnd']).values() if c['cls'] == 'Button'][0]
+    click_control(s, box, button['id'])
+    wait_until(lambda: first.poll() is not None or second.poll() is not None, 10, 'one copy to end')
+
+    s.server.wait_received('category stocks', 20)
+    time.sleep(6.0)  # a second connecting copy would have made its first attempt long before now
+    check(len(s.server.events('accept')) == 1, 'one connection: %d' % len(s.server.events('accept')))
+    check(len(s.probe.find(title=MAIN_TITLE)) == 1, 'one main window')
+    check([first.poll(), second.poll()].count(None) == 1, 'one copy runs on')
+    s.shot('one-copy')
+    icons = tray_icon_count(s)
+    s.shot('one-tray-icon')
+    check(icons == 1, 'one tray icon: %d' % icons)
+
+
+# --- 10 --------------------------------------------------------------------------------------------------
 def settings_not_saved(s):
     """A settings file that cannot be written: confirming says so and where, the dialog stays open with the
     user's choices, and the file is left as it was."""
@@ -451,6 +499,7 @@ SCENARIOS = {
     'popup_settings': popup_settings,
     'version_page': version_page,
     'single_instance_tray_command_line': single_instance_tray_command_line,
+    'two_copies_at_once': two_copies_at_once,
     'settings_not_saved': settings_not_saved,
 }
 

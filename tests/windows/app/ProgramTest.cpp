@@ -25,6 +25,7 @@ namespace {
 constexpr const wchar_t* kMainTitle = L"Tessaly财经资讯";
 constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr UINT kTrayCallback = WM_USER + 0x15;
+constexpr const wchar_t* kSingleInstanceLock = L"Local\\Corvane.SingleInstance";
 
 fs::path InstallFolderOfBuild() {
     const char* build = std::getenv("CORVANE_BUILD_DIR");
@@ -417,6 +418,57 @@ TEST_F(ProgramTest, SecondCopyShowsTheMessageAndBringsTheFirstBack) {
     EXPECT_TRUE(second.WaitForExit(10000).has_value());
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
     EXPECT_TRUE(first->ExitFromTray(main).has_value());
+}
+
+// The lock of a copy that is still opening: taken by this test, with no window of that title anywhere.
+class OpeningCopyLock {
+public:
+    OpeningCopyLock()
+        : lock_(CreateMutexW(nullptr, TRUE, kSingleInstanceLock)), held_(lock_ && GetLastError() != ERROR_ALREADY_EXISTS) {}
+    ~OpeningCopyLock() { End(); }
+    OpeningCopyLock(const OpeningCopyLock&) = delete;
+    OpeningCopyLock& operator=(const OpeningCopyLock&) = delete;
+
+    bool Held() const { return held_; }
+    // As the copy's end does.
+    void End() {
+        if (!lock_) return;
+        ReleaseMutex(lock_);
+        CloseHandle(lock_);
+        lock_ = nullptr;
+    }
+
+private:
+    HANDLE lock_;
+    bool held_;
+};
+
+TEST_F(ProgramTest, CopyThatFindsTheLockHeldTakesOverWhenItsHolderEndsWithoutAWindow) {
+    OpeningCopyLock opening;
+    ASSERT_TRUE(opening.Held());
+    Program program(folder.Program(), L"", folder.Elsewhere());
+    Sleep(1500);
+    EXPECT_EQ(program.FindWindowOf(L"#32770", L"提醒", 0), nullptr) << "it waits for the holder's window";
+    EXPECT_EQ(program.FindWindowOf(L"#32770", kMainTitle, 0), nullptr);
+
+    opening.End();
+    server.Accept(kReadSliceMs);
+    HWND main = program.MainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(RequestWithin(kFirstRequestMs), wire::CategoryRequestPayload(kStocks.guid));
+    EXPECT_TRUE(program.ExitFromTray(main).has_value());
+}
+
+TEST_F(ProgramTest, CopyThatFindsTheLockHeldAndNoWindowInTimeSaysSoAndEnds) {
+    OpeningCopyLock opening;
+    ASSERT_TRUE(opening.Held());
+    Program program(folder.Program(), L"", folder.Elsewhere());
+    HWND notice = program.FindWindowOf(L"#32770", L"提醒", 20000);
+    ASSERT_NE(notice, nullptr);
+    EXPECT_TRUE(HasChildText(notice, L"Tessaly已经开启!"));
+    PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(program.WaitForExit(10000).has_value());
+    EXPECT_EQ(program.FindWindowOf(L"#32770", kMainTitle, 0), nullptr) << "it never opened its main window";
 }
 
 TEST_F(ProgramTest, WidenedTheTitleButtonsFollowTheRightEdge) {
