@@ -271,11 +271,15 @@ TEST_F(StartWithWindowsBox, TickedWhenEitherKeyNamesThisCopy) {
 }
 
 // Clearing a registration for the machine runs the elevated second copy; the dialog waits for it disabled,
-// yet its thread goes on handling messages: a timer of this thread is what lets the copy go on.
+// yet its thread goes on handling messages: a timer of this thread is what lets the copy go on, once the
+// dialog has painted itself again meanwhile (saved for review).
 TEST_F(StartWithWindowsBox, ClearingTheMachinesValueKeepsTheDialogAlive) {
     StoreRunData(HKEY_LOCAL_MACHINE, name, self);
+    for (const char* band : {"settingtop.jpg", "settingbottom.jpg"})
+        std::filesystem::copy_file(SourceFolder() / "skin" / band, std::filesystem::path("skin") / band);
     static HANDLE go;
     static HWND window;
+    static int ticks;
     static bool disabledWhileWaiting;
     const std::wstring goName = L"CorvaneTestSecondCopyGo" + std::to_wstring(GetCurrentProcessId());
     go = CreateEventW(nullptr, TRUE, FALSE, goName.c_str());
@@ -283,10 +287,19 @@ TEST_F(StartWithWindowsBox, ClearingTheMachinesValueKeepsTheDialogAlive) {
     Open();
     ASSERT_TRUE(BoxTicked());
     window = dialog.Hwnd();
+    SetWindowPos(window, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    ticks = 0;
     disabledWhileWaiting = false;
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
-        disabledWhileWaiting = !IsWindowEnabled(window);
-        SetEvent(go);
+        if (++ticks == 1) {
+            disabledWhileWaiting = !IsWindowEnabled(window);
+            RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        } else if (ticks == 3) {
+            const std::filesystem::path screenshots = BuildFolder() / "screenshots";
+            std::filesystem::create_directories(screenshots);
+            SaveWindowAsPng(window, (screenshots / "settings-dialog-removing-start-at-logon.png").wstring());
+            SetEvent(go);
+        }
     });
 
     MessageBoxAnswerer answerer;
