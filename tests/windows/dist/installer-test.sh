@@ -244,9 +244,9 @@ probe click "$setup_title" "#1"
 check "the finish page starts the program" probe window "$title" 30
 
 # Registered to start at logon for this user and, by an administrator, for the machine.
-for root in HKCU HKLM; do
-    set_run_value $root "\"$inst_w\\Corvane.exe\""
-    check "registered to start at logon in $root" test "$(run_value $root)" = "\"$inst_w\\Corvane.exe\""
+for hive in HKCU HKLM; do
+    set_run_value $hive "\"$inst_w\\Corvane.exe\""
+    check "registered to start at logon in $hive" test "$(run_value $hive)" = "\"$inst_w\\Corvane.exe\""
 done
 "$wine" "$inst_w\\uninstall.exe" >/dev/null 2>&1 &
 remove_settings="同时删除我的设置（Setting.ini）和广告图片"
@@ -262,8 +262,8 @@ shot uninstall-3-finish "$uninstall_title"
 probe click "$uninstall_title" "#1"
 settle "interactive uninstall"
 check "removing the settings too leaves no folder" test ! -e "$inst"
-for root in HKCU HKLM; do
-    check "uninstall clears the start at logon in $root" test -z "$(run_value $root)"
+for hive in HKCU HKLM; do
+    check "uninstall clears the start at logon in $hive" test -z "$(run_value $hive)"
 done
 
 echo "[${SECONDS}s] == The portable zip"
