@@ -208,23 +208,9 @@ TEST_F(SettingDialog, ReopeningKeepsHandleCountsFlat) {
 // value, is this test program (see main).
 class StartWithWindowsBox : public SettingDialog {
 protected:
-    void SetUp() override {
-        name = settings::ApplicationName();
-        self = Quoted(settings::ProgramPath());
-        RemoveBoth();
-    }
-    void TearDown() override {
-        SettingDialog::TearDown();
-        RemoveBoth();
-    }
-    void RemoveBoth() {
-        RemoveRunData(HKEY_CURRENT_USER, name);
-        RemoveRunData(HKEY_LOCAL_MACHINE, name);
-    }
     bool BoxTicked() const { return Ticked(IDC_SETTINGS_START_WITH_WINDOWS); }
 
-    std::wstring name;
-    std::wstring self;
+    ProgramRunValues run;
     SecondCopyLog secondCopies;
 };
 
@@ -234,16 +220,16 @@ TEST_F(StartWithWindowsBox, WritesAndRemovesTheUsersValueWithoutSecondCopy) {
     EXPECT_FALSE(BoxTicked());
     Click(IDC_SETTINGS_START_WITH_WINDOWS);
     EXPECT_TRUE(BoxTicked());
-    EXPECT_EQ(StoredRunData(HKEY_CURRENT_USER, name), self + L'\0');
+    EXPECT_EQ(run.User(), run.self + L'\0');
     dialog.Destroy();
 
     Open();
     EXPECT_TRUE(BoxTicked());
     Click(IDC_SETTINGS_START_WITH_WINDOWS);
     EXPECT_FALSE(BoxTicked());
-    EXPECT_EQ(StoredRunData(HKEY_CURRENT_USER, name), std::nullopt);
+    EXPECT_EQ(run.User(), std::nullopt);
 
-    EXPECT_EQ(StoredRunData(HKEY_LOCAL_MACHINE, name), std::nullopt) << "the machine's key is not touched";
+    EXPECT_EQ(run.Machine(), std::nullopt) << "the machine's key is not touched";
     EXPECT_TRUE(secondCopies.Starts().empty());
     EXPECT_TRUE(answerer.Shown().empty());
 }
@@ -255,15 +241,15 @@ TEST_F(StartWithWindowsBox, TickedWhenEitherKeyNamesThisCopy) {
         std::optional<std::wstring> user, machine;
         bool ticked;
     } cases[] = {
-        {"the user's key", self, std::nullopt, true},
-        {"the machine's key", std::nullopt, self, true},
+        {"the user's key", run.self, std::nullopt, true},
+        {"the machine's key", std::nullopt, run.self, true},
         {"another copy in both keys", other, other, false},
         {"emptied for the machine", std::nullopt, L"", false},
     };
     for (const auto& c : cases) {
-        RemoveBoth();
-        if (c.user) StoreRunData(HKEY_CURRENT_USER, name, *c.user);
-        if (c.machine) StoreRunData(HKEY_LOCAL_MACHINE, name, *c.machine);
+        run.Remove();
+        if (c.user) StoreRunData(HKEY_CURRENT_USER, run.name, *c.user);
+        if (c.machine) StoreRunData(HKEY_LOCAL_MACHINE, run.name, *c.machine);
         Open();
         EXPECT_EQ(BoxTicked(), c.ticked) << c.what;
         dialog.Destroy();
@@ -274,7 +260,7 @@ TEST_F(StartWithWindowsBox, TickedWhenEitherKeyNamesThisCopy) {
 // yet its thread goes on handling messages: a timer of this thread is what lets the copy go on, once the
 // dialog has painted itself again meanwhile (saved for review).
 TEST_F(StartWithWindowsBox, ClearingTheMachinesValueKeepsTheDialogAlive) {
-    StoreRunData(HKEY_LOCAL_MACHINE, name, self);
+    StoreRunData(HKEY_LOCAL_MACHINE, run.name, run.self);
     for (const char* band : {"settingtop.jpg", "settingbottom.jpg"})
         std::filesystem::copy_file(SourceFolder() / "skin" / band, std::filesystem::path("skin") / band);
     static HANDLE go;
@@ -310,7 +296,7 @@ TEST_F(StartWithWindowsBox, ClearingTheMachinesValueKeepsTheDialogAlive) {
 
     EXPECT_EQ(secondCopies.Starts(), std::vector<std::string>{"false"});
     EXPECT_TRUE(answerer.Shown().empty()) << "the second copy never got its go, or failed";
-    EXPECT_EQ(StoredRunData(HKEY_LOCAL_MACHINE, name), std::wstring(1, L'\0')) << "emptied, as \"-s false\" does";
+    EXPECT_EQ(run.Machine(), std::wstring(1, L'\0')) << "emptied, as \"-s false\" does";
     EXPECT_FALSE(BoxTicked());
     EXPECT_TRUE(disabledWhileWaiting);
     EXPECT_TRUE(IsWindowEnabled(window));

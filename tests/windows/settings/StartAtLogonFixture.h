@@ -101,3 +101,23 @@ inline void RemoveRunData(HKEY root, const std::wstring& name) {
 }
 
 inline std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+// This program's values under both Run keys, named as the program names its own; removed when the object is
+// made and when it ends.
+class ProgramRunValues {
+public:
+    ProgramRunValues() { Remove(); }
+    ~ProgramRunValues() { Remove(); }
+    ProgramRunValues(const ProgramRunValues&) = delete;
+    ProgramRunValues& operator=(const ProgramRunValues&) = delete;
+
+    void Remove() const {
+        RemoveRunData(HKEY_CURRENT_USER, name);
+        RemoveRunData(HKEY_LOCAL_MACHINE, name);
+    }
+    std::optional<std::wstring> User() const { return StoredRunData(HKEY_CURRENT_USER, name); }
+    std::optional<std::wstring> Machine() const { return StoredRunData(HKEY_LOCAL_MACHINE, name); }
+
+    const std::wstring name = settings::ApplicationName();
+    const std::wstring self = Quoted(settings::ProgramPath());  // the data that names this copy
+};

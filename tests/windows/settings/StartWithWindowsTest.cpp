@@ -108,52 +108,37 @@ TEST_F(StartWithWindows, MissingValueIsWrittenWithoutCreatingASubkey) {
 // of the program ("-s false"), which is this test program itself (see main).
 class ApplyStartWithWindows : public ::testing::Test {
 protected:
-    void SetUp() override {
-        name = settings::ApplicationName();
-        self = Quoted(settings::ProgramPath());
-        RemoveBoth();
-    }
-    void TearDown() override {
-        RemoveBoth();
-        SetEnvironmentVariableW(L"CORVANE_TEST_SECOND_COPY_FAILS", nullptr);
-    }
-    void RemoveBoth() {
-        RemoveRunData(HKEY_CURRENT_USER, name);
-        RemoveRunData(HKEY_LOCAL_MACHINE, name);
-    }
-    std::optional<std::wstring> User() const { return StoredRunData(HKEY_CURRENT_USER, name); }
-    std::optional<std::wstring> Machine() const { return StoredRunData(HKEY_LOCAL_MACHINE, name); }
+    void TearDown() override { SetEnvironmentVariableW(L"CORVANE_TEST_SECOND_COPY_FAILS", nullptr); }
 
-    std::wstring name;
-    std::wstring self;
+    ProgramRunValues run;
     SecondCopyLog secondCopies;
 };
 
 TEST_F(ApplyStartWithWindows, RegistersAndRemovesForTheUserAloneWithoutSecondCopy) {
     MessageBoxAnswerer answerer;
-    settings::ApplyStartWithWindows(true, name, nullptr);
+    settings::ApplyStartWithWindows(true, run.name, nullptr);
     DWORD type = 0;
-    EXPECT_EQ(StoredRunData(HKEY_CURRENT_USER, name, &type), self + L'\0');
+    EXPECT_EQ(StoredRunData(HKEY_CURRENT_USER, run.name, &type), run.self + L'\0');
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    EXPECT_TRUE(settings::IsRunValueSet(name));
-    settings::ApplyStartWithWindows(true, name, nullptr);  // already registered: no failure either
-    EXPECT_EQ(User(), self + L'\0');
+    EXPECT_TRUE(settings::IsRunValueSet(run.name));
+    settings::ApplyStartWithWindows(true, run.name, nullptr);  // already registered: no failure either
+    EXPECT_EQ(run.User(), run.self + L'\0');
 
-    settings::ApplyStartWithWindows(false, name, nullptr);
-    EXPECT_EQ(User(), std::nullopt) << "the user's value is deleted";
-    EXPECT_FALSE(settings::IsRunValueSet(name));
+    settings::ApplyStartWithWindows(false, run.name, nullptr);
+    EXPECT_EQ(run.User(), std::nullopt) << "the user's value is deleted";
+    EXPECT_FALSE(settings::IsRunValueSet(run.name));
 
-    EXPECT_EQ(Machine(), std::nullopt) << "the machine's key is not touched";
+    EXPECT_EQ(run.Machine(), std::nullopt) << "the machine's key is not touched";
     EXPECT_TRUE(secondCopies.Starts().empty());
     EXPECT_TRUE(answerer.Shown().empty()) << "failure reported: " << testing::PrintToString(answerer.Shown()[0].text);
 }
 
 TEST_F(ApplyStartWithWindows, TickingKeepsARegistrationForTheMachine) {
-    StoreRunData(HKEY_LOCAL_MACHINE, name, self);
+    StoreRunData(HKEY_LOCAL_MACHINE, run.name, run.self);
     MessageBoxAnswerer answerer;
-    settings::ApplyStartWithWindows(true, name, nullptr);
-    EXPECT_EQ(User(), std::nullopt) << "a second value would start the program twice";
-    EXPECT_EQ(Machine(), self + L'\0');
+    settings::ApplyStartWithWindows(true, run.name, nullptr);
+    EXPECT_EQ(run.User(), std::nullopt) << "a second value would start the program twice";
+    EXPECT_EQ(run.Machine(), run.self + L'\0');
     EXPECT_TRUE(answerer.Shown().empty());
 }
 
@@ -166,21 +151,21 @@ TEST_F(ApplyStartWithWindows, ClearingEmptiesTheMachinesValueOnlyWhenItNamesThis
         bool secondCopy;
         std::wstring machineAfter;
     } cases[] = {
-        {"this copy for the machine", std::nullopt, self, true, L""},
-        {"this copy in both keys", self, self, true, L""},
-        {"another copy for the machine", self, Quoted(L"C:\\Other\\Corvane.exe"), false,
+        {"this copy for the machine", std::nullopt, run.self, true, L""},
+        {"this copy in both keys", run.self, run.self, true, L""},
+        {"another copy for the machine", run.self, Quoted(L"C:\\Other\\Corvane.exe"), false,
          Quoted(L"C:\\Other\\Corvane.exe")},
-        {"this copy without quotes", self, settings::ProgramPath(), false, settings::ProgramPath()},
+        {"this copy without quotes", run.self, settings::ProgramPath(), false, settings::ProgramPath()},
     };
     for (const auto& c : cases) {
-        RemoveBoth();
-        if (c.user) StoreRunData(HKEY_CURRENT_USER, name, *c.user);
-        StoreRunData(HKEY_LOCAL_MACHINE, name, c.machine);
+        run.Remove();
+        if (c.user) StoreRunData(HKEY_CURRENT_USER, run.name, *c.user);
+        StoreRunData(HKEY_LOCAL_MACHINE, run.name, c.machine);
         const std::size_t startsBefore = secondCopies.Starts().size();
         MessageBoxAnswerer answerer;
-        settings::ApplyStartWithWindows(false, name, nullptr);
-        EXPECT_EQ(User(), std::nullopt) << c.what;
-        EXPECT_EQ(Machine(), c.machineAfter + L'\0') << c.what;
+        settings::ApplyStartWithWindows(false, run.name, nullptr);
+        EXPECT_EQ(run.User(), std::nullopt) << c.what;
+        EXPECT_EQ(run.Machine(), c.machineAfter + L'\0') << c.what;
         const std::vector<std::string> starts = secondCopies.Starts();
         EXPECT_EQ(std::vector<std::string>(starts.begin() + startsBefore, starts.end()),
                   c.secondCopy ? std::vector<std::string>{"false"} : std::vector<std::string>{})
@@ -190,16 +175,16 @@ TEST_F(ApplyStartWithWindows, ClearingEmptiesTheMachinesValueOnlyWhenItNamesThis
 }
 
 TEST_F(ApplyStartWithWindows, FailedSecondCopyIsReportedOnce) {
-    StoreRunData(HKEY_LOCAL_MACHINE, name, self);
+    StoreRunData(HKEY_LOCAL_MACHINE, run.name, run.self);
     SetEnvironmentVariableW(L"CORVANE_TEST_SECOND_COPY_FAILS", L"1");
     HWND owner = CreateWindowExW(0, L"Static", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     MessageBoxAnswerer answerer;
-    settings::ApplyStartWithWindows(false, name, owner);
-    EXPECT_TRUE(settings::IsRunValueSet(name)) << "the machine's value still names this copy";
+    settings::ApplyStartWithWindows(false, run.name, owner);
+    EXPECT_TRUE(settings::IsRunValueSet(run.name)) << "the machine's value still names this copy";
     EXPECT_EQ(secondCopies.Starts(), std::vector<std::string>{"false"});
     ASSERT_EQ(answerer.Shown().size(), 1u);
     EXPECT_EQ(answerer.Shown()[0].text, L"设定/取消“开机启动”失败！");
-    EXPECT_EQ(answerer.Shown()[0].caption, name);
+    EXPECT_EQ(answerer.Shown()[0].caption, run.name);
     EXPECT_EQ(answerer.Shown()[0].owner, owner);
     EXPECT_TRUE(IsWindowEnabled(owner)) << "the owner is enabled again";
     DestroyWindow(owner);
