@@ -45,6 +45,23 @@ void Application::ProcessMessage(MSG& message) {
     DispatchMessageW(&message);
 }
 
+bool Application::WaitProcessingMessages(HANDLE object) {
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return false;
+            }
+            ProcessMessage(message);
+        }
+        // Input already in the queue wakes the wait too, not only input that arrives after it began.
+        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &object, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0) return true;
+        if (woke != WAIT_OBJECT_0 + 1) return false;
+    }
+}
+
 bool Application::Filter(MSG& message) {
     ++filterWalks_;
     bool handled = false;

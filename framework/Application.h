@@ -35,6 +35,10 @@ public:
     // (MessageFilter.h), then IsDialogMessage of the top-level dialog it is for, then the window itself.
     // Works without an application object too, without filters then.
     static void ProcessMessage(MSG& message);
+    // Waits until a kernel object (a process, an event) is signalled while the thread's messages go on being
+    // processed as above, so the windows keep painting and answering. False when the wait ended without it:
+    // a WM_QUIT arrived first (it is posted again for the loop outside) or the wait failed.
+    static bool WaitProcessingMessages(HANDLE object);
 
     // The filter chain; MessageFilter::AddMessageFilter and RemoveMessageFilter call these.
     void AddMessageFilter(MessageFilter& filter);

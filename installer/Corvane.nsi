@@ -227,10 +227,17 @@ Function un.OptionsPageLeave
   ${NSD_GetState} $RemoveSettingsBox $RemoveSettings
 FunctionEnd
 
-; The program registers itself to start at logon under the machine-wide Run key, which needs
-; administrator rights. Left behind, the value would start a program that is gone: the program
-; clears it itself ("-s false"), elevated when the uninstaller's own rights do not reach.
+; Start at logon: the settings dialog registers the program under the current user's Run key, and
+; an administrator may have registered it for every user under the machine's ("-s true"). Left behind,
+; either value would start a program that is gone. Only a value naming this copy is cleared: another
+; copy may own one of the same name. The user's value goes at once; the machine's needs administrator
+; rights, so the program clears it itself ("-s false"), elevated when the uninstaller's own rights do
+; not reach and a user is there to consent.
 Function un.ClearStartAtLogon
+  ReadRegStr $0 HKCU "${RUN_KEY}" "${APP_NAME}"
+  ${If} $0 == '"$INSTDIR\${APP_EXE}"'
+    DeleteRegValue HKCU "${RUN_KEY}" "${APP_NAME}"
+  ${EndIf}
   ReadRegStr $0 HKLM "${RUN_KEY}" "${APP_NAME}"
   ${If} $0 != '"$INSTDIR\${APP_EXE}"'
     Return

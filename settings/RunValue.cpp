@@ -12,4 +12,15 @@ std::wstring ApplicationNameFromPath(const std::wstring& programPath) {
     return name;
 }
 
+bool StartsAtLogon(const RunValues& values, const std::wstring& expected) {
+    return values.user == expected || values.machine == expected;
+}
+
+StartAtLogonChange DecideStartAtLogonChange(bool enable, const RunValues& values, const std::wstring& expected) {
+    using User = StartAtLogonChange::User;
+    // Registered already in either key: a second value would start the program twice at logon.
+    if (enable) return {StartsAtLogon(values, expected) ? User::Keep : User::Write, false};
+    return {values.user == expected ? User::Delete : User::Keep, values.machine == expected};
+}
+
 }  // namespace settings

@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <optional>
 
+#include "framework/Application.h"
 #include "settings/RunValue.h"
 
 namespace settings {
@@ -18,8 +19,14 @@ constexpr DWORD kRunDataCapacity = MAX_PATH;
 
 class RegistryKey {
 public:
-    RegistryKey(HKEY parent, const wchar_t* path, REGSAM access) {
-        if (RegOpenKeyExW(parent, path, 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
+    enum class Opening { Existing, CreateMissing };
+
+    RegistryKey(HKEY parent, const wchar_t* path, REGSAM access, Opening opening = Opening::Existing) {
+        const LSTATUS status =
+            opening == Opening::Existing
+                ? RegOpenKeyExW(parent, path, 0, access, &key_)
+                : RegCreateKeyExW(parent, path, 0, nullptr, 0, access, nullptr, &key_, nullptr);
+        if (status != ERROR_SUCCESS) key_ = nullptr;
     }
     ~RegistryKey() {
         if (key_) RegCloseKey(key_);
@@ -50,7 +57,29 @@ bool SetRunData(HKEY runKey, const std::wstring& valueName, const std::wstring& 
                           bytes) == ERROR_SUCCESS;
 }
 
-// Windows 2000, XP and Server 2003 let an administrator write the value directly; later versions
+// The value's text under the Run key of HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE.
+std::optional<std::wstring> ReadRunDataUnder(HKEY root, const std::wstring& valueName) {
+    const RegistryKey run(root, kRunKey, KEY_QUERY_VALUE);
+    return run.Get() ? ReadRunData(run.Get(), valueName) : std::nullopt;
+}
+
+RunValues ReadRunValues(const std::wstring& valueName) {
+    return {ReadRunDataUnder(HKEY_CURRENT_USER, valueName), ReadRunDataUnder(HKEY_LOCAL_MACHINE, valueName)};
+}
+
+// The current user's value needs no rights beyond the user's own; a profile without a Run key gets one.
+bool ChangeUserRunValue(StartAtLogonChange::User change, const std::wstring& valueName, const std::wstring& expected) {
+    using User = StartAtLogonChange::User;
+    if (change == User::Keep) return true;
+    const RegistryKey run(HKEY_CURRENT_USER, kRunKey, KEY_SET_VALUE, RegistryKey::Opening::CreateMissing);
+    if (!run.Get()) return false;
+    if (change == User::Write) return SetRunData(run.Get(), valueName, expected);
+    return RegDeleteValueW(run.Get(), valueName.c_str()) == ERROR_SUCCESS;
+}
+
+enum class Outcome { Done, Failed, RunEnding };
+
+// Windows 2000, XP and Server 2003 let an administrator write the machine's value directly; later versions
 // always go through the elevated second copy. A version that cannot be read counts as the old kind.
 bool WritesDirectly() {
     OSVERSIONINFOW version{};
@@ -58,23 +87,36 @@ bool WritesDirectly() {
     return !GetVersionExW(&version) || version.dwMajorVersion <= 5;
 }
 
-// Runs the program again with administrator rights ("-s true" / "-s false") and waits for it; true when
-// it ended with exit code 0.
-bool WriteThroughElevatedCopy(bool enable) {
+// Runs the program again with administrator rights ("-s false") and waits for it to end with exit code 0.
+// The owner is disabled meanwhile, like the owner of a modal dialog, so no second click starts another
+// copy, yet it keeps painting; the consent prompt is given it as its owner, so it does not open behind.
+Outcome EmptyMachineValueThroughElevatedCopy(HWND owner) {
+    const bool disabledHere = owner && !EnableWindow(owner, FALSE);
     const std::wstring program = ProgramPath();
     SHELLEXECUTEINFOW execute{};
     execute.cbSize = sizeof execute;
     execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    execute.hwnd = owner;
     execute.lpVerb = L"runas";
     execute.lpFile = program.c_str();
-    execute.lpParameters = enable ? L"-s true" : L"-s false";
+    execute.lpParameters = L"-s false";
     execute.nShow = SW_HIDE;
-    if (!ShellExecuteExW(&execute) || !execute.hProcess) return false;
-    WaitForSingleObject(execute.hProcess, INFINITE);
-    DWORD exitCode = 1;
-    const bool read = GetExitCodeProcess(execute.hProcess, &exitCode);
-    CloseHandle(execute.hProcess);
-    return read && exitCode == 0;
+    Outcome outcome = Outcome::Failed;
+    if (ShellExecuteExW(&execute) && execute.hProcess) {
+        DWORD exitCode = 1;
+        if (!fw::Application::WaitProcessingMessages(execute.hProcess))
+            outcome = Outcome::RunEnding;
+        else if (GetExitCodeProcess(execute.hProcess, &exitCode) && exitCode == 0)
+            outcome = Outcome::Done;
+        CloseHandle(execute.hProcess);
+    }
+    if (disabledHere) EnableWindow(owner, TRUE);
+    return outcome;
+}
+
+Outcome EmptyMachineValue(const std::wstring& valueName, HWND owner) {
+    if (WritesDirectly() && WriteRunValue(false, valueName)) return Outcome::Done;
+    return EmptyMachineValueThroughElevatedCopy(owner);
 }
 
 void ShowFailure(HWND owner) {
@@ -92,9 +134,7 @@ std::wstring ProgramPath() {
 std::wstring ApplicationName() { return ApplicationNameFromPath(ProgramPath()); }
 
 bool IsRunValueSet(const std::wstring& valueName) {
-    const RegistryKey run(HKEY_LOCAL_MACHINE, kRunKey, KEY_QUERY_VALUE);
-    if (!run.Get()) return false;
-    return ReadRunData(run.Get(), valueName) == ExpectedRunData(ProgramPath());
+    return StartsAtLogon(ReadRunValues(valueName), ExpectedRunData(ProgramPath()));
 }
 
 bool WriteRunValue(bool enable, const std::wstring& valueName) {
@@ -108,8 +148,15 @@ bool WriteRunValue(bool enable, const std::wstring& valueName) {
 }
 
 void ApplyStartWithWindows(bool enable, const std::wstring& valueName, HWND owner) {
-    const bool written = (WritesDirectly() && WriteRunValue(enable, valueName)) || WriteThroughElevatedCopy(enable);
-    if (!written || IsRunValueSet(valueName) != enable) ShowFailure(owner);
+    const std::wstring expected = ExpectedRunData(ProgramPath());
+    const StartAtLogonChange change = DecideStartAtLogonChange(enable, ReadRunValues(valueName), expected);
+    bool done = ChangeUserRunValue(change.user, valueName, expected);
+    if (change.clearMachine) {
+        const Outcome machine = EmptyMachineValue(valueName, owner);
+        if (machine == Outcome::RunEnding) return;  // the program is ending: no one is left to tell
+        done = done && machine == Outcome::Done;
+    }
+    if (!done || IsRunValueSet(valueName) != enable) ShowFailure(owner);
 }
 
 }  // namespace settings

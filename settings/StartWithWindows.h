@@ -1,7 +1,9 @@
 #pragma once
-// Start at logon: one string value under the machine-wide Run key, named after the application and
-// holding the quoted program path. Changing it needs administrator rights, so the settings dialog's
-// change runs an elevated second copy of the program ("-s true" / "-s false") to do the writing.
+// Start at logon: a string value under a Run key, named after the application and holding the quoted
+// program path. The settings dialog registers the program for the current user (HKCU), which needs no
+// administrator rights and fits a program installed into the user's own folder. The "-s true" / "-s false"
+// command line registers it for every user of the machine (HKLM), for desks managed by an administrator;
+// the dialog shows that registration too and removes it through an elevated second copy ("-s false").
 #include <windows.h>
 
 #include <string>
@@ -14,17 +16,19 @@ std::wstring ProgramPath();
 // program's own message boxes.
 std::wstring ApplicationName();
 
-// True when the value exists and holds exactly the quoted program path.
+// True when the current user's or the machine's value holds exactly the quoted program path.
 bool IsRunValueSet(const std::wstring& valueName);
 
-// Registers (the quoted program path) or removes (an empty string) in this process. True when the value
-// holds what was asked for afterwards; false when the key cannot be opened for writing (no
-// administrator rights) or the write failed.
+// The command line's change of the machine's value, in this process: registers (the quoted program path) or
+// removes (an empty string). True when the value holds what was asked for afterwards; false when the key
+// cannot be opened for writing (no administrator rights) or the write failed.
 bool WriteRunValue(bool enable, const std::wstring& valueName);
 
-// The settings dialog's change: on Windows Vista and later (or when a direct write fails) an elevated
-// second copy writes the value; the caller's thread waits for it. Any failure, and a registration that
-// does not match the wish afterwards, is reported in a message box owned by `owner`.
+// The settings dialog's change. Registering writes the current user's value. Removing deletes the current
+// user's value when it names this copy, and empties the machine's value when that names this copy, through
+// an elevated second copy; `owner` stays disabled meanwhile and owns the consent prompt, while its messages
+// go on. Any failure, and a registration that does not match the wish afterwards, is reported in a message
+// box owned by `owner`.
 void ApplyStartWithWindows(bool enable, const std::wstring& valueName, HWND owner);
 
 }  // namespace settings

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 #include "settings/RunValue.h"
 #include "settings/SettingDlgValues.h"
 
@@ -52,6 +55,43 @@ TEST(RunValue, DataAndNameFromProgramPath) {
     for (const Case& c : cases) {
         EXPECT_EQ(settings::ExpectedRunData(c.path), c.data);
         EXPECT_EQ(settings::ApplicationNameFromPath(c.path), c.name);
+    }
+}
+
+// The box's state from the two Run values, and what ticking or clearing it does to each.
+TEST(RunValue, StartAtLogonFromBothKeysAndWhatTheBoxChanges) {
+    using User = settings::StartAtLogonChange::User;
+    const std::wstring self = L"\"C:\\Users\\u\\AppData\\Local\\Programs\\Corvane\\Corvane.exe\"";
+    const std::wstring other = L"\"C:\\Users\\v\\AppData\\Local\\Programs\\Corvane\\Corvane.exe\"";
+    const std::optional<std::wstring> none;
+    struct Case {
+        const char* what;
+        settings::RunValues values;
+        bool ticked;
+        User userOnTick;
+        User userOnClear;
+        bool clearMachine;  // on clear; ticking never touches the machine's value
+    };
+    const Case cases[] = {
+        {"neither key", {none, none}, false, User::Write, User::Keep, false},
+        {"user's key", {self, none}, true, User::Keep, User::Delete, false},
+        {"machine's key", {none, self}, true, User::Keep, User::Keep, true},
+        {"both keys", {self, self}, true, User::Keep, User::Delete, true},
+        {"another copy in both", {other, other}, false, User::Write, User::Keep, false},
+        {"another copy for the machine", {self, other}, true, User::Keep, User::Delete, false},
+        {"another copy for the user", {other, self}, true, User::Keep, User::Keep, true},
+        {"emptied by \"-s false\"", {L"", L""}, false, User::Write, User::Keep, false},
+        {"other letter case", {L"\"C:\\USERS\\U\\APPDATA\\LOCAL\\PROGRAMS\\CORVANE\\CORVANE.EXE\"", none}, false,
+         User::Write, User::Keep, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(settings::StartsAtLogon(c.values, self), c.ticked) << c.what;
+        const settings::StartAtLogonChange tick = settings::DecideStartAtLogonChange(true, c.values, self);
+        EXPECT_EQ(tick.user, c.userOnTick) << c.what;
+        EXPECT_FALSE(tick.clearMachine) << c.what;
+        const settings::StartAtLogonChange clear = settings::DecideStartAtLogonChange(false, c.values, self);
+        EXPECT_EQ(clear.user, c.userOnClear) << c.what;
+        EXPECT_EQ(clear.clearMachine, c.clearMachine) << c.what;
     }
 }
 

@@ -86,6 +86,10 @@ start_program() {  # start_program EXE STEP: starts it and waits for its main wi
 reg_value() {  # reg_value NAME: the data of one value of the uninstall key, as reg.exe prints it
     run reg query "$key" /v "$1" | tr -d '\r' | sed -n "s/^ *$1 \{1,\}REG_[A-Z_]* \{1,\}//p"
 }
+# The start-at-logon value of HKCU or HKLM, as reg.exe prints it.
+run_key='Software\Microsoft\Windows\CurrentVersion\Run'
+run_value() { run reg query "$1\\$run_key" /v Corvane | tr -d '\r' | sed -n 's/^ *Corvane \{1,\}REG_SZ \{1,\}//p'; }
+set_run_value() { run reg add "$1\\$run_key" /v Corvane /d "$2" /f >/dev/null; }
 shot() {  # shot NAME WINDOW-TITLE|root [SECONDS]: after a pause for painting, saves a picture for review
     local target=$2
     # The installer's pages append a blank to its caption.
@@ -175,6 +179,11 @@ check "upgrade makes the shortcuts again" test -f "$desktop"
 
 echo "[${SECONDS}s] == Silent uninstall of a running copy keeps only the settings"
 start_program "$inst/Corvane.exe" "before uninstall"
+# Registered to start at logon for this user, as the settings dialog does it, while the machine's value
+# names another copy of the same name.
+other_copy='"C:\Other\Corvane\Corvane.exe"'
+set_run_value HKCU "\"$inst_w\\Corvane.exe\""
+set_run_value HKLM "$other_copy"
 cp "$inst/uninstall.exe" "$work/uninstall-copy.exe"
 echo "partial" > "$inst/2.jpg.part"
 run "$inst_w\\uninstall.exe" /S
@@ -186,6 +195,8 @@ done
 check "uninstall removes the uninstall entry" test -z "$(reg_value DisplayName)"
 check "silent uninstall keeps Setting.ini" ini_has "$inst/Setting.ini" "HexunGPShow=0"
 check "silent uninstall keeps the banners" test -f "$inst/1.jpg"
+check "silent uninstall clears the user's start at logon" test -z "$(run_value HKCU)"
+check "silent uninstall leaves another copy's start at logon" test "$(run_value HKLM)" = "$other_copy"
 
 echo "[${SECONDS}s] == A second uninstall does no harm"
 # Once over the uninstalled folder, and once from a folder where nothing was installed but which
@@ -232,11 +243,11 @@ shot setup-4-finish "$setup_title"
 probe click "$setup_title" "#1"
 check "the finish page starts the program" probe window "$title" 30
 
-# Registered to start at logon, as the settings dialog does it.
-run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
-run_value() { run reg query "$run_key" /v Corvane | tr -d '\r' | sed -n 's/^ *Corvane \{1,\}REG_SZ \{1,\}//p'; }
-run reg add "$run_key" /v Corvane /d "\"$inst_w\\Corvane.exe\"" /f >/dev/null
-check "registered to start at logon" test "$(run_value)" = "\"$inst_w\\Corvane.exe\""
+# Registered to start at logon for this user and, by an administrator, for the machine.
+for hive in HKCU HKLM; do
+    set_run_value $hive "\"$inst_w\\Corvane.exe\""
+    check "registered to start at logon in $hive" test "$(run_value $hive)" = "\"$inst_w\\Corvane.exe\""
+done
 "$wine" "$inst_w\\uninstall.exe" >/dev/null 2>&1 &
 remove_settings="同时删除我的设置（Setting.ini）和广告图片"
 check "the uninstaller asks to end the running copy" probe wait-text "$uninstall_title" "#2"
@@ -251,7 +262,9 @@ shot uninstall-3-finish "$uninstall_title"
 probe click "$uninstall_title" "#1"
 settle "interactive uninstall"
 check "removing the settings too leaves no folder" test ! -e "$inst"
-check "uninstall clears the start at logon" test -z "$(run_value)"
+for hive in HKCU HKLM; do
+    check "uninstall clears the start at logon in $hive" test -z "$(run_value $hive)"
+done
 
 echo "[${SECONDS}s] == The portable zip"
 rm -rf "$work/portable" && mkdir "$work/portable"

@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "MessageBoxAnswerer.h"
+#include "StartAtLogonFixture.h"
 #include "res/resource.h"
 #include "settings/SettingDlg.h"
 #include "settings/SettingKeys.h"
@@ -233,26 +235,102 @@ TEST_F(SettingDialog, ReopeningKeepsHandleCountsFlat) {
     EXPECT_EQ(CurrentHandleCounts(), first);
 }
 
-// The start-with-Windows box shows the registration, and a click changes it through the program's second
-// copy, which is this test program (see main).
-TEST_F(SettingDialog, StartWithWindowsBoxFollowsTheRegistration) {
-    const std::wstring name = settings::ApplicationName();
-    ASSERT_TRUE(settings::WriteRunValue(true, name));
-    Open();
-    EXPECT_TRUE(Ticked(IDC_SETTINGS_START_WITH_WINDOWS));
+// The start-with-Windows box against the two Run keys; the program's second copy, which empties the machine's
+// value, is this test program (see main).
+class StartWithWindowsBox : public SettingDialog {
+protected:
+    bool BoxTicked() const { return Ticked(IDC_SETTINGS_START_WITH_WINDOWS); }
+
+    ProgramRunValues run;
+    SecondCopyLog secondCopies;
+};
+
+TEST_F(StartWithWindowsBox, WritesAndRemovesTheUsersValueWithoutSecondCopy) {
     MessageBoxAnswerer answerer;
+    Open();
+    EXPECT_FALSE(BoxTicked());
     Click(IDC_SETTINGS_START_WITH_WINDOWS);
-    EXPECT_FALSE(settings::IsRunValueSet(name));
-    EXPECT_FALSE(Ticked(IDC_SETTINGS_START_WITH_WINDOWS));
+    EXPECT_TRUE(BoxTicked());
+    EXPECT_EQ(run.User(), run.self + L'\0');
     dialog.Destroy();
 
     Open();
-    EXPECT_FALSE(Ticked(IDC_SETTINGS_START_WITH_WINDOWS));
+    EXPECT_TRUE(BoxTicked());
     Click(IDC_SETTINGS_START_WITH_WINDOWS);
-    EXPECT_TRUE(settings::IsRunValueSet(name));
-    EXPECT_TRUE(Ticked(IDC_SETTINGS_START_WITH_WINDOWS));
+    EXPECT_FALSE(BoxTicked());
+    EXPECT_EQ(run.User(), std::nullopt);
+
+    EXPECT_EQ(run.Machine(), std::nullopt) << "the machine's key is not touched";
+    EXPECT_TRUE(secondCopies.Starts().empty());
     EXPECT_TRUE(answerer.Shown().empty());
-    settings::WriteRunValue(false, name);
+}
+
+TEST_F(StartWithWindowsBox, TickedWhenEitherKeyNamesThisCopy) {
+    const std::wstring other = Quoted(L"C:\\Other\\Corvane.exe");
+    const struct {
+        const char* what;
+        std::optional<std::wstring> user, machine;
+        bool ticked;
+    } cases[] = {
+        {"the user's key", run.self, std::nullopt, true},
+        {"the machine's key", std::nullopt, run.self, true},
+        {"another copy in both keys", other, other, false},
+        {"emptied for the machine", std::nullopt, L"", false},
+    };
+    for (const auto& c : cases) {
+        run.Remove();
+        if (c.user) StoreRunData(HKEY_CURRENT_USER, run.name, *c.user);
+        if (c.machine) StoreRunData(HKEY_LOCAL_MACHINE, run.name, *c.machine);
+        Open();
+        EXPECT_EQ(BoxTicked(), c.ticked) << c.what;
+        dialog.Destroy();
+    }
+}
+
+// Clearing a registration for the machine runs the elevated second copy; the dialog waits for it disabled,
+// yet its thread goes on handling messages: a timer of this thread is what lets the copy go on, once the
+// dialog has painted itself again meanwhile (saved for review).
+TEST_F(StartWithWindowsBox, ClearingTheMachinesValueKeepsTheDialogAlive) {
+    StoreRunData(HKEY_LOCAL_MACHINE, run.name, run.self);
+    for (const char* band : {"settingtop.jpg", "settingbottom.jpg"})
+        std::filesystem::copy_file(SourceFolder() / "skin" / band, std::filesystem::path("skin") / band);
+    static HANDLE go;
+    static HWND window;
+    static int ticks;
+    static bool disabledWhileWaiting;
+    const std::wstring goName = L"CorvaneTestSecondCopyGo" + std::to_wstring(GetCurrentProcessId());
+    go = CreateEventW(nullptr, TRUE, FALSE, goName.c_str());
+    SetEnvironmentVariableW(L"CORVANE_TEST_SECOND_COPY_AWAITS", goName.c_str());
+    Open();
+    ASSERT_TRUE(BoxTicked());
+    window = dialog.Hwnd();
+    SetWindowPos(window, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    ticks = 0;
+    disabledWhileWaiting = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (++ticks == 1) {
+            disabledWhileWaiting = !IsWindowEnabled(window);
+            RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        } else if (ticks == 3) {
+            const std::filesystem::path screenshots = BuildFolder() / "screenshots";
+            std::filesystem::create_directories(screenshots);
+            SaveWindowAsPng(window, (screenshots / "settings-dialog-removing-start-at-logon.png").wstring());
+            SetEvent(go);
+        }
+    });
+
+    MessageBoxAnswerer answerer;
+    Click(IDC_SETTINGS_START_WITH_WINDOWS);
+    KillTimer(nullptr, timer);
+    SetEnvironmentVariableW(L"CORVANE_TEST_SECOND_COPY_AWAITS", nullptr);
+    CloseHandle(go);
+
+    EXPECT_EQ(secondCopies.Starts(), std::vector<std::string>{"false"});
+    EXPECT_TRUE(answerer.Shown().empty()) << "the second copy never got its go, or failed";
+    EXPECT_EQ(run.Machine(), std::wstring(1, L'\0')) << "emptied, as \"-s false\" does";
+    EXPECT_FALSE(BoxTicked());
+    EXPECT_TRUE(disabledWhileWaiting);
+    EXPECT_TRUE(IsWindowEnabled(window));
 }
 
 int VisibleSettingsDialogs() {
@@ -312,12 +390,7 @@ TEST_F(SettingDialog, ScreenshotWithValues) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Started as the program's elevated second copy: write the value and end with the result.
-    if (argc == 3 && std::string(argv[1]) == "-s") {
-        const std::string wish = argv[2];
-        if (wish != "true" && wish != "false") return -2;
-        return settings::WriteRunValue(wish == "true", settings::ApplicationName()) ? 0 : -3;
-    }
+    if (const std::optional<int> exitCode = RunAsSecondCopy(argc, argv)) return *exitCode;
     SourceFolder();
     BuildFolder();
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,5 +1,5 @@
-// Start with Windows against the Wine registry: the Run value under HKLM, named after the application,
-// holding the quoted program path.
+// Start with Windows against the Wine registry: the values named after the application under the Run keys of
+// the current user and of the machine, holding the quoted program path.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -7,50 +7,31 @@
 #include <cwchar>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "MessageBoxAnswerer.h"
+#include "StartAtLogonFixture.h"
 #include "settings/StartWithWindows.h"
 
 namespace {
 
-constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const wchar_t* kValueName = L"CorvaneRunValueTest";
 
-// The value's type and raw bytes, or nothing when it is missing.
 struct StoredValue {
     DWORD type;
     std::wstring text;  // every UTF-16 unit stored, terminating zero included
 };
 
 std::optional<StoredValue> Stored(const std::wstring& name) {
-    HKEY run;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_QUERY_VALUE, &run) != ERROR_SUCCESS) return std::nullopt;
-    DWORD type = 0, bytes = 0;
-    std::optional<StoredValue> value;
-    if (RegQueryValueExW(run, name.c_str(), nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS) {
-        std::wstring text(bytes / sizeof(wchar_t), L'\0');
-        RegQueryValueExW(run, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes);
-        value = StoredValue{type, text};
-    }
-    RegCloseKey(run);
-    return value;
+    DWORD type = 0;
+    const std::optional<std::wstring> text = StoredRunData(HKEY_LOCAL_MACHINE, name, &type);
+    if (!text) return std::nullopt;
+    return StoredValue{type, *text};
 }
 
-void Store(const std::wstring& name, const std::wstring& text) {
-    HKEY run;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &run), ERROR_SUCCESS);
-    RegSetValueExW(run, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(run);
-}
+void Store(const std::wstring& name, const std::wstring& text) { StoreRunData(HKEY_LOCAL_MACHINE, name, text); }
 
-void Remove(const std::wstring& name) {
-    HKEY run;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &run) != ERROR_SUCCESS) return;
-    RegDeleteValueW(run, name.c_str());
-    RegDeleteKeyW(run, name.c_str());
-    RegCloseKey(run);
-}
+void Remove(const std::wstring& name) { RemoveRunData(HKEY_LOCAL_MACHINE, name); }
 
 bool SubkeyExists(const std::wstring& name) {
     HKEY subkey;
@@ -61,13 +42,12 @@ bool SubkeyExists(const std::wstring& name) {
     return true;
 }
 
-std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
-
 std::wstring Upper(std::wstring text) {
     for (wchar_t& c : text) c = static_cast<wchar_t>(towupper(c));
     return text;
 }
 
+// The command line's change of the machine's value, in this process.
 class StartWithWindows : public ::testing::Test {
 protected:
     void SetUp() override { Remove(kValueName); }
@@ -124,55 +104,96 @@ TEST_F(StartWithWindows, MissingValueIsWrittenWithoutCreatingASubkey) {
     EXPECT_FALSE(SubkeyExists(kValueName));
 }
 
-// The settings dialog's change goes through a second copy of the program ("-s true" / "-s false"), which
-// is this test program itself: see main.
+// The settings dialog's change: the current user's value in this process, the machine's through a second copy
+// of the program ("-s false"), which is this test program itself (see main).
 class ApplyStartWithWindows : public ::testing::Test {
 protected:
-    void SetUp() override {
-        name = settings::ApplicationName();
-        Remove(name);
-    }
-    void TearDown() override {
-        Remove(name);
-        SetEnvironmentVariableW(L"CORVANE_TEST_SECOND_COPY_FAILS", nullptr);
-    }
-    std::wstring name;
+    void TearDown() override { SetEnvironmentVariableW(L"CORVANE_TEST_SECOND_COPY_FAILS", nullptr); }
+
+    ProgramRunValues run;
+    SecondCopyLog secondCopies;
 };
 
-TEST_F(ApplyStartWithWindows, SecondCopyRegistersAndRemoves) {
+TEST_F(ApplyStartWithWindows, RegistersAndRemovesForTheUserAloneWithoutSecondCopy) {
     MessageBoxAnswerer answerer;
-    settings::ApplyStartWithWindows(true, name, nullptr);
-    EXPECT_TRUE(settings::IsRunValueSet(name));
-    settings::ApplyStartWithWindows(true, name, nullptr);  // already registered: no failure either
-    EXPECT_TRUE(settings::IsRunValueSet(name));
-    settings::ApplyStartWithWindows(false, name, nullptr);
-    EXPECT_FALSE(settings::IsRunValueSet(name));
+    settings::ApplyStartWithWindows(true, run.name, nullptr);
+    DWORD type = 0;
+    EXPECT_EQ(StoredRunData(HKEY_CURRENT_USER, run.name, &type), run.self + L'\0');
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_TRUE(settings::IsRunValueSet(run.name));
+    settings::ApplyStartWithWindows(true, run.name, nullptr);  // already registered: no failure either
+    EXPECT_EQ(run.User(), run.self + L'\0');
+
+    settings::ApplyStartWithWindows(false, run.name, nullptr);
+    EXPECT_EQ(run.User(), std::nullopt) << "the user's value is deleted";
+    EXPECT_FALSE(settings::IsRunValueSet(run.name));
+
+    EXPECT_EQ(run.Machine(), std::nullopt) << "the machine's key is not touched";
+    EXPECT_TRUE(secondCopies.Starts().empty());
     EXPECT_TRUE(answerer.Shown().empty()) << "failure reported: " << testing::PrintToString(answerer.Shown()[0].text);
 }
 
+TEST_F(ApplyStartWithWindows, TickingKeepsARegistrationForTheMachine) {
+    StoreRunData(HKEY_LOCAL_MACHINE, run.name, run.self);
+    MessageBoxAnswerer answerer;
+    settings::ApplyStartWithWindows(true, run.name, nullptr);
+    EXPECT_EQ(run.User(), std::nullopt) << "a second value would start the program twice";
+    EXPECT_EQ(run.Machine(), run.self + L'\0');
+    EXPECT_TRUE(answerer.Shown().empty());
+}
+
+// Clearing removes what names this copy, in either key, and leaves another copy's registration alone.
+TEST_F(ApplyStartWithWindows, ClearingEmptiesTheMachinesValueOnlyWhenItNamesThisCopy) {
+    const struct {
+        const char* what;
+        std::optional<std::wstring> user;
+        std::wstring machine;
+        bool secondCopy;
+        std::wstring machineAfter;
+    } cases[] = {
+        {"this copy for the machine", std::nullopt, run.self, true, L""},
+        {"this copy in both keys", run.self, run.self, true, L""},
+        {"another copy for the machine", run.self, Quoted(L"C:\\Other\\Corvane.exe"), false,
+         Quoted(L"C:\\Other\\Corvane.exe")},
+        {"this copy without quotes", run.self, settings::ProgramPath(), false, settings::ProgramPath()},
+    };
+    for (const auto& c : cases) {
+        run.Remove();
+        if (c.user) StoreRunData(HKEY_CURRENT_USER, run.name, *c.user);
+        StoreRunData(HKEY_LOCAL_MACHINE, run.name, c.machine);
+        const std::size_t startsBefore = secondCopies.Starts().size();
+        MessageBoxAnswerer answerer;
+        settings::ApplyStartWithWindows(false, run.name, nullptr);
+        EXPECT_EQ(run.User(), std::nullopt) << c.what;
+        EXPECT_EQ(run.Machine(), c.machineAfter + L'\0') << c.what;
+        const std::vector<std::string> starts = secondCopies.Starts();
+        EXPECT_EQ(std::vector<std::string>(starts.begin() + startsBefore, starts.end()),
+                  c.secondCopy ? std::vector<std::string>{"false"} : std::vector<std::string>{})
+            << c.what;
+        EXPECT_TRUE(answerer.Shown().empty()) << c.what;
+    }
+}
+
 TEST_F(ApplyStartWithWindows, FailedSecondCopyIsReportedOnce) {
+    StoreRunData(HKEY_LOCAL_MACHINE, run.name, run.self);
     SetEnvironmentVariableW(L"CORVANE_TEST_SECOND_COPY_FAILS", L"1");
     HWND owner = CreateWindowExW(0, L"Static", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     MessageBoxAnswerer answerer;
-    settings::ApplyStartWithWindows(true, name, owner);
-    EXPECT_FALSE(settings::IsRunValueSet(name));
+    settings::ApplyStartWithWindows(false, run.name, owner);
+    EXPECT_TRUE(settings::IsRunValueSet(run.name)) << "the machine's value still names this copy";
+    EXPECT_EQ(secondCopies.Starts(), std::vector<std::string>{"false"});
     ASSERT_EQ(answerer.Shown().size(), 1u);
     EXPECT_EQ(answerer.Shown()[0].text, L"设定/取消“开机启动”失败！");
-    EXPECT_EQ(answerer.Shown()[0].caption, name);
+    EXPECT_EQ(answerer.Shown()[0].caption, run.name);
     EXPECT_EQ(answerer.Shown()[0].owner, owner);
+    EXPECT_TRUE(IsWindowEnabled(owner)) << "the owner is enabled again";
     DestroyWindow(owner);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Started as the program's elevated second copy: write the value and end with the result.
-    if (argc == 3 && std::string(argv[1]) == "-s") {
-        const std::string wish = argv[2];
-        if (wish != "true" && wish != "false") return -2;
-        if (GetEnvironmentVariableW(L"CORVANE_TEST_SECOND_COPY_FAILS", nullptr, 0) != 0) return -3;
-        return settings::WriteRunValue(wish == "true", settings::ApplicationName()) ? 0 : -3;
-    }
+    if (const std::optional<int> exitCode = RunAsSecondCopy(argc, argv)) return *exitCode;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
