@@ -52,6 +52,8 @@ bool CLinkListViewEx::OnInitDialog() {
     m_native->Create(Hwnd(), client);
     m_browser = m_makeBrowser(Hwnd(), IDR_HTML_NEWSLIST, [this](const std::wstring& link) { ShowInfo(link); });
     if (m_browser) {
+        // Until the page completes, the native list stands in front of it, so rows show the moment they come.
+        SetWindowPos(m_native->Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
         SetTimer(Hwnd(), kPageWaitTimer, m_pageWait, nullptr);
         SetTimer(Hwnd(), kPagePollTimer, kPagePollInterval, nullptr);
     } else {
@@ -64,16 +66,23 @@ bool CLinkListViewEx::AddUnit(const NewsItem& item) {
     const std::optional<std::wstring> time = newslist::ListTimeText(item.publishTime);
     if (!time) return false;
     if (m_native) m_native->AddUnit(*time, item.title, item.link);
+    if (!m_pageCompleted && !m_nativeShown) {
+        m_waitingRows.push_front({*time, item.title, item.link});
+        if (static_cast<int>(m_waitingRows.size()) > m_maxRows) m_waitingRows.pop_back();
+        return true;
+    }
     return SUCCEEDED(CallPage(L"addUnit", {*time, item.title, item.link}));
 }
 
 HRESULT CLinkListViewEx::PopUnit(bool fromTop) {
     if (m_native) fromTop ? m_native->PopTop() : m_native->PopBottom();
+    if (!m_waitingRows.empty()) fromTop ? m_waitingRows.pop_front() : m_waitingRows.pop_back();
     return CallPage(fromTop ? L"popTop" : L"popBottom", {});
 }
 
 HRESULT CLinkListViewEx::ClearList() {
     if (m_native) m_native->ClearList();
+    m_waitingRows.clear();
     return CallPage(L"clearList", {});
 }
 
@@ -85,6 +94,7 @@ HRESULT CLinkListViewEx::SetMaxRows(int maxRows) {
 
 HRESULT CLinkListViewEx::ShowProgressBusy(bool show, const std::wstring& picturePath) {
     if (m_native) m_native->ShowProgressBusy(show, picturePath);
+    if (!m_pageCompleted) m_waitingOverlay.emplace(show, picturePath);
     return CallPage(L"ShowProgressBusy", {show, newslist::BusyPictureUrl(picturePath)});
 }
 
@@ -140,12 +150,18 @@ void CLinkListViewEx::OnPollPage() {
         SwitchToNative(L"News list: the page did not load or cannot build rows here; the native list takes over");
         return;
     }
-    // The page serves the list from now on; what was added before it completed is not shown, so the
-    // native list, kept hidden as the page's copy from now on, starts empty as the page does. The row
-    // limit set before then is given to the page now, so a limit other than the page's own holds too.
+    // The page serves the list from now on and is given what was asked for before it completed: the row
+    // limit (a limit other than the page's own holds too), the overlay, and the rows, oldest first. The
+    // native list has those rows already.
     m_pageCompleted = true;
-    m_native->ClearList();
     CallPage(L"SetMaxRows", {static_cast<std::int32_t>(m_maxRows)});
+    if (m_waitingOverlay)
+        CallPage(L"ShowProgressBusy", {m_waitingOverlay->first, newslist::BusyPictureUrl(m_waitingOverlay->second)});
+    m_waitingOverlay.reset();
+    for (auto row = m_waitingRows.rbegin(); row != m_waitingRows.rend() && !m_nativeShown; ++row)
+        CallPage(L"addUnit", {row->time, row->title, row->link});
+    m_waitingRows.clear();
+    if (!m_nativeShown) ShowWindow(m_native->Hwnd(), SW_HIDE);
 }
 
 void CLinkListViewEx::OnPageWaitOver() {

@@ -4,12 +4,16 @@
 // functions; the page calls back through ShowInfo when a headline is clicked. Where the browser cannot
 // show the page (it cannot be created, the page has not completed a while after creation, or it cannot
 // build rows here) or loses it later (a call of the completed page fails), the list switches for good
-// to a native list window with the same operations and look, which always holds the same rows.
+// to a native list window with the same operations and look, which always holds the same rows. The
+// native list also stands in while the page loads, so headlines that arrive meanwhile show at once.
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "connection/NewsItem.h"
 #include "framework/Dialog.h"
@@ -30,10 +34,10 @@ public:
     // Takes the place of the parent's control placeholderId (which is destroyed), 10 pixels taller at
     // the top, and sets the row limit. False when the parent has no window or no such control.
     bool CreateFromPlaceholder(HWND parent, int placeholderId, int maxRows);
-    // Adds a headline at the top; the bottom row goes beyond the row limit. False when the call failed
-    // before the page completed, or the publish time is outside the range of the local-time conversion
-    // (no row is added). Before the page has completed the call does nothing and counts as done; once
-    // it has, a failed call switches to the native list, which shows the row.
+    // Adds a headline at the top; the bottom row goes beyond the row limit. False when the publish time is
+    // outside the range of the local-time conversion (no row is added). Before the page has completed, the
+    // rows (and the busy overlay) wait and reach the page as it completes, so a history that arrives while
+    // the page loads is shown; once it has, a failed call switches to the native list, which shows the row.
     bool AddUnit(const NewsItem& item);
     // Removes the top or the bottom row; nothing on an empty list. The call's status: S_FALSE when the
     // page is not there.
@@ -80,4 +84,14 @@ private:
     bool m_nativeShown = false;
     bool m_pageCompleted = false;
     int m_maxRows = 20;  // the page's own default until told otherwise
+
+    // What the page is given as it completes: the rows added before then, newest first, within the row
+    // limit, and the busy overlay as last asked for.
+    struct WaitingRow {
+        std::wstring time;
+        std::wstring title;
+        std::wstring link;
+    };
+    std::deque<WaitingRow> m_waitingRows;
+    std::optional<std::pair<bool, std::wstring>> m_waitingOverlay;
 };

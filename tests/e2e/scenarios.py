@@ -127,7 +127,8 @@ def first_start(s):
     check(not list_changes(s, other), 'forex and gold headlines stay out of the stocks list')
     s.shot('live')
 
-    beats = s.server.received('heartbeat')
+    beats = wait_until(lambda: len(s.server.received('heartbeat')) >= 4 and s.server.received('heartbeat'), 10,
+                       'four heartbeats')
     check(len(beats) >= 4, 'heartbeats keep coming: %d' % len(beats))
     gaps = [b - a for a, b in zip(beats, beats[1:])]
     check(all(1900 <= g <= 3000 for g in gaps), 'a heartbeat every 2 s: gaps %s' % [round(g) for g in gaps])

@@ -444,14 +444,22 @@ protected:
                          }};
 };
 
-TEST_F(BrowserListTest, BeforeThePageCompletesCallsAreNotMadeAndCountAsDone) {
-    EXPECT_TRUE(list.AddUnit(Headline(L"lost")));
+// A history can arrive while the page still loads: its rows and the overlay reach the page as it completes.
+TEST_F(BrowserListTest, WhatIsAskedBeforeThePageCompletesReachesItThen) {
+    EXPECT_TRUE(list.AddUnit(Headline(L"gone")));
     EXPECT_EQ(list.ClearList(), S_FALSE);
-    EXPECT_EQ(list.PopUnit(true), S_FALSE);
+    for (int i = 1; i <= 7; ++i) EXPECT_TRUE(list.AddUnit(Headline(std::to_wstring(i))));  // 5 rows at most
+    EXPECT_EQ(list.PopUnit(true), S_FALSE);                                                  // takes 7
     EXPECT_EQ(list.ShowProgressBusy(true, L""), S_FALSE);
+    EXPECT_EQ(list.ShowProgressBusy(true, L"C:\\skin\\loading.gif"), S_FALSE);
+    EXPECT_TRUE(browser.calls.empty());
     CompletePage();
-    // Once complete, the page gets the row limit that creation asked for, and nothing of the lost row.
-    EXPECT_EQ(browser.calls, std::vector<std::wstring>{L"SetMaxRows(5)"});
+    std::vector<std::wstring> expected = {L"SetMaxRows(5)", L"ShowProgressBusy(true, 'file:///C:/skin/loading.gif')"};
+    for (const wchar_t* title : {L"3", L"4", L"5", L"6"})
+        expected.push_back(L"addUnit('09月06日  09:05', '" + std::wstring(title) + L"', 'http://news.example/')");
+    EXPECT_EQ(browser.calls, expected);
+    const std::vector<std::wstring> native = {L"6", L"5", L"4", L"3"};
+    EXPECT_EQ(NativeTitles(), native) << "the hidden copy holds the same rows";
 }
 
 TEST_F(BrowserListTest, OperationsCallThePagesFunctions) {
