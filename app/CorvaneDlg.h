@@ -25,6 +25,8 @@
 // Posted by the receive thread when a banner's image and link were replaced.
 // In the application range: in a dialog, WM_USER + 1 is the dialog manager's DM_SETDEFID.
 inline constexpr UINT WM_BANNER_CHANGED = WM_APP + 1;
+// Posted by the version-check thread when the version page offers an update.
+inline constexpr UINT WM_VERSION_OUTDATED = WM_APP + 2;
 
 class CCorvaneDlg : public fw::Dialog, private CConnection {
 public:
@@ -74,6 +76,7 @@ private:
     fw::Result OnTrayCallback(WPARAM, LPARAM);
     fw::Result OnTaskbarCreated(WPARAM, LPARAM);
     fw::Result OnBannerChanged(WPARAM, LPARAM);
+    fw::Result OnVersionOutdated(WPARAM, LPARAM);
     fw::Result OnSysCommand(WPARAM, LPARAM);
     fw::Result OnSize(WPARAM, LPARAM);
     fw::Result OnGetMinMaxInfo(WPARAM, LPARAM);

@@ -3,11 +3,12 @@
 clicks. Run one by name (python3 scenarios.py first_start); CTest runs each as a test of its own.
 Screenshots go to <build>/screenshots/e2e/<scenario>/, the logs to <build>/e2e/<scenario>/."""
 import os
+import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (Failure, Session, check, click, now_ms, wait_until, MAIN_TITLE)  # noqa: E402
+from harness import (Failure, Session, check, click, now_ms, screenshot, wait_until, MAIN_TITLE)  # noqa: E402
 
 WM_COMMAND = 0x111
 WM_RBUTTONUP = 0x205
@@ -68,9 +69,13 @@ def dialog_texts(s, box):
     return [c['text'] for c in s.probe.children(top=box['hwnd']).values()]
 
 
-def bring_to_front(s, window):
-    """What a click on the window's taskbar button does (Wine's taskbar buttons carry no text to find)."""
-    s.probe.command('front ' + window['hwnd'], 'ok')
+def tray_icon_shown(s):
+    """Whether the notification area at the right end of the taskbar shows the program's orange icon."""
+    path = os.path.join(s.workdir, 'tray.png')
+    screenshot(path)
+    orange = subprocess.run(['convert', path, '-crop', '22x15+1258+783', '+repage', '-fx', '(r>0.7 && b<0.45) ? 1 : 0',
+                             '-format', '%[fx:mean*w*h]', 'info:'], stdout=subprocess.PIPE, text=True).stdout
+    return float(orange or 0) > 10
 
 
 def balloon_texts(s, since=0.0):
@@ -313,7 +318,8 @@ def popup_settings(s):
 
 # --- 7 ---------------------------------------------------------------------------------------------------
 def version_page(s):
-    """A page without tags changes nothing; a newer version ends the program after the prompt."""
+    """A page without tags changes nothing; a newer version prompts in front of the main window and, after
+    the answer, ends the program through its closing steps with exit code 0."""
     s.server.step('version-page "<html><body>维护中</body></html>"')
     main = connect_and_load(s)
     time.sleep(1.0)
@@ -332,19 +338,18 @@ def version_page(s):
     process, _ = s.start_program()
     box = s.probe.wait_window(20, 'the outdated-version prompt', title='Ondrix', visible=True)
     wait_until(lambda: '您的版本过低，点击确定下载最新版本' in dialog_texts(s, box), 5, "the prompt's text")
+    # Owned by the main window, it comes up in front of it without help.
+    wait_until(lambda: s.probe.foregrounds()[-1][1] == box['hwnd'], 5, 'the prompt in front')
+    wait_until(lambda: tray_icon_shown(s), 10, 'the tray icon', interval=0.5)
     time.sleep(1.0)
     s.shot('outdated-prompt')
-    if s.probe.foregrounds()[-1][1] != box['hwnd']:
-        # The prompt has no owner and the main window opens at the same time, so it may lie behind it:
-        # the user brings it up from its taskbar button.
-        bring_to_front(s, box)
-        wait_until(lambda: s.probe.foregrounds()[-1][1] == box['hwnd'], 5, 'the prompt in front')
-        s.shot('outdated-prompt-in-front')
     cancel = [c for c in s.probe.children(top=box['hwnd']).values() if c['cls'] == 'Button' and c['id'] == 2]
     check(cancel, 'the prompt has a Cancel button')
     click_control(s, box, 2)
     code = wait_until(lambda: process.poll() is not None and [process.returncode], 10, 'the program to end')[0]
     check(code == 0, 'exit code %s' % code)
+    # The closing steps ran: the icon left the notification area with the program, no ghost stays behind.
+    wait_until(lambda: not tray_icon_shown(s), 5, 'the tray icon to go', interval=0.5)
     check(s.server.events('http', started), 'the second start read the page')
 
 
