@@ -319,8 +319,8 @@ def popup_settings(s):
 
 # --- 7 ---------------------------------------------------------------------------------------------------
 def version_page(s):
-    """A page without tags changes nothing; a newer version prompts in front of the main window and, after
-    the answer, ends the program through its closing steps with exit code 0."""
+    """A page without tags changes nothing; a newer version brings the main window back from the tray with
+    the prompt in front and, after the answer, ends the program through its closing steps with exit code 0."""
     s.server.step('version-page "<html><body>维护中</body></html>"')
     main = connect_and_load(s)
     time.sleep(1.0)
@@ -334,7 +334,7 @@ def version_page(s):
     wait_until(lambda: s.programs[0].poll() is not None, 10, 'the tray exit')
 
     # The newer page comes from a web server of the test's own that answers once the user has dragged the
-    # main window aside: under Wine in Xvfb a pop-up that opens wholly over another window of its own
+    # main window aside and hidden it in the tray. Aside, because under Wine in Xvfb a pop-up that opens wholly over another window of its own
     # process stays black on the screen, though the program paints it; beside the window it shows painted.
     page = '<version>9.9.9</version><serverip>127.0.0.1</serverip><port>%d</port>' % s.server.port
     with HeldPage(page) as held:
@@ -345,8 +345,12 @@ def version_page(s):
         x, y, _, _ = main['rect']
         drag(x + 150, y + 10, x - 200, y + 10)
         wait_until(lambda: s.probe.find(title=MAIN_TITLE, visible=True)[0]['rect'][0] < x, 5, 'the window dragged')
+        click_control(s, main, 1068)
+        wait_until(lambda: not s.probe.find(title=MAIN_TITLE, visible=True), 5, 'the window hidden in the tray')
         held.answer.set()
         box = s.probe.wait_window(20, 'the outdated-version prompt', title='Ondrix', visible=True)
+    # A prompt for a window hidden in the tray brings the window back, so its taskbar button leads to it.
+    wait_until(lambda: s.probe.find(title=MAIN_TITLE, visible=True), 5, 'the main window back with the prompt')
     wait_until(lambda: '您的版本过低，点击确定下载最新版本' in dialog_texts(s, box), 5, "the prompt's text")
     # Owned by the main window, it comes up in front of it without help.
     wait_until(lambda: s.probe.foregrounds()[-1][1] == box['hwnd'], 5, 'the prompt in front')
