@@ -73,6 +73,7 @@ bool CCorvaneDlg::HandleMessage(fw::Message& message) {
         fw::OnMessage(CTrayIcon::kCallbackMessage, &CCorvaneDlg::OnTrayCallback),
         fw::OnMessage(kTaskbarCreated, &CCorvaneDlg::OnTaskbarCreated),
         fw::OnMessage(WM_BANNER_CHANGED, &CCorvaneDlg::OnBannerChanged),
+        fw::OnMessage(WM_VERSION_OUTDATED, &CCorvaneDlg::OnVersionOutdated),
         fw::OnMessage(WM_NEWS_WAKE, &CCorvaneDlg::OnNewsWake),
         fw::OnMessage(WM_CONNECT_ENDED, &CCorvaneDlg::OnConnectEnded),
         fw::OnMessage(WM_SYSCOMMAND, &CCorvaneDlg::OnSysCommand),
@@ -103,7 +104,7 @@ void CCorvaneDlg::BindControls() {
 // --- Opening ---
 
 bool CCorvaneDlg::OnInitDialog() {
-    StartVersionCheck();
+    StartVersionCheck(hwnd_, WM_VERSION_OUTDATED);
     AddAboutToSystemMenu();
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -345,6 +346,16 @@ fw::Result CCorvaneDlg::OnTaskbarCreated(WPARAM, LPARAM) {
 fw::Result CCorvaneDlg::OnBannerChanged(WPARAM, LPARAM) {
     LoadBannerImages();
     InvalidateRect(hwnd_, nullptr, FALSE);
+    return 0;
+}
+
+fw::Result CCorvaneDlg::OnVersionOutdated(WPARAM, LPARAM) {
+    // The window comes back from the tray first: when the platform keeps the prompt from the front, the
+    // window's taskbar button is how the user finds it, and the prompt says what the program is about to do.
+    ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+    PromptOutdatedVersion(hwnd_);
+    // Whichever button: the program ends as through the tray menu's exit item, so its closing steps run.
+    OnTrayExit();
     return 0;
 }
 

@@ -25,10 +25,12 @@
 // Posted by the receive thread when a banner's image and link were replaced.
 // In the application range: in a dialog, WM_USER + 1 is the dialog manager's DM_SETDEFID.
 inline constexpr UINT WM_BANNER_CHANGED = WM_APP + 1;
+// Posted by the version-check thread when the version page offers an update.
+inline constexpr UINT WM_VERSION_OUTDATED = WM_APP + 2;
 // Posted by the receive thread when it queued headlines, ended a history or ended, once per drain.
-inline constexpr UINT WM_NEWS_WAKE = WM_APP + 0x10;
+inline constexpr UINT WM_NEWS_WAKE = WM_APP + 3;
 // Posted by the connect thread when its attempt has ended.
-inline constexpr UINT WM_CONNECT_ENDED = WM_APP + 0x11;
+inline constexpr UINT WM_CONNECT_ENDED = WM_APP + 4;
 
 class CCorvaneDlg : public fw::Dialog, private CConnection {
 public:
@@ -80,6 +82,7 @@ private:
     fw::Result OnTrayCallback(WPARAM, LPARAM);
     fw::Result OnTaskbarCreated(WPARAM, LPARAM);
     fw::Result OnBannerChanged(WPARAM, LPARAM);
+    fw::Result OnVersionOutdated(WPARAM, LPARAM);
     fw::Result OnSysCommand(WPARAM, LPARAM);
     fw::Result OnSize(WPARAM, LPARAM);
     fw::Result OnGetMinMaxInfo(WPARAM, LPARAM);

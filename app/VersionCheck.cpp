@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 #include "app/VersionPage.h"
 #include "newslist/ServerLink.h"
@@ -73,26 +75,29 @@ std::optional<VersionPage> FetchVersionPage() {
     return ParseVersionPage(FromSystemCodePage(VersionPageText(*body)));
 }
 
-DWORD WINAPI VersionCheckThread(void*) {
-    RunVersionCheck();
-    return 0;
-}
-
 }  // namespace
 
-void RunVersionCheck() {
+bool RunVersionCheck() {
     const std::optional<VersionPage> page = FetchVersionPage();
-    if (!page) return;
+    if (!page) return false;
     settings::WriteServerAddress(page->serverAddress);
     settings::WriteServerPort(page->port);
-    if (!OffersUpdate(page->version, settings::ReadInstalledVersion())) return;
-
-    if (MessageBoxW(nullptr, L"您的版本过低，点击确定下载最新版本", L"Ondrix", MB_OKCANCEL | MB_SETFOREGROUND) == IDOK)
-        newslist::OpenServerLink(settings::HomePageUrl());
-    // The program ends here, also on Cancel; the main window's closing steps do not run.
-    ExitProcess(0);
+    return OffersUpdate(page->version, settings::ReadInstalledVersion());
 }
 
-void StartVersionCheck() {
-    if (HANDLE thread = CreateThread(nullptr, 0, VersionCheckThread, nullptr, 0, nullptr)) CloseHandle(thread);
+void PromptOutdatedVersion(HWND owner) {
+    if (MessageBoxW(owner, L"您的版本过低，点击确定下载最新版本", L"Ondrix", MB_OKCANCEL | MB_SETFOREGROUND) == IDOK)
+        newslist::OpenServerLink(settings::HomePageUrl());
+}
+
+void StartVersionCheck(HWND mainWindow, UINT outdatedMessage) {
+    // The thread holds copies of its two values only, so it depends on nothing of the window's lifetime;
+    // posting to a window destroyed meanwhile fails harmlessly, and the program is ending then anyway.
+    try {
+        std::thread([mainWindow, outdatedMessage] {
+            if (RunVersionCheck()) PostMessageW(mainWindow, outdatedMessage, 0, 0);
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread, no check: the program runs on as it would without a network.
+    }
 }

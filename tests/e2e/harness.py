@@ -299,6 +299,12 @@ def click(x, y, button=1):
     subprocess.run(['xdotool', 'mousemove', str(x), str(y), 'click', str(button)], check=True)
 
 
+def drag(x, y, to_x, to_y):
+    """A real drag with the left button, as a user moves a window by its caption."""
+    subprocess.run(['xdotool', 'mousemove', str(x), str(y), 'mousedown', '1', 'sleep', '0.2', 'mousemove', str(to_x),
+                    str(to_y), 'sleep', '0.2', 'mouseup', '1'], check=True)
+
+
 def screenshot(path):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     subprocess.run([os.path.join(WINE_SCRIPTS, 'screenshot.sh'), path], check=False)

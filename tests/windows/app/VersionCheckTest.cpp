@@ -1,6 +1,7 @@
 // The version check as a process runs it: this program, started again with "--run-version-check" in a
-// folder of its own, reads the version page from a local web server that Setting.ini's WebSite names.
-// The parent watches for the prompt, answers it, and checks the exit code and Setting.ini.
+// folder of its own, reads the version page from a local web server that Setting.ini's WebSite names and,
+// when an update is offered, shows the prompt over a window that stands in for the main window.
+// The parent watches for the prompt, answers it, and checks the exit code, the prompt's owner and Setting.ini.
 #include <gtest/gtest.h>
 
 #include "LocalWebServer.h"  // winsock2.h before windows.h
@@ -21,6 +22,8 @@
 namespace {
 
 constexpr int kReturnedNormally = 3;
+constexpr int kPromptAnswered = 4;
+constexpr const wchar_t* kOwnerTitle = L"Corvane owner";
 constexpr const wchar_t* kLinkFileVariable = L"CORVANE_TEST_LINK_FILE";
 constexpr const wchar_t* kHttpOpenCommand = L"Software\\Classes\\http\\shell\\open\\command";
 
@@ -31,6 +34,7 @@ struct CheckRun {
     DWORD exitCode = 0;
     std::optional<std::wstring> promptText;     // the prompt's text, when one was shown
     std::optional<std::wstring> promptCaption;
+    std::wstring promptOwner;                   // the title of the window that owns it
 };
 
 std::wstring WindowText(HWND window) {
@@ -64,6 +68,7 @@ CheckRun RunCheckProcess(int answer) {
         if (!prompt || run.promptText) continue;
         run.promptCaption = WindowText(prompt);
         run.promptText = WindowText(GetDlgItem(prompt, 0xFFFF));
+        if (HWND owner = GetWindow(prompt, GW_OWNER)) run.promptOwner = WindowText(owner);
         PostMessageW(prompt, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
     }
     GetExitCodeProcess(process.hProcess, &run.exitCode);
@@ -169,7 +174,7 @@ TEST_F(VersionCheck, SameVersionStoresServerAndPortAndShowsNothing) {
     }
 }
 
-TEST_F(VersionCheck, OtherVersionPromptsAndEndsTheProgramWhicheverButton) {
+TEST_F(VersionCheck, NewerVersionPromptsOverTheOwnerAndOnlyOkOpensTheHomePage) {
     for (const int answer : {IDOK, IDCANCEL}) {
         std::filesystem::remove("Setting.ini");
         const std::filesystem::path linkFile = folder.Path() / "link.txt";
@@ -181,9 +186,10 @@ TEST_F(VersionCheck, OtherVersionPromptsAndEndsTheProgramWhicheverButton) {
 
         const CheckRun run = RunCheckProcess(answer);
         const char* button = answer == IDOK ? "OK" : "Cancel";
-        EXPECT_EQ(run.exitCode, 0u) << button;
+        EXPECT_EQ(run.exitCode, static_cast<DWORD>(kPromptAnswered)) << button;
         EXPECT_EQ(run.promptText, L"您的版本过低，点击确定下载最新版本") << button;
         EXPECT_EQ(run.promptCaption, L"Ondrix") << button;
+        EXPECT_EQ(run.promptOwner, kOwnerTitle) << button;
         EXPECT_NE(SettingsFileText().find(L"Server=10.1.2.3"), std::wstring::npos) << button;
         const std::string homePage = "http://127.0.0.1:" + std::to_string(server.Port()) + "/";
         EXPECT_EQ(recorder.Link(), answer == IDOK ? homePage : "") << button;
@@ -227,8 +233,12 @@ TEST_F(VersionCheck, BrokenOrMissingPageChangesNothing) {
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--run-version-check") {
-        RunVersionCheck();
-        return kReturnedNormally;
+        if (!RunVersionCheck()) return kReturnedNormally;
+        HWND owner = CreateWindowExW(0, L"STATIC", kOwnerTitle, WS_POPUP | WS_VISIBLE, 100, 100, 400, 300, nullptr,
+                                     nullptr, nullptr, nullptr);
+        PromptOutdatedVersion(owner);
+        DestroyWindow(owner);
+        return kPromptAnswered;
     }
     if (argc == 3 && std::string(argv[1]) == "--record-link") {
         wchar_t file[MAX_PATH] = {};
