@@ -521,10 +521,18 @@ def settings_not_saved(s):
     main = connect_and_load(s)
     with open(s.settings_path(), 'rb') as f:
         before = f.read()
+    # From the tray, the main window hidden, and the dialog moved aside: a message box wholly over another
+    # window of its own process stays black on Wine's Xvfb screen, though the program paints it.
+    click_control(s, main, 1068)
+    wait_until(lambda: not s.probe.find(title=MAIN_TITLE, visible=True), 5, 'the exit button to hide the window')
     s.probe.post(main['hwnd'], WM_COMMAND, 10001, 0)  # the tray menu's settings item
     dialog = s.probe.wait_window(10, 'the settings dialog', title='系统配置', visible=True)
     wait_until(lambda: any(c['id'] == 1039 for c in s.probe.children(top=dialog['hwnd']).values()), 5,
                "the dialog's controls")
+    x, y, _, _ = dialog['rect']
+    drag(x + 100, y + 8, max(x - 300, 0) + 100, y + 8)
+    dialog = wait_until(lambda: [w for w in s.probe.find(title='系统配置', visible=True) if w['rect'][0] < x], 5,
+                        'the dialog moved aside')[0]
     s.probe.command('lock Z:' + s.settings_path().replace('/', '\\'), 'ok')
     try:
         click_control(s, dialog, 1039)
