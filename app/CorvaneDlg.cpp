@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <iterator>
 #include <mutex>
+#include <vector>
 
 #include "app/AboutDlg.h"
 #include "app/NewsRouting.h"
 #include "app/VersionCheck.h"
 #include "controls/MemoryDC.h"
+#include "newslist/NewsListText.h"
 #include "newslist/ServerLink.h"
 #include "res/resource.h"
 #include "settings/SettingDlg.h"
@@ -267,13 +269,27 @@ std::wstring CCorvaneDlg::BusyPicturePath(BusyPicture picture) const {
 }
 
 void CCorvaneDlg::TakeQueuedNews() {
+    // Taken whole: of a burst, the list draws only the rows it will still hold and the pop-up gets its
+    // share at once, so the last headline is on screen at once however many came.
+    std::vector<NewsItem> items;
     NewsItem item;
-    while (PopNews(item)) {
-        if (!m_newsList.Window()) return;
-        const NewsRoute route = RouteNewsItem(item.category, CurrentCategory(), IsLoading());
-        if (route.toList) m_newsList.AddUnit(item);
-        if (route.toPopup) m_quickInform.AddNews(item, GetDesktopWindow());
+    while (PopNews(item)) items.push_back(std::move(item));
+    if (items.empty() || !m_newsList.Window()) return;
+    std::vector<NewsRoute> routes;
+    routes.reserve(items.size());
+    for (const NewsItem& taken : items) {
+        NewsRoute route = RouteNewsItem(taken.category, CurrentCategory(), IsLoading());
+        // An item without a time the list can show adds no row, so it does not count among the rows kept.
+        route.toList = route.toList && newslist::ListTimeText(taken.publishTime).has_value();
+        routes.push_back(route);
     }
+    KeepNewestListRows(routes, kNewsListRows);
+    std::vector<NewsItem> announced;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (routes[i].toList) m_newsList.AddUnit(items[i]);
+        if (routes[i].toPopup) announced.push_back(std::move(items[i]));
+    }
+    if (!announced.empty()) m_quickInform.AddNewsBatch(announced, GetDesktopWindow());
 }
 
 void CCorvaneDlg::SelectCategory(const CategoryInfo& category) {

@@ -5,3 +5,9 @@ NewsRoute RouteNewsItem(const Guid& itemCategory, const Guid& selectedCategory, 
     if (itemCategory == selectedCategory) return {.toList = true, .toPopup = !historyLoading};
     return {.toList = false, .toPopup = true};
 }
+
+void KeepNewestListRows(std::vector<NewsRoute>& routes, std::size_t listRows) {
+    std::size_t kept = 0;
+    for (auto route = routes.rbegin(); route != routes.rend(); ++route)
+        if (route->toList && ++kept > listRows) route->toList = false;
+}

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "controls/PictureFile.h"
 #include "framework/DeviceContext.h"
@@ -54,10 +55,16 @@ CQuickInform::CQuickInform(QuickInformIntervals intervals) : Dialog(IDD_POPUP), 
 
 CQuickInform::~CQuickInform() { Destroy(); }
 
-int CQuickInform::AddNews(const NewsItem& item, HWND parent) {
-    latestItem_ = item;
+int CQuickInform::AddNews(const NewsItem& item, HWND parent) { return AddNewsBatch({&item, 1}, parent); }
+
+int CQuickInform::AddNewsBatch(std::span<const NewsItem> items, HWND parent) {
+    if (items.empty()) return 1;
+    latestItem_ = items.back();
     popup::ReadSwitches(switches_);
-    if (!popup::ShouldAnnounce(switches_, item.category)) return 1;
+    std::vector<const NewsItem*> announced;  // newest first
+    for (auto item = items.rbegin(); item != items.rend() && announced.size() < kBurstEntries; ++item)
+        if (popup::ShouldAnnounce(switches_, item->category)) announced.push_back(&*item);
+    if (announced.empty()) return 1;
     if (!hwnd_ && !OpenWindow(parent)) return 0;
 
     // A new sound cuts off one still playing.
@@ -65,7 +72,9 @@ int CQuickInform::AddNews(const NewsItem& item, HWND parent) {
                SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
     KillTimer(hwnd_, kStayTimer);
     SetTimer(hwnd_, kMotionTimer, intervals_.motion, nullptr);
-    return AddEntry(item) ? 1 : 0;
+    bool added = true;
+    for (auto item = announced.rbegin(); item != announced.rend(); ++item) added = AddEntry(**item) && added;
+    return added ? 1 : 0;
 }
 
 bool CQuickInform::OpenWindow(HWND parent) {

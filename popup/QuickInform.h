@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <span>
 
 #include "connection/NewsItem.h"
 #include "framework/Dialog.h"
@@ -35,6 +36,11 @@ public:
     // is switched off); 0 when the window or the entry could not be created, or when the window is at
     // full height and holds no entry.
     int AddNews(const NewsItem& item, HWND parent);
+    // Hands the pop-up the live items taken from the queue at once, in arrival order: the settings are
+    // read once and one sound plays, and of the items announced only the newest kBurstEntries get entries
+    // (older ones would only be scrolled past unseen). 1 when every entry was made, as for one item.
+    int AddNewsBatch(std::span<const NewsItem> items, HWND parent);
+    static constexpr std::size_t kBurstEntries = 10;
 
     // The entries on show, oldest first.
     std::size_t EntryCount() const { return entries_.size(); }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "connection/Category.h"
 
 namespace {
@@ -48,6 +50,25 @@ TEST(NewsRouting, BeforeAnyTabIsSelectedOnlyHistoryReachesTheList) {
     const NewsRoute live = RouteNewsItem(kForex.guid, Guid{}, false);
     EXPECT_FALSE(live.toList);
     EXPECT_TRUE(live.toPopup);
+}
+
+TEST(NewsRouting, OfABurstOnlyTheRowsTheListWillHoldAreListed) {
+    // 30 items in arrival order: every third one for the pop-up only, the rest for the list (some also
+    // for the pop-up). The list holds 5 rows.
+    std::vector<NewsRoute> routes;
+    for (int i = 0; i < 30; ++i) routes.push_back({.toList = i % 3 != 0, .toPopup = i % 2 == 0});
+    const std::vector<NewsRoute> before = routes;
+    KeepNewestListRows(routes, 5);
+    std::vector<int> listed;
+    for (int i = 0; i < 30; ++i) {
+        if (routes[i].toList) listed.push_back(i);
+        EXPECT_EQ(routes[i].toPopup, before[i].toPopup) << "the pop-up's share is untouched, item " << i;
+    }
+    EXPECT_EQ(listed, (std::vector<int>{23, 25, 26, 28, 29}));
+
+    std::vector<NewsRoute> few(3, NewsRoute{.toList = true, .toPopup = false});
+    KeepNewestListRows(few, 5);
+    for (const NewsRoute& route : few) EXPECT_TRUE(route.toList) << "a batch the list holds whole stays whole";
 }
 
 }  // namespace

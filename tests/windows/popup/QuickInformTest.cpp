@@ -242,6 +242,25 @@ TEST(QuickInform, SwitchedOffItemsOpenNothing) {
     EXPECT_TRUE(popup.Hwnd());
 }
 
+TEST(QuickInform, ABatchGetsEntriesForItsNewestAnnouncedItemsOnly) {
+    const PopupFolder folder;
+    CQuickInform popup(kStepsByHand);
+    folder.Write({{L"Show", L"1"}, {L"Fx168Show", L"0"}});
+    std::vector<NewsItem> burst;
+    for (int i = 0; i < 30; ++i) burst.push_back(Item(kGold.guid, L"金价 " + std::to_wstring(i)));
+    for (int i = 0; i < 5; ++i) burst.push_back(Item(kForex.guid, L"外汇 " + std::to_wstring(i)));  // switched off
+    ASSERT_EQ(popup.AddNewsBatch(burst, GetDesktopWindow()), 1);
+    ASSERT_EQ(popup.EntryCount(), CQuickInform::kBurstEntries);
+    std::vector<std::wstring> titles;
+    for (HWND entry : EntryWindows(popup.Hwnd())) {
+        wchar_t text[64]{};
+        GetWindowTextW(FindWindowExW(entry, nullptr, L"SysLink", nullptr), text, 64);
+        titles.emplace_back(text);
+    }
+    EXPECT_EQ(titles.front(), L"<a>金价 20</a>") << "the oldest entry shown";
+    EXPECT_EQ(titles.back(), L"<a>金价 29</a>") << "the newest announced item, not a switched-off one";
+}
+
 // The user's own program, active and typing.
 class UsersWindow {
 public:
