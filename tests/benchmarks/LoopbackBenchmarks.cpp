@@ -1,11 +1,17 @@
 // Headlines over loopback: a history burst from RequestCategory until the last of 10,000 headlines is
 // popped, beside a plain socket that reads the same bytes after sending the same request; and a live
-// stream of as many headlines sent as fast as the socket takes them.
+// stream of as many headlines sent as fast as the socket takes them; and how often an idle connection wakes.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
+#include <filesystem>
+#include <map>
+#include <string>
 #include <thread>
+
+#include <unistd.h>
 
 #include "BurstServer.h"
 #include "SampleNews.h"
@@ -158,5 +164,65 @@ void BM_ConnectionTakesInLiveStream(benchmark::State& state) {
     platform::CloseSocket(listener);
 }
 BENCHMARK(BM_ConnectionTakesInLiveStream)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// Voluntary context switches of the process's threads, by thread id: each is one wait that ended.
+std::map<std::string, long> ThreadWaits() {
+    std::map<std::string, long> waits;
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+        std::ifstream status(task.path() / "status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0) waits[task.path().filename()] = std::stol(line.substr(24));
+    }
+    return waits;
+}
+
+// Connected with the product timings, nothing but heartbeats: how many times a second the receive thread
+// woke. The peer reads and never answers; 6 s stay well inside the silence limit.
+void BM_IdleConnectionWakeUps(benchmark::State& state) {
+    std::uint16_t port = 0;
+    platform::SocketHandle listener = platform::ListenTcp("127.0.0.1", 0, &port);
+    double perSecond = 0;
+    for (auto _ : state) {
+        std::atomic<bool> done{false};
+        std::atomic<platform::SocketHandle> server{platform::kNoSocket};
+        std::atomic<pid_t> readerThread{0};
+        std::thread reader([&] {
+            readerThread = gettid();
+            while (!done && server == platform::kNoSocket) std::this_thread::yield();
+            char bytes[256];
+            while (!done && platform::ReceiveSome(server, bytes, sizeof bytes) > 0) {
+            }
+        });
+        CConnection connection;
+        if (!connection.Connect("127.0.0.1", port)) {
+            state.SkipWithError("cannot connect to the loopback listener");
+            done = true;
+            reader.join();
+            break;
+        }
+        server = platform::AcceptConnection(listener);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const std::map<std::string, long> before = ThreadWaits();
+        const auto start = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(6));
+        const std::map<std::string, long> after = ThreadWaits();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        // Every thread but this one and the reader: the receive thread.
+        long receiveWaits = 0;
+        for (const auto& [thread, waits] : after)
+            if (before.count(thread) && thread != std::to_string(gettid()) && thread != std::to_string(readerThread))
+                receiveWaits += waits - before.at(thread);
+        perSecond += static_cast<double>(receiveWaits) / seconds;
+        done = true;
+        connection.StopAndWait();
+        platform::CloseSocket(server);
+        reader.join();
+    }
+    state.counters["receive_wakeups_per_s"] = benchmark::Counter(perSecond / static_cast<double>(state.iterations()));
+    platform::CloseSocket(listener);
+}
+BENCHMARK(BM_IdleConnectionWakeUps)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

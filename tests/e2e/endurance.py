@@ -316,8 +316,9 @@ def benchmarks(quick=False):
     idle, wake_ups, beats, after_start, memory, rate = idle_cpu_and_memory(20 if quick else 60, bursts, marks)
     print('  idle CPU over %d s (%d heartbeats answered): %.3f %% of one core (aim <= 0.05 %%; was 0.167 %%)' % (
         20 if quick else 60, beats, idle))
-    print('  idle wake-ups of all the program\'s threads (Wine\'s own included): %.1f a second (was about 20 from '
-          'the receive pass and the poll alone)' % wake_ups)
+    print('  idle context switches of all the program\'s threads: %.1f a second (under Wine each wait and each '
+          'socket call is a round trip to its server, and the browser engine keeps timers of its own; the receive '
+          'thread\'s own wake-ups are counted natively by BM_IdleConnectionWakeUps)' % wake_ups)
     baseline = empty_window_memory()
     print('  private memory (RssAnon): empty window %s kB; Corvane after start %s kB; %s' % (
         baseline, after_start, '; '.join('after %d headlines %s kB' % kv for kv in memory.items())))
