@@ -552,6 +552,34 @@ def settings_not_saved(s):
         check(f.read() == before, 'the settings file is unchanged')
 
 
+# --- 11 --------------------------------------------------------------------------------------------------
+USER_RUN_KEY = r'HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+
+
+def start_with_windows(s):
+    """The settings dialog's box registers the program for the current user and removes it again itself:
+    no copy runs with administrator rights, so the machine's key stays as it was."""
+    s.wine.run('reg.exe', 'delete', USER_RUN_KEY, '/v', 'Corvane', '/f')  # left by an earlier run, if any
+    main = connect_and_load(s)
+    machine = s.wine.reg_query(RUN_KEY, 'Corvane')  # the prefix may keep an emptied one of "-s false"
+    check(machine is None or 'Corvane.exe' not in machine, "no machine registration to begin with: %s" % machine)
+    s.probe.post(main['hwnd'], WM_COMMAND, 10001, 0)  # the tray menu's settings item
+    dialog = s.probe.wait_window(10, 'the settings dialog', title='系统配置', visible=True)
+    wait_until(lambda: any(c['id'] == 1055 for c in s.probe.children(top=dialog['hwnd']).values()), 5,
+               "the dialog's controls")
+    click_control(s, dialog, 1055)
+    value = wait_until(lambda: s.wine.reg_query(USER_RUN_KEY, 'Corvane'), 10, "the user's Run value")
+    check('"Z:' in value and 'Corvane.exe"' in value, "the user's Run value: %s" % value)
+    check(s.wine.reg_query(RUN_KEY, 'Corvane') == machine, "the machine's Run key untouched")
+    time.sleep(0.5)
+    s.shot('registered')
+    click_control(s, dialog, 1055)
+    wait_until(lambda: s.wine.reg_query(USER_RUN_KEY, 'Corvane') is None, 10, "the user's Run value to go")
+    check(s.wine.reg_query(RUN_KEY, 'Corvane') == machine, "the machine's Run key still untouched")
+    check(s.probe.find(title='系统配置', visible=True), 'no failure message took the dialog away')
+    check(len(s.probe.find(title='系统配置')) == 1 and not s.probe.find(title='提醒'), 'no other window came up')
+
+
 SCENARIOS = {
     'first_start': first_start,
     'tabs': tabs,
@@ -563,6 +591,7 @@ SCENARIOS = {
     'single_instance_tray_command_line': single_instance_tray_command_line,
     'two_copies_at_once': two_copies_at_once,
     'settings_not_saved': settings_not_saved,
+    'start_with_windows': start_with_windows,
 }
 
 
