@@ -183,23 +183,27 @@ void CConnection::RunPasses() {
     // A frame is read in short waits, so a stop ends even a half-read frame.
     const wire::ReadWatch watch{&stop, std::max(1u, timings.stopSliceMs), timings.socketTimeoutMs};
     std::vector<std::uint8_t> frame;
+    wire::FrameReader reader;
     std::uint32_t lastTraffic = platform::TickCount();
     std::uint32_t lastHeartbeat = lastTraffic - timings.heartbeatMs - 1;  // the first send step sends one
     // Each pass waits for a frame, a stop, a request to send or the next deadline (heartbeat, silence limit),
     // so an idle connection sleeps from heartbeat to heartbeat and a frame is taken the moment it arrives.
     while (!stop) {
         const std::uint32_t before = platform::TickCount();
-        const unsigned untilDeadline = std::min(Remaining(before - lastHeartbeat, timings.heartbeatMs),
-                                                Remaining(before - lastTraffic, timings.silenceLimitMs));
+        // A frame already buffered is taken at once; the wait then only looks whether anything else is due.
+        const bool buffered = reader.HasFrame();
+        const unsigned untilDeadline = buffered ? 0
+                                                : std::min(Remaining(before - lastHeartbeat, timings.heartbeatMs),
+                                                           Remaining(before - lastTraffic, timings.silenceLimitMs));
         platform::Readiness ready;
         if (platform::WaitSocketOrSignal(sock, HasPendingSend(), loopWake, untilDeadline, ready) < 0) return;
         if (ready.woken) platform::ClearWakeSignal(loopWake);
         if (stop) return;
         const std::uint32_t now = platform::TickCount();
         if (now - lastTraffic > timings.trafficLimitMs) return;
-        if (ready.readable) {
+        if (buffered || ready.readable) {
             lastTraffic = now;
-            if (wire::ReadFrame(frame, sock, &watch) <= 0) return;
+            if (reader.Read(frame, sock, &watch) <= 0) return;
             try {
                 HandleMessage(wire::DecodeMessage(frame));
             } catch (const std::bad_alloc&) {

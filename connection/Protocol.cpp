@@ -219,6 +219,71 @@ int ReadFrame(std::vector<std::uint8_t>& buffer, platform::SocketHandle socket, 
     return static_cast<int>(length + 4);
 }
 
+bool FrameReader::HasFrame() const {
+    const std::size_t buffered = bytes_.size() - start_;
+    return buffered >= 4 && buffered - 4 >= ReadU32(std::span<const std::uint8_t>(bytes_).subspan(start_), 0);
+}
+
+void FrameReader::Clear() {
+    std::vector<std::uint8_t>().swap(bytes_);
+    start_ = 0;
+}
+
+int FrameReader::Fill(std::size_t needed, platform::SocketHandle socket, const ReadWatch* watch) {
+    if (bytes_.size() - start_ >= needed) return 1;
+    bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(start_));
+    start_ = 0;
+    // Room for the frame in hand and whatever else has arrived; one large frame's room is given back.
+    const std::size_t room = std::max(needed, kRetainedBufferBytes);
+    if (bytes_.capacity() > std::max(2 * room, 2 * kRetainedBufferBytes)) std::vector<std::uint8_t>(bytes_).swap(bytes_);
+    std::uint32_t lastByte = platform::TickCount();
+    while (bytes_.size() < needed) {
+        if (watch) {
+            // Wait in slices, so that a stop is seen however slowly the peer sends.
+            if (watch->stop && *watch->stop) return -1;
+            const int ready = platform::WaitReadable(socket, watch->sliceMs);
+            if (ready < 0) return -1;
+            if (ready == 0) {
+                if (platform::TickCount() - lastByte >= watch->idleLimitMs) return -1;
+                continue;
+            }
+        }
+        const std::size_t held = bytes_.size();
+        try {
+            bytes_.resize(held + std::max(needed - held, room - std::min(room, held)));
+        } catch (const std::bad_alloc&) {
+            bytes_.resize(held);
+            return 0;
+        }
+        const std::size_t wanted = std::min(bytes_.size() - held, static_cast<std::size_t>(std::numeric_limits<int>::max()));
+        const int result = platform::ReceiveSome(socket, bytes_.data() + held, wanted);
+        bytes_.resize(held + static_cast<std::size_t>(std::max(result, 0)));
+        if (result <= 0) return result;
+        lastByte = platform::TickCount();
+    }
+    return 1;
+}
+
+int FrameReader::Read(std::vector<std::uint8_t>& frame, platform::SocketHandle socket, const ReadWatch* watch) {
+    frame.clear();
+    int result = Fill(4, socket, watch);
+    if (result <= 0) return result;
+    const std::uint32_t length = ReadU32(std::span<const std::uint8_t>(bytes_).subspan(start_), 0);
+    if (!AcceptableFrameLength(length)) return 0;
+    result = Fill(std::size_t{4} + length, socket, watch);
+    if (result <= 0) return result;
+    if (frame.capacity() > std::max<std::size_t>(length, kRetainedBufferBytes)) std::vector<std::uint8_t>().swap(frame);
+    try {
+        frame.assign(bytes_.begin() + static_cast<std::ptrdiff_t>(start_ + 4),
+                     bytes_.begin() + static_cast<std::ptrdiff_t>(start_ + 4 + length));
+    } catch (const std::bad_alloc&) {
+        frame.clear();
+        return 0;
+    }
+    start_ += std::size_t{4} + length;
+    return static_cast<int>(length + 4);
+}
+
 std::vector<std::uint8_t> CategoryRequestPayload(const Guid& category) {
     std::vector<std::uint8_t> payload = TypeOnly(MSG_CATEGORY_REQUEST);
     PutGuid(payload, category);

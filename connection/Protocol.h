@@ -55,6 +55,26 @@ int RecvAll(void* destination, std::size_t count, platform::SocketHandle socket,
 // Empty buffer on failure.
 int ReadFrame(std::vector<std::uint8_t>& buffer, platform::SocketHandle socket, const ReadWatch* watch = nullptr);
 
+// Reads frames through a buffer: one receive takes whatever has arrived, often many frames, where ReadFrame
+// asks the socket twice for each. The receive loop reads with it, since under some platforms every socket
+// call is a round trip to another process.
+class FrameReader {
+public:
+    // Whether a whole frame is buffered, so the next Read needs the socket for nothing.
+    bool HasFrame() const;
+    // As ReadFrame, from the buffer first; waits on the socket only for bytes the buffer lacks.
+    int Read(std::vector<std::uint8_t>& frame, platform::SocketHandle socket, const ReadWatch* watch = nullptr);
+    // Forgets what is buffered (a new connection).
+    void Clear();
+
+private:
+    // At least `needed` bytes buffered: 1, or what ended the wait as RecvAll says it (0 or -1).
+    int Fill(std::size_t needed, platform::SocketHandle socket, const ReadWatch* watch);
+
+    std::vector<std::uint8_t> bytes_;
+    std::size_t start_ = 0;  // the first byte not yet read
+};
+
 // Payloads (without the length prefix), built whole so that one AppendFrame call sends each.
 std::vector<std::uint8_t> CategoryRequestPayload(const Guid& category);
 std::vector<std::uint8_t> HeartbeatPayload();

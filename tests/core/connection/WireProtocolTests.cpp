@@ -235,21 +235,24 @@ TEST_F(ReadFrameTest, FramesThatEndTheConnection) {
         {"peer silent inside the payload", U32(8) + U32(48), false, -1, true},
         {"peer silent", {}, false, -1, false},
     };
-    for (const auto& c : cases) {
-        // A short time-out: a case that ends by waiting shows up as -1, not as the 0 expected of a refusal.
-        client = server.ConnectPlainClient(300);
-        buffer.assign(1, 0xEE);
-        buffer.shrink_to_fit();
-        if (!c.sent.empty()) server.Send(c.sent);
-        if (c.peerCloses) server.CloseClient();
-        EXPECT_EQ(wire::ReadFrame(buffer, client), c.result) << c.name;
-        EXPECT_TRUE(buffer.empty()) << c.name;
-        if (!c.payloadSized) {
-            EXPECT_LE(buffer.capacity(), 1u) << c.name << ": nothing allocated";
+    for (const bool buffered : {false, true})
+        for (const auto& c : cases) {
+            SCOPED_TRACE(buffered ? "FrameReader" : "ReadFrame");
+            // A short time-out: a case that ends by waiting shows up as -1, not as the 0 expected of a refusal.
+            client = server.ConnectPlainClient(300);
+            buffer.assign(1, 0xEE);
+            buffer.shrink_to_fit();
+            if (!c.sent.empty()) server.Send(c.sent);
+            if (c.peerCloses) server.CloseClient();
+            wire::FrameReader reader;
+            EXPECT_EQ(buffered ? reader.Read(buffer, client) : wire::ReadFrame(buffer, client), c.result) << c.name;
+            EXPECT_TRUE(buffer.empty()) << c.name;
+            if (!c.payloadSized || buffered) {
+                EXPECT_LE(buffer.capacity(), 1u) << c.name << ": no frame allocated";
+            }
+            platform::CloseSocket(client);
+            client = platform::kNoSocket;
         }
-        platform::CloseSocket(client);
-        client = platform::kNoSocket;
-    }
 }
 
 TEST_F(ReadFrameTest, RecvAllReportsTheClose) {
@@ -268,7 +271,9 @@ TEST_F(ReadFrameTest, AWatchedReadEndsOnStopOrSilenceThoughThePeerKeepsTheFrameO
         const char* name;
         bool stopAsked;
     } cases[] = {{"stop asked while the payload is awaited", true}, {"peer silent past the idle limit", false}};
+    for (const bool buffered : {false, true})
     for (const auto& c : cases) {
+        SCOPED_TRACE(buffered ? "FrameReader" : "ReadFrame");
         // An unwatched read would wait for the socket's 5 s time-out.
         client = server.ConnectPlainClient(5000);
         server.Send(U32(100) + Bytes(3, 7));
@@ -279,7 +284,8 @@ TEST_F(ReadFrameTest, AWatchedReadEndsOnStopOrSilenceThoughThePeerKeepsTheFrameO
             if (c.stopAsked) stop = true;
         });
         const auto start = Clock::now();
-        EXPECT_EQ(wire::ReadFrame(buffer, client, &watch), -1) << c.name;
+        wire::FrameReader reader;
+        EXPECT_EQ(buffered ? reader.Read(buffer, client, &watch) : wire::ReadFrame(buffer, client, &watch), -1) << c.name;
         EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(c.stopAsked ? 250 : 1500)) << c.name;
         EXPECT_TRUE(buffer.empty()) << c.name;
         asker.join();
@@ -298,6 +304,41 @@ TEST_F(ReadFrameTest, TheBufferShrinksBackAfterAnUnusuallyLargeFrame) {
     EXPECT_EQ(buffer, large);
     ASSERT_EQ(wire::ReadFrame(buffer, client), 8);
     EXPECT_EQ(buffer, wire::HeartbeatPayload());
+    EXPECT_LE(buffer.capacity(), wire::kRetainedBufferBytes);
+}
+
+TEST_F(ReadFrameTest, TheFrameReaderTakesWhatHasArrivedAtOnceAndWaitsOnlyForWhatIsMissing) {
+    Open();
+    const Bytes first = wire::HeartbeatPayload();
+    const Bytes second = wire::SignaturePayload(5);
+    const Bytes third = wire::NewsPayload(kStocks.guid, 7, L"third", L"http://p.test/");
+    const Bytes thirdFrame = Framed(third);
+    const Bytes thirdStart(thirdFrame.begin(), thirdFrame.begin() + 6);
+    server.Send(Framed(first) + Framed(second) + thirdStart);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // all of it waits in the socket
+    wire::FrameReader reader;
+    EXPECT_FALSE(reader.HasFrame());
+    ASSERT_EQ(reader.Read(buffer, client), 8);
+    EXPECT_EQ(buffer, first);
+    EXPECT_TRUE(reader.HasFrame()) << "the second frame came with the same receive";
+    ASSERT_EQ(reader.Read(buffer, client), 16);
+    EXPECT_EQ(buffer, second);
+    EXPECT_FALSE(reader.HasFrame()) << "only the start of the third is in";
+    std::thread sender([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        server.Send(Bytes(thirdFrame.begin() + 6, thirdFrame.end()));
+    });
+    EXPECT_EQ(reader.Read(buffer, client), static_cast<int>(thirdFrame.size()));
+    sender.join();
+    EXPECT_EQ(buffer, third);
+
+    // An unusually large frame, then a small one: the frame's buffer does not keep the large one's room.
+    const Bytes large = U32(999) + Bytes(1024 * 1024, 1);
+    std::thread bulk([&] { server.Send(Framed(large) + Framed(wire::HeartbeatPayload())); });
+    ASSERT_GT(reader.Read(buffer, client), 0);
+    bulk.join();
+    EXPECT_EQ(buffer, large);
+    ASSERT_EQ(reader.Read(buffer, client), 8);
     EXPECT_LE(buffer.capacity(), wire::kRetainedBufferBytes);
 }
 
