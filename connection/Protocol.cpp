@@ -155,6 +155,16 @@ std::vector<std::uint8_t> Control(std::uint32_t subCode) {
     return payload;
 }
 
+// One wait of a watched read, in a slice so that a stop is seen however slowly the peer sends: 1 when bytes
+// can be received, 0 after a slice without any, -1 when the read ends (a stop, an error, or the peer silent
+// since lastByte for longer than the idle limit).
+int AwaitBytes(platform::SocketHandle socket, const ReadWatch& watch, std::uint32_t lastByte) {
+    if (watch.stop && *watch.stop) return -1;
+    const int ready = platform::WaitReadable(socket, watch.sliceMs);
+    if (ready != 0) return ready < 0 ? -1 : 1;
+    return platform::TickCount() - lastByte >= watch.idleLimitMs ? -1 : 0;
+}
+
 }  // namespace
 
 bool AcceptableFrameLength(std::uint32_t payloadBytes) { return payloadBytes != 0 && payloadBytes <= kMaxPayloadBytes; }
@@ -180,14 +190,9 @@ int RecvAll(void* destination, std::size_t count, platform::SocketHandle socket,
     std::uint32_t lastByte = platform::TickCount();
     while (received < count) {
         if (watch) {
-            // Wait in slices, so that a stop is seen however slowly the peer sends.
-            if (watch->stop && *watch->stop) return -1;
-            const int ready = platform::WaitReadable(socket, watch->sliceMs);
+            const int ready = AwaitBytes(socket, *watch, lastByte);
             if (ready < 0) return -1;
-            if (ready == 0) {
-                if (platform::TickCount() - lastByte >= watch->idleLimitMs) return -1;
-                continue;
-            }
+            if (ready == 0) continue;
         }
         int result = platform::ReceiveSome(socket, bytes + received, count - received);
         if (result <= 0) return result;
@@ -239,14 +244,9 @@ int FrameReader::Fill(std::size_t needed, platform::SocketHandle socket, const R
     std::uint32_t lastByte = platform::TickCount();
     while (bytes_.size() < needed) {
         if (watch) {
-            // Wait in slices, so that a stop is seen however slowly the peer sends.
-            if (watch->stop && *watch->stop) return -1;
-            const int ready = platform::WaitReadable(socket, watch->sliceMs);
+            const int ready = AwaitBytes(socket, *watch, lastByte);
             if (ready < 0) return -1;
-            if (ready == 0) {
-                if (platform::TickCount() - lastByte >= watch->idleLimitMs) return -1;
-                continue;
-            }
+            if (ready == 0) continue;
         }
         const std::size_t held = bytes_.size();
         try {
