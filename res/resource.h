@@ -9,6 +9,7 @@
 #define IDD_POPUP_ENTRY 137
 #define IDD_SETTINGS 153
 #define IDD_NEWSLIST 1061
+#define IDD_ALERTS 180                   // the keyword alerts dialog
 
 // Strings
 #define IDS_ABOUTBOX 101                 // system menu entry of the main window
@@ -25,10 +26,12 @@
 #define IDB_TRAY_SETTINGS 162            // 86 x 19
 #define IDB_LOGO_FUTURES 171
 #define IDB_LOGO_STOCKS 172
+#define IDB_TRAY_ALERTS 173              // tray menu item of the keyword alerts dialog
 
 // Notification sounds, resource type "WAVE"; the settings dialog offers 164 as "1.wav", 163 as "2.wav".
 #define IDR_SOUND_SECOND_CHOICE 163
 #define IDR_SOUND_FIRST_CHOICE 164
+#define IDR_SOUND_ALERT 165              // a keyword alert's own sound
 
 // The news list page, resource type 23 (RT_HTML)
 #define IDR_HTML_NEWSLIST 166
@@ -37,6 +40,7 @@
 #define IDM_ABOUTBOX 0x0010
 #define IDM_TRAY_EXIT 10000
 #define IDM_TRAY_SETTINGS 10001
+#define IDM_TRAY_ALERTS 10002
 
 // Main window (IDD_MAIN)
 #define IDC_TAB_GOLD 1039
