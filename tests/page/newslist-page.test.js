@@ -346,6 +346,54 @@ describe('clicks', () => {
   });
 });
 
+describe('keyword alerts', () => {
+  const alertLook = (page) => page.$$eval('#oTBody0 tr', (rows) => rows.map((row) => ({
+    alert: row.className === 'alert',
+    background: getComputedStyle(row).backgroundColor,
+    band: getComputedStyle(row.cells[0]).borderLeftColor + ' ' + getComputedStyle(row.cells[0]).borderLeftWidth,
+    bold: [...row.querySelectorAll('b.alertWord')].map((b) => b.textContent),
+    title: row.cells[1].textContent,
+  })));
+
+  test('an alert row is tinted with an amber band and its matched words in bold, wherever they stand in the markup', async () => {
+    const cases = [
+      // [title, words separated by line breaks, words shown in bold in order]
+      ['美联储宣布加息25个基点，美联储主席讲话', '美联储\n加息', ['美联储', '加息', '美联储']],
+      ['<b>EUR</b>/USD 跌破 1.10', 'EUR\nUSD', ['EUR', 'USD']],
+      ['S&amp;P 500 (a+b)* 指数', 'S&P\n(a+b)*', ['S&P', '(a+b)*']],
+      ['非农就业人数', '非农\n非农就业', ['非农就业']],
+      ['ＵＳＤ　１２３', 'ＵＳＤ', ['ＵＳＤ']],
+    ];
+    const page = await openPage(session.browser);
+    await page.evaluate((all) => { for (const c of all) addUnit('09:00', c[0], 'http://x/', c[1]); }, cases);
+    await addRows(page, [['09:01', 'an ordinary headline', 'http://x/o']]);
+    const rows = await alertLook(page);
+    assert.deepEqual(rows[0], { alert: false, background: 'rgb(255, 255, 255)', band: 'rgb(0, 0, 0) 0px', bold: [], title: 'an ordinary headline' });
+    const alerts = rows.slice(1).reverse();
+    for (let i = 0; i < cases.length; i++) {
+      assert.equal(alerts[i].alert, true, cases[i][0]);
+      assert.equal(alerts[i].background, 'rgb(255, 243, 220)');
+      assert.equal(alerts[i].band, 'rgb(232, 144, 12) 4px');
+      assert.deepEqual(alerts[i].bold, cases[i][2], cases[i][0]);
+    }
+    assert.equal(alerts[2].title, 'S&P 500 (a+b)* 指数', 'the words are text, never markup or patterns');
+    // The pointer greys an alert row like any other, and leaving gives it its tint back.
+    await page.hover('#oTBody0 tr:nth-child(2) a');
+    assert.equal((await alertLook(page))[1].background, 'rgb(204, 204, 204)');
+    await page.hover('#oTBody0 tr:nth-child(1) a');
+    assert.equal((await alertLook(page))[1].background, 'rgb(255, 243, 220)');
+    await page.close();
+  });
+
+  test('an engine without safe parsing bolds the words in the plain text', async () => {
+    const page = await openPage(session.browser, undefined, withoutSafeParsing);
+    await page.evaluate(() => addUnit('09:00', '<i>黄金</i>突破<script>x</script>1900美元', '', '黄金\n突破'));
+    const [row] = await alertLook(page);
+    assert.deepEqual([row.alert, row.bold, row.title], [true, ['黄金', '突破'], '黄金突破1900美元']);
+    await page.close();
+  });
+});
+
 describe('busy overlay', () => {
   const picture = 'file:///D:/My%20App/skin/loading.gif';
   const state = (page) => page.evaluate(() => ({
@@ -423,9 +471,9 @@ describe('review', () => {
   function reviewRows() {
     const rows = fs.readFileSync(path.join(__dirname, 'review-rows.tsv'), 'utf8').split('\n')
       .filter((line) => line && !line.startsWith('#')).map((line) => line.split('\t'));
-    return rows.map(([when, title, link]) => {
+    return rows.map(([when, title, link, alertWords]) => {
       const m = /^\d{4}-(\d\d)-(\d\d) (\d\d:\d\d)$/.exec(when);
-      return [`${m[1]}月${m[2]}日  ${m[3]}`, title, link];
+      return [`${m[1]}月${m[2]}日  ${m[3]}`, title, link, (alertWords || '').split('|').join('\n')];
     });
   }
 

@@ -41,7 +41,7 @@ function rowTexts(page) {
 }
 
 function addRows(page, rows) {
-  return page.evaluate((all) => { for (const r of all) addUnit(r[0], r[1], r[2]); }, rows);
+  return page.evaluate((all) => { for (const r of all) addUnit(r[0], r[1], r[2], r[3]); }, rows);
 }
 
 module.exports = { launchBrowser, openPage, rowTexts, addRows, pagePath, sourceDir, buildDir };
