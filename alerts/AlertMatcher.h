@@ -47,6 +47,7 @@ private:
         std::size_t index;
         bool sound;
         RuleTerms terms;
+        std::wstring requiredUnits;  // every unit of the required terms once: a quick test before searching
     };
     std::vector<CompiledRule> rules_;
 };
