@@ -59,8 +59,50 @@ bool ShouldAnnounce(const PopupSwitches& switches, const Guid& category) {
     return true;
 }
 
-std::optional<unsigned> ChooseStayTime(const PopupSwitches& switches, const Guid& latestCategory) {
+Announcement HowToAnnounce(const PopupSwitches& switches, const Guid& category, const alerts::AlertMatch* alert) {
+    if (alert) return alert->sound ? Announcement::Alert : Announcement::SilentAlert;
+    return ShouldAnnounce(switches, category) ? Announcement::Ordinary : Announcement::Skipped;
+}
+
+std::vector<std::size_t> BatchEntries(std::span<const Announcement> batch, std::size_t room) {
+    const auto isAlert = [](Announcement a) { return a == Announcement::Alert || a == Announcement::SilentAlert; };
+    const auto alerts = static_cast<std::size_t>(std::count_if(batch.begin(), batch.end(), isAlert));
+    std::size_t ordinaryRoom = room > alerts ? room - alerts : 0;
+    std::vector<std::size_t> entries;
+    for (std::size_t i = batch.size(); i-- > 0;) {
+        if (isAlert(batch[i])) {
+            entries.push_back(i);
+        } else if (batch[i] == Announcement::Ordinary && ordinaryRoom > 0) {
+            entries.push_back(i);
+            --ordinaryRoom;
+        }
+    }
+    std::reverse(entries.begin(), entries.end());
+    return entries;
+}
+
+BatchSound ChooseBatchSound(std::span<const Announcement> batch) {
+    const auto has = [batch](Announcement a) { return std::find(batch.begin(), batch.end(), a) != batch.end(); };
+    if (has(Announcement::Alert)) return BatchSound::Alert;
+    return has(Announcement::Ordinary) ? BatchSound::Chosen : BatchSound::None;
+}
+
+bool StayTimeRuns(std::span<const EntryOnShow> entries) {
+    return std::none_of(entries.begin(), entries.end(),
+                        [](const EntryOnShow& e) { return e.alert && !e.acknowledged && !e.scrolledOut; });
+}
+
+std::optional<unsigned> ChooseStayTime(const PopupSwitches& announced, const Guid& latestCategory,
+                                       bool latestIsAlert) {
     using settings::DelayList;
+    PopupSwitches switches = announced;
+    if (latestIsAlert) {
+        switches.main = true;
+        switches.forex |= latestCategory == kForex.guid;
+        switches.gold |= latestCategory == kGold.guid;
+        switches.stocks |= latestCategory == kStocks.guid;
+        switches.futures |= latestCategory == kFutures.guid;
+    }
     const bool forex = latestCategory == kForex.guid;
     const bool gold = latestCategory == kGold.guid;
     // Each step that selects a time replaces the one an earlier step selected.

@@ -1,6 +1,10 @@
 #include "popup/QIUnit.h"
 
+#include <iterator>
+#include <utility>
+
 #include "controls/PictureFile.h"
+#include "framework/GdiplusHeaders.h"
 #include "framework/StaticBitmap.h"
 #include "newslist/ServerLink.h"
 #include "popup/PopupRules.h"
@@ -12,6 +16,15 @@ constexpr const wchar_t* kBackgroundPicture = L".\\skin\\quickinfobkg.jpg";
 // Where the title control in use stands, in pixels: beside the logo, two lines high, and clear of the
 // pop-up's right border (its client area is 274 pixels wide), so no glyph of a wrapped line is cut.
 constexpr RECT kTitlePlace{112, 10, 112 + 156, 10 + 30};
+constexpr std::size_t kTitleLines = 2;
+
+// An alert's highlight: an amber band at the left edge over a light warm tint, through which the skin's
+// background still shows.
+constexpr int kBandWidth = 4;
+const Gdiplus::Color kBandColour(255, 0xF0, 0x9A, 0x00);
+const Gdiplus::Color kTintColour(56, 0xFF, 0xB3, 0x20);
+// An alert's title link: the link control's default colour on Windows, dark enough on the tint.
+constexpr COLORREF kAlertLinkColour = RGB(0x00, 0x66, 0xCC);
 
 }  // namespace
 
@@ -19,11 +32,17 @@ CQIUnit::CQIUnit() : Dialog(IDD_POPUP_ENTRY), whiteBrush_(CreateSolidBrush(RGB(0
 
 CQIUnit::~CQIUnit() = default;
 
-int CQIUnit::CreateForItem(const NewsItem& item, HWND parent) {
+int CQIUnit::CreateForItem(const NewsItem& item, HWND parent, const alerts::AlertMatch* alert) {
     if (!Create(parent)) return 0;
     ShowLogo(popup::EntryBitmap(item.category));
-    ShowTitle(item);
+    link_ = item.link;
+    if (alert)
+        ShowAlertTitle(*alert);
+    else
+        ShowTitle(item);
     SetDlgItemTextW(hwnd_, IDC_ENTRY_TIME, popup::EntryTimeText(item.publishTime).c_str());
+    // The time control would paint its white background over the tint: the alert's entry draws the time too.
+    if (alert_) ShowWindow(GetDlgItem(hwnd_, IDC_ENTRY_TIME), SW_HIDE);
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     return 1;
 }
@@ -41,7 +60,6 @@ void CQIUnit::ShowTitle(const NewsItem& item) {
     if (!item.link.empty()) {
         title = GetDlgItem(hwnd_, IDC_ENTRY_TITLE_LINK);
         SetWindowTextW(title, popup::EntryLinkText(item.title).c_str());
-        link_ = item.link;
     } else {
         // Shortened like a link's title and wrapped over the same two lines, shown as written: no '&'
         // turns into an underline.
@@ -55,11 +73,79 @@ void CQIUnit::ShowTitle(const NewsItem& item) {
     ShowWindow(title, SW_SHOWNA);
 }
 
+// The title controls stay hidden: neither can draw bold runs inside a line. The entry draws the title itself,
+// in the place, font and colour the controls would use. Its window text is the whole visible text.
+void CQIUnit::ShowAlertTitle(const alerts::AlertMatch& alert) {
+    alert_ = true;
+    SetWindowTextW(hwnd_, alert.visibleText.c_str());
+    LOGFONTW face{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)), sizeof face, &face);
+    face.lfUnderline = link_.empty() ? FALSE : TRUE;
+    titleFont_.Reset(CreateFontIndirectW(&face));
+    face.lfWeight = FW_BOLD;
+    boldFont_.Reset(CreateFontIndirectW(&face));
+
+    const fw::ClientDC dc(hwnd_);
+    TEXTMETRICW metrics{};
+    {
+        const fw::SelectedObject font(dc, titleFont_.Get());
+        GetTextMetricsW(dc, &metrics);
+    }
+    lineHeight_ = metrics.tmHeight;
+    const auto measure = [&](std::wstring_view text, bool bold) {
+        const fw::SelectedObject font(dc, bold ? boldFont_.Get() : titleFont_.Get());
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    alertTitle_ = popup::LayOutAlertTitle(alert.visibleText, alert.words, kTitlePlace.right - kTitlePlace.left,
+                                          kTitleLines, measure);
+}
+
+void CQIUnit::DrawAlert(HDC dc, const RECT& client) const {
+    {
+        Gdiplus::Graphics graphics(dc);
+        const Gdiplus::SolidBrush tint(kTintColour), band(kBandColour);
+        graphics.FillRectangle(&tint, 0, 0, client.right, client.bottom);
+        graphics.FillRectangle(&band, 0, 0, kBandWidth, client.bottom);
+    }
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    HWND time = GetDlgItem(hwnd_, IDC_ENTRY_TIME);
+    RECT timePlace{};
+    GetWindowRect(time, &timePlace);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&timePlace), 2);
+    wchar_t timeText[64]{};
+    const int timeLength = GetWindowTextW(time, timeText, static_cast<int>(std::size(timeText)));
+    {
+        const fw::SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(time, WM_GETFONT, 0, 0)));
+        DrawTextW(dc, timeText, timeLength, &timePlace, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
+    }
+
+    if (!link_.empty()) SetTextColor(dc, kAlertLinkColour);
+    int y = kTitlePlace.top;
+    for (const popup::TitleLine& line : alertTitle_) {
+        int x = kTitlePlace.left;
+        for (const popup::TitleRun& run : line) {
+            const fw::SelectedObject font(dc, run.bold ? boldFont_.Get() : titleFont_.Get());
+            const int length = static_cast<int>(run.text.size());
+            TextOutW(dc, x, y, run.text.c_str(), length);
+            SIZE size{};
+            GetTextExtentPoint32W(dc, run.text.c_str(), length, &size);
+            x += size.cx;
+        }
+        y += lineHeight_;
+    }
+}
+
 bool CQIUnit::HandleMessage(fw::Message& message) {
     static constexpr fw::MessageEntry<CQIUnit> table[] = {
         fw::OnNotify(IDC_ENTRY_TITLE_LINK, NM_CLICK, &CQIUnit::OnLinkClick),
         fw::OnMessage(WM_CTLCOLORSTATIC, &CQIUnit::OnCtlColorStatic),
         fw::OnMessage(WM_ERASEBKGND, &CQIUnit::OnEraseBackground),
+        fw::OnMessage(WM_LBUTTONDOWN, &CQIUnit::OnLButtonDown),
+        fw::OnMessage(WM_LBUTTONUP, &CQIUnit::OnLButtonUp),
+        fw::OnMessage(WM_SETCURSOR, &CQIUnit::OnSetCursor),
         // Enter or Esc reaching an entry must not close it: it is part of the pop-up, which keeps it listed.
         fw::OnCommand(IDOK, &CQIUnit::OnIgnoredCommand),
         fw::OnCommand(IDCANCEL, &CQIUnit::OnIgnoredCommand),
@@ -92,6 +178,28 @@ fw::Result CQIUnit::OnEraseBackground(WPARAM wParam, LPARAM) {
     // What shows where the picture is missing: the dialog's own background.
     FillRect(buffer, &client, GetSysColorBrush(COLOR_BTNFACE));
     DrawPictureFile(buffer, kBackgroundPicture, client);
+    if (alert_) DrawAlert(buffer, client);
     buffer.CopyTo(dc, 0, 0);
+    return TRUE;
+}
+
+fw::Result CQIUnit::OnLButtonDown(WPARAM, LPARAM) {
+    pressed_ = alert_;
+    return fw::Declined;
+}
+
+// A click on an alert's entry, anywhere on it, does what a click on its title link would, and tells the
+// pop-up the first time, so its stay time can run again.
+fw::Result CQIUnit::OnLButtonUp(WPARAM, LPARAM) {
+    if (!std::exchange(pressed_, false)) return fw::Declined;
+    if (!link_.empty()) newslist::OpenServerLink(link_);
+    if (!std::exchange(acknowledged_, true))
+        SendMessageW(GetParent(hwnd_), kAlertAcknowledged, 0, reinterpret_cast<LPARAM>(hwnd_));
+    return 0;
+}
+
+fw::Result CQIUnit::OnSetCursor(WPARAM, LPARAM lParam) {
+    if (!alert_ || link_.empty() || LOWORD(lParam) != HTCLIENT) return fw::Declined;
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
     return TRUE;
 }

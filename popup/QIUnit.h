@@ -3,24 +3,38 @@
 // when the item has one) and its publish time, over the skin's entry background. The pop-up creates,
 // places and moves it; the entry fills itself in, paints its background and opens its link when clicked.
 //
+// A keyword alert's entry stands out: an amber band at its left edge and a warm tint over the background,
+// and a title it draws itself, with the rule's matched words in bold. A click anywhere on it opens its link
+// and acknowledges it: the first one tells the pop-up (kAlertAcknowledged), whose stay time waits for that.
+//
 // An entry allocated with new frees itself after its window has been destroyed (Destroy, or its parent's end). One is made per
 // announced headline for as long as the program runs, so it releases every GDI object it made.
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
+#include "alerts/AlertMatcher.h"
 #include "connection/NewsItem.h"
 #include "framework/DeviceContext.h"
 #include "framework/Dialog.h"
+#include "popup/AlertTitle.h"
 
 class CQIUnit : public fw::Dialog {
 public:
     CQIUnit();
     ~CQIUnit() override;
 
-    // Creates the entry's window, hidden, as a child of parent and fills it in for the item. 1 when the
-    // window exists and is filled in, 0 when it could not be created (the object is then the caller's).
-    int CreateForItem(const NewsItem& item, HWND parent);
+    // Creates the entry's window, hidden, as a child of parent and fills it in for the item, highlighted
+    // when it is an alert. 1 when the window exists and is filled in, 0 when it could not be created (the
+    // object is then the caller's).
+    int CreateForItem(const NewsItem& item, HWND parent, const alerts::AlertMatch* alert = nullptr);
+
+    bool IsAlert() const { return alert_; }
+    bool Acknowledged() const { return acknowledged_; }
+
+    // Sent to the parent when the user first clicks an alert's entry; lParam is the entry's window.
+    static constexpr UINT kAlertAcknowledged = WM_APP + 1;
 
     bool HandleMessage(fw::Message& message) override;
 
@@ -32,12 +46,25 @@ protected:
 private:
     void ShowLogo(int bitmap);
     void ShowTitle(const NewsItem& item);
+    void ShowAlertTitle(const alerts::AlertMatch& alert);
+    void DrawAlert(HDC dc, const RECT& client) const;
 
     LRESULT OnLinkClick(NMHDR&);
     fw::Result OnCtlColorStatic(WPARAM, LPARAM);
     fw::Result OnEraseBackground(WPARAM, LPARAM);
+    fw::Result OnLButtonDown(WPARAM, LPARAM);
+    fw::Result OnLButtonUp(WPARAM, LPARAM);
+    fw::Result OnSetCursor(WPARAM, LPARAM);
     void OnIgnoredCommand() {}
 
     std::wstring link_;
     fw::GdiObject<HBRUSH> whiteBrush_;
+
+    bool alert_ = false;
+    bool acknowledged_ = false;
+    bool pressed_ = false;                  // the left button went down on the entry
+    std::vector<popup::TitleLine> alertTitle_;
+    fw::GdiObject<HFONT> titleFont_;        // the dialog's font, underlined when the title is a link
+    fw::GdiObject<HFONT> boldFont_;         // the same, bold, for the matched words
+    int lineHeight_ = 0;
 };

@@ -45,36 +45,61 @@ RECT RectInParent(HWND child, HWND parent) {
 
 constexpr UINT kQuietMove = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
 
+// A new sound cuts off one still playing.
+void PlayEmbeddedSound(int resource) {
+    PlaySoundW(MAKEINTRESOURCEW(resource), GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
+}
+
+const alerts::AlertMatch* AlertAt(std::span<const std::optional<alerts::AlertMatch>> alerts, std::size_t index) {
+    return index < alerts.size() && alerts[index] ? &*alerts[index] : nullptr;
+}
+
 }  // namespace
 
 CQuickInform::CQuickInform() : CQuickInform(QuickInformIntervals{}) {}
 
-CQuickInform::CQuickInform(QuickInformIntervals intervals) : Dialog(IDD_POPUP), intervals_(intervals) {
+CQuickInform::CQuickInform(QuickInformIntervals intervals, SoundPlayer playSound)
+    : Dialog(IDD_POPUP), intervals_(intervals), playSound_(playSound ? std::move(playSound) : PlayEmbeddedSound) {
     intervals_.stayDivisor = std::max(1u, intervals_.stayDivisor);
 }
 
 CQuickInform::~CQuickInform() { Destroy(); }
 
-int CQuickInform::AddNews(const NewsItem& item, HWND parent) { return AddNewsBatch({&item, 1}, parent); }
+int CQuickInform::AddNews(const NewsItem& item, HWND parent, const alerts::AlertMatch* alert) {
+    if (!alert) return AddNewsBatch({&item, 1}, parent);
+    const std::optional<alerts::AlertMatch> alerts[] = {*alert};
+    return AddNewsBatch({&item, 1}, parent, alerts);
+}
 
-int CQuickInform::AddNewsBatch(std::span<const NewsItem> items, HWND parent) {
+int CQuickInform::AddNewsBatch(std::span<const NewsItem> items, HWND parent,
+                               std::span<const std::optional<alerts::AlertMatch>> alerts) {
     if (items.empty()) return 1;
     latestItem_ = items.back();
+    latestIsAlert_ = AlertAt(alerts, items.size() - 1) != nullptr;
     popup::ReadSwitches(switches_);
-    std::vector<const NewsItem*> announced;  // newest first
-    for (auto item = items.rbegin(); item != items.rend() && announced.size() < kBurstEntries; ++item)
-        if (popup::ShouldAnnounce(switches_, item->category)) announced.push_back(&*item);
-    if (announced.empty()) return 1;
+    std::vector<popup::Announcement> batch;
+    batch.reserve(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i)
+        batch.push_back(popup::HowToAnnounce(switches_, items[i].category, AlertAt(alerts, i)));
+    const std::vector<std::size_t> shown = popup::BatchEntries(batch, kBurstEntries);
+    if (shown.empty()) return 1;
     if (!hwnd_ && !OpenWindow(parent)) return 0;
 
-    // A new sound cuts off one still playing.
-    PlaySoundW(MAKEINTRESOURCEW(popup::ChooseSound()), GetModuleHandleW(nullptr),
-               SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
+    PlayBatchSound(batch);
     KillTimer(hwnd_, kStayTimer);
     SetTimer(hwnd_, kMotionTimer, intervals_.motion, nullptr);
+    moving_ = true;
     bool added = true;
-    for (auto item = announced.rbegin(); item != announced.rend(); ++item) added = AddEntry(**item) && added;
+    for (std::size_t index : shown) added = AddEntry(items[index], AlertAt(alerts, index)) && added;
     return added ? 1 : 0;
+}
+
+void CQuickInform::PlayBatchSound(std::span<const popup::Announcement> batch) const {
+    switch (popup::ChooseBatchSound(batch)) {
+        case popup::BatchSound::None: return;
+        case popup::BatchSound::Chosen: playSound_(popup::ChooseSound()); return;
+        case popup::BatchSound::Alert: playSound_(IDR_SOUND_ALERT); return;
+    }
 }
 
 bool CQuickInform::OpenWindow(HWND parent) {
@@ -98,9 +123,9 @@ bool CQuickInform::OpenWindow(HWND parent) {
     return true;
 }
 
-bool CQuickInform::AddEntry(const NewsItem& item) {
+bool CQuickInform::AddEntry(const NewsItem& item, const alerts::AlertMatch* alert) {
     auto created = std::make_unique<CQIUnit>();
-    if (!created->CreateForItem(item, hwnd_)) return false;
+    if (!created->CreateForItem(item, hwnd_, alert)) return false;
     CQIUnit* entry = created.release();  // from here on it frees itself with its window
 
     const int height = Height(WindowRect(hwnd_));
@@ -189,12 +214,26 @@ void CQuickInform::OnMotionTimer() {
         }
     }
     KillTimer(hwnd_, kMotionTimer);
+    moving_ = false;
     ArmStayTimer();
 }
 
+std::vector<popup::EntryOnShow> CQuickInform::EntriesOnShow() const {
+    std::vector<popup::EntryOnShow> shown;
+    for (const CQIUnit* entry : entries_) shown.push_back({entry->IsAlert(), entry->Acknowledged(), ScrolledOut(entry)});
+    return shown;
+}
+
+// While an alert waits for the user, no stay time runs; the click that acknowledges the last one arms it.
 void CQuickInform::ArmStayTimer() {
-    if (const std::optional<unsigned> stay = popup::ChooseStayTime(switches_, latestItem_.category))
+    if (!popup::StayTimeRuns(EntriesOnShow())) return;
+    if (const std::optional<unsigned> stay = popup::ChooseStayTime(switches_, latestItem_.category, latestIsAlert_))
         SetTimer(hwnd_, kStayTimer, std::max(1u, *stay / intervals_.stayDivisor), nullptr);
+}
+
+fw::Result CQuickInform::OnAlertAcknowledged(WPARAM, LPARAM) {
+    if (!moving_) ArmStayTimer();
+    return 0;
 }
 
 void CQuickInform::OnStayTimer() {
@@ -211,6 +250,7 @@ bool CQuickInform::HandleMessage(fw::Message& message) {
     static constexpr fw::MessageEntry<CQuickInform> table[] = {
         fw::OnTimer(kMotionTimer, &CQuickInform::OnMotionTimer),
         fw::OnTimer(kStayTimer, &CQuickInform::OnStayTimer),
+        fw::OnMessage(CQIUnit::kAlertAcknowledged, &CQuickInform::OnAlertAcknowledged),
         fw::OnMessage(WM_NCCALCSIZE, &CQuickInform::OnNcCalcSize),
         fw::OnMessage(WM_NCHITTEST, &CQuickInform::OnNcHitTest),
         fw::OnMessage(WM_NCPAINT, &CQuickInform::OnNcPaint),
@@ -229,6 +269,7 @@ fw::Result CQuickInform::OnDestroy(WPARAM, LPARAM) {
     addedCount_ = 0;
     KillTimer(hwnd_, kMotionTimer);
     KillTimer(hwnd_, kStayTimer);
+    moving_ = false;
     return fw::Declined;
 }
 

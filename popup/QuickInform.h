@@ -5,6 +5,10 @@
 // entries out at the top. After the stay time chosen in Setting.ini without a new announced item it
 // closes itself; the close area of its title band closes it too. The next announced item opens it again.
 //
+// A keyword alert is announced even when its category or the pop-up as a whole is switched off, gets a
+// highlighted entry, plays the alert sound unless its rule is silent, and holds the window open: no stay
+// time runs while an alert entry the user has not clicked is in view.
+//
 // The object lives for the whole run; its window comes and goes. Destroying the object destroys the
 // window and every entry with it, and so does Destroy, after which the object is ready for the next item.
 // Esc and Alt+F4 reaching the window close it like its close area. User-interface thread only.
@@ -12,8 +16,12 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <optional>
 #include <span>
+#include <vector>
 
+#include "alerts/AlertMatcher.h"
 #include "connection/NewsItem.h"
 #include "framework/Dialog.h"
 #include "popup/PopupRules.h"
@@ -26,20 +34,26 @@ struct QuickInformIntervals {
     unsigned stayDivisor = 1;    // every stay time chosen in the settings is divided by this
 };
 
+// Plays an embedded sound by its resource number. The pop-up's own plays it with PlaySoundW; tests hand in
+// one that records which sound a batch would play.
+using SoundPlayer = std::function<void(int resource)>;
+
 class CQuickInform : public fw::Dialog {
 public:
     CQuickInform();
-    explicit CQuickInform(QuickInformIntervals intervals);
+    explicit CQuickInform(QuickInformIntervals intervals, SoundPlayer playSound = {});
     ~CQuickInform() override;
 
-    // Hands the pop-up one live item. 1 when it was handled (announced, or skipped because its category
-    // is switched off); 0 when the window or the entry could not be created, or when the window is at
-    // full height and holds no entry.
-    int AddNews(const NewsItem& item, HWND parent);
-    // Hands the pop-up the live items taken from the queue at once, in arrival order: the settings are
-    // read once and one sound plays, and of the items announced only the newest kBurstEntries get entries
-    // (older ones would only be scrolled past unseen). 1 when every entry was made, as for one item.
-    int AddNewsBatch(std::span<const NewsItem> items, HWND parent);
+    // Hands the pop-up one live item, an alert when alert is given. 1 when it was handled (announced, or
+    // skipped because its category is switched off); 0 when the window or the entry could not be created,
+    // or when the window is at full height and holds no entry.
+    int AddNews(const NewsItem& item, HWND parent, const alerts::AlertMatch* alert = nullptr);
+    // Hands the pop-up the live items taken from the queue at once, in arrival order; alerts is empty or
+    // holds one entry per item (nullopt for an ordinary item). The settings are read once and one sound
+    // plays; every alert gets an entry, and of the ordinary items announced only the newest that fit in
+    // kBurstEntries (older ones would only be scrolled past unseen). 1 when every entry was made.
+    int AddNewsBatch(std::span<const NewsItem> items, HWND parent,
+                     std::span<const std::optional<alerts::AlertMatch>> alerts = {});
     static constexpr std::size_t kBurstEntries = 10;
 
     // The entries on show, oldest first.
@@ -56,15 +70,18 @@ protected:
 
 private:
     bool OpenWindow(HWND parent);
-    bool AddEntry(const NewsItem& item);
+    void PlayBatchSound(std::span<const popup::Announcement> batch) const;
+    bool AddEntry(const NewsItem& item, const alerts::AlertMatch* alert);
     void CatchUpWithBurst();
     void ScrollEntries(int by);
     bool ScrolledOut(const CQIUnit* entry) const;
+    std::vector<popup::EntryOnShow> EntriesOnShow() const;
     void ArmStayTimer();
     void CloseAllEntries();
 
     void OnMotionTimer();
     void OnStayTimer();
+    fw::Result OnAlertAcknowledged(WPARAM, LPARAM);
     fw::Result OnDestroy(WPARAM, LPARAM);
     fw::Result OnNcCalcSize(WPARAM, LPARAM);
     fw::Result OnNcHitTest(WPARAM, LPARAM);
@@ -77,10 +94,13 @@ private:
     bool InCloseArea(LPARAM screenPoint) const;
 
     QuickInformIntervals intervals_;
+    SoundPlayer playSound_;
     std::deque<CQIUnit*> entries_;  // not owned: each entry frees itself with its window
     std::uint32_t addedCount_ = 0;  // entries added since the window last opened
     RECT workArea_{};
     RECT closeArea_{};              // window coordinates
     NewsItem latestItem_;
+    bool latestIsAlert_ = false;
+    bool moving_ = false;           // the motion timer runs: the stay timer is armed when it ends
     PopupSwitches switches_;
 };

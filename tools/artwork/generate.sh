@@ -192,9 +192,11 @@ chime() {
     done
     sox -D -R -m "${parts[@]}" -r 22050 -b 16 -c 1 "$dest" norm -6 fade 0 0.7 0.05 trim 0 0.7
 }
-# 163: a bright rising fifth and octave; 164: a calm major third.
+# 163: a bright rising fifth and octave; 164: a calm major third; 165, the keyword alert's: a fifth
+# struck twice, so it reads as a call rather than a note.
 chime "$out/res/sounds/163.wav" 783.99@0 1174.66@0.07 1567.98@0.14
 chime "$out/res/sounds/164.wav" 1046.50@0 1318.51@0.13
+chime "$out/res/sounds/165.wav" 1174.66@0 1760.00@0.09 1174.66@0.25 1760.00@0.34
 
 echo "demo banners"
 for n in 1 2 3; do

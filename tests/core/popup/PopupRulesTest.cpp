@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "connection/Category.h"
 #include "popup/PopupRules.h"
@@ -81,6 +82,87 @@ TEST(PopupAnnouncing, MainSwitchThenTheCategorysOwn) {
     EXPECT_FALSE(popup::ShouldAnnounce({true, false, true, false, false}, kForex.guid));
 }
 
+TEST(PopupAnnouncing, AnAlertIsAnnouncedWhateverTheSwitchesSay) {
+    using popup::Announcement;
+    alerts::AlertMatch loud, silent;
+    silent.sound = false;
+    const PopupSwitches allOff{};
+    const PopupSwitches allOn{true, true, true, true, true};
+    for (const Guid& category : {kForex.guid, kGold.guid, kStocks.guid, kFutures.guid, kUnknown}) {
+        for (const PopupSwitches& switches : {allOff, allOn, PopupSwitches{false, true, true, true, true}}) {
+            EXPECT_EQ(popup::HowToAnnounce(switches, category, &loud), Announcement::Alert) << Name(category);
+            EXPECT_EQ(popup::HowToAnnounce(switches, category, &silent), Announcement::SilentAlert) << Name(category);
+            EXPECT_EQ(popup::HowToAnnounce(switches, category, nullptr),
+                      popup::ShouldAnnounce(switches, category) ? Announcement::Ordinary : Announcement::Skipped)
+                << Name(category);
+        }
+    }
+}
+
+TEST(PopupBurst, EveryAlertGetsAnEntryAndOrdinaryItemsTheNewestOfTheRest) {
+    using enum popup::Announcement;
+    struct Case {
+        const char* what;
+        std::vector<popup::Announcement> batch;
+        std::size_t room;
+        std::vector<std::size_t> expected;
+    };
+    const Case cases[] = {
+        {"empty", {}, 3, {}},
+        {"fits", {Ordinary, Skipped, Ordinary}, 3, {0, 2}},
+        {"newest ordinary items", {Ordinary, Ordinary, Ordinary, Ordinary}, 2, {2, 3}},
+        {"skipped items take no room", {Ordinary, Ordinary, Skipped, Skipped}, 2, {0, 1}},
+        {"oldest alerts kept, in arrival order", {Alert, SilentAlert, Ordinary, Ordinary, Ordinary, Ordinary}, 4,
+         {0, 1, 4, 5}},
+        {"alerts among ordinary items", {Ordinary, Alert, Ordinary, Ordinary, Alert, Ordinary}, 3, {1, 4, 5}},
+        {"more alerts than room", {Alert, Ordinary, Alert, SilentAlert}, 2, {0, 2, 3}},
+        {"alerts only", {SilentAlert, Skipped, Alert}, 10, {0, 2}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(popup::BatchEntries(c.batch, c.room), c.expected) << c.what;
+}
+
+TEST(PopupSound, OneSoundPerBatchAndTheAlertSoundFirst) {
+    using enum popup::Announcement;
+    using Sound = popup::BatchSound;
+    struct Case {
+        std::vector<popup::Announcement> batch;
+        Sound expected;
+    };
+    const Case cases[] = {
+        {{}, Sound::None},
+        {{Skipped, Skipped}, Sound::None},
+        {{Ordinary}, Sound::Chosen},
+        {{Skipped, Ordinary}, Sound::Chosen},
+        {{Alert}, Sound::Alert},
+        {{Ordinary, Alert, Ordinary}, Sound::Alert},
+        {{SilentAlert, Alert}, Sound::Alert},
+        {{SilentAlert}, Sound::None},
+        {{SilentAlert, Skipped, SilentAlert}, Sound::None},
+        {{SilentAlert, Ordinary}, Sound::Chosen},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(popup::ChooseBatchSound(c.batch), c.expected) << testing::PrintToString(c.batch);
+}
+
+TEST(PopupStayTime, RunsUnlessAnUnclickedAlertIsInView) {
+    using Entry = popup::EntryOnShow;
+    struct Case {
+        const char* what;
+        std::vector<Entry> entries;
+        bool runs;
+    };
+    const Case cases[] = {
+        {"nothing on show", {}, true},
+        {"ordinary entries", {{}, {}}, true},
+        {"an alert", {{}, {true, false, false}, {}}, false},
+        {"a clicked alert", {{true, true, false}, {}}, true},
+        {"a scrolled-out alert", {{true, false, true}, {}}, true},
+        {"one of two alerts clicked", {{true, true, false}, {true, false, false}}, false},
+        {"both clicked", {{true, true, false}, {true, true, false}}, true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(popup::StayTimeRuns(c.entries), c.runs) << c.what;
+}
+
 TEST(PopupStayTime, FollowsTheArmingSteps) {
     struct Case {
         const char* what;
@@ -121,6 +203,28 @@ TEST(PopupStayTime, FollowsTheArmingSteps) {
     for (const Case& c : cases) {
         const PropertiesFile file(c.keys);
         EXPECT_EQ(popup::ChooseStayTime(c.switches, c.category), c.expected) << c.what;
+    }
+}
+
+TEST(PopupStayTime, AnAlertStaysAsIfItsSwitchesWereOn) {
+    struct Case {
+        const char* what;
+        PopupSwitches switches;
+        Guid category;
+        Keys keys;
+        std::optional<unsigned> expected;
+    };
+    const PopupSwitches allOff{};
+    const Case cases[] = {
+        {"forex, every switch off", allOff, kForex.guid, {{L"Fx168Delay", L"8"}}, 300'000u},
+        {"gold, every switch off", allOff, kGold.guid, {}, 30'000u},
+        {"stocks, every switch off", allOff, kStocks.guid, {{L"HexunGPDelay", L"4"}}, 180'000u},
+        {"other category, main off", allOff, kUnknown, {{L"Delay", L"1"}}, 10'000u},
+        {"a choice past the list still chooses nothing", allOff, kGold.guid, {{L"HexunDelay", L"6"}}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const PropertiesFile file(c.keys);
+        EXPECT_EQ(popup::ChooseStayTime(c.switches, c.category, true), c.expected) << c.what;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "tests/windows/popup/PopupFixture.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -35,6 +36,37 @@ NewsItem Item(const Guid& category, const std::wstring& title, const std::wstrin
     item.publishTime = publishTime;
     return item;
 }
+
+alerts::AlertMatch Alert(const std::wstring& visibleText, std::initializer_list<std::wstring_view> words,
+                         bool sound) {
+    alerts::AlertMatch alert;
+    alert.sound = sound;
+    alert.visibleText = visibleText;
+    for (std::wstring_view word : words)
+        for (std::size_t at = visibleText.find(word); at != std::wstring::npos; at = visibleText.find(word, at + 1))
+            alert.words.push_back({at, word.size()});
+    std::sort(alert.words.begin(), alert.words.end(),
+              [](const alerts::TextSpan& a, const alerts::TextSpan& b) { return a.begin < b.begin; });
+    return alert;
+}
+
+void Tick(CQuickInform& popup, UINT_PTR timer) { SendMessageW(popup.Hwnd(), WM_TIMER, timer, 0); }
+
+int Settle(CQuickInform& popup) {
+    for (int ticks = 0; ticks < 500; ++ticks) {
+        const RECT window = WindowRectOf(popup.Hwnd());
+        const std::vector<HWND> before = EntryWindows(popup.Hwnd());
+        const RECT newest = WindowRectOf(before.back());
+        Tick(popup);
+        const std::vector<HWND> after = EntryWindows(popup.Hwnd());
+        if (Same(window, WindowRectOf(popup.Hwnd())) && before == after && Same(newest, WindowRectOf(after.back())))
+            return ticks;
+    }
+    ADD_FAILURE() << "the motion never settles";
+    return -1;
+}
+
+bool Same(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
 
 RECT WindowRectOf(HWND hwnd) {
     RECT rect{};

@@ -1,8 +1,10 @@
-// Review pictures of the pop-up drawn from the real skin: entries of every picture, a long title shortened
-// and items without a link; saved as <build>/screenshots/popup-*.png. It checks that each picture is saved.
+// Review pictures of the pop-up drawn from the real skin: entries of every picture, a long title shortened,
+// items without a link and keyword alerts among ordinary entries; saved as <build>/screenshots/popup-*.png.
+// It checks that each picture is saved.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <optional>
 
 #include "popup/QuickInform.h"
@@ -66,6 +68,33 @@ TEST(PopupScreenshots, OneEntryJustRisen) {
               1);
     SettleOnScreen(popup);
     EXPECT_TRUE(SaveWindowAsPng(popup.Hwnd(), Screenshot(L"popup-one-entry.png")));
+}
+
+TEST(PopupScreenshots, AlertsAmongOrdinaryEntries) {
+    const PopupFolder folder;
+    CQuickInform popup;
+    const std::wstring fed = L"美联储宣布加息25个基点，EUR/USD 快速走低";
+    const std::wstring cable = L"EUR USD 跌破1.0800，欧元区PMI不及预期";
+    const std::wstring payrolls = L"美国非农就业人数增加25万";
+    const NewsItem items[] = {
+        Item(kGold.guid, L"现货黄金短线拉升，站上2050美元", L"http://news.example/au/1", 1'315'271'100),
+        Item(kForex.guid, fed, L"http://news.example/fx/2", 1'315'271'160),
+        Item(kStocks.guid, L"沪指午后翻红 创业板指涨0.6%", L"http://news.example/gp/3", 1'315'271'220),
+        Item(kForex.guid, cable, L"", 1'315'271'280),
+        Item(kOther, payrolls, L"", 1'315'271'340),
+    };
+    const std::optional<alerts::AlertMatch> alerts[] = {
+        std::nullopt,
+        Alert(fed, {L"美联储", L"加息"}),              // rule 美联储 加息, the title a link
+        std::nullopt,
+        Alert(cable, {L"EUR", L"USD"}),               // rule EUR USD, no link
+        Alert(payrolls, {L"非农就业"}, false),         // a silent rule, a short title
+    };
+    for (std::size_t i = 0; i < std::size(items); ++i) {
+        ASSERT_EQ(popup.AddNewsBatch({&items[i], 1}, GetDesktopWindow(), {&alerts[i], 1}), 1);
+        SettleOnScreen(popup);
+    }
+    EXPECT_TRUE(SaveWindowAsPng(popup.Hwnd(), Screenshot(L"popup-alerts.png")));
 }
 
 }  // namespace

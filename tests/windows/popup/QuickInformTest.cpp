@@ -16,30 +16,7 @@
 
 namespace {
 
-// Timers that never fire by themselves during a test: the test sends each step.
-constexpr QuickInformIntervals kStepsByHand{3'600'000, 1};
-
 int Height(const RECT& r) { return r.bottom - r.top; }
-bool Same(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
-
-void Tick(CQuickInform& popup, UINT_PTR timer = CQuickInform::kMotionTimer) {
-    SendMessageW(popup.Hwnd(), WM_TIMER, timer, 0);
-}
-
-// Sends motion steps until one changes nothing (the real timer would have stopped there); the step count.
-int Settle(CQuickInform& popup) {
-    for (int ticks = 0; ticks < 500; ++ticks) {
-        const RECT window = WindowRectOf(popup.Hwnd());
-        const std::vector<HWND> before = EntryWindows(popup.Hwnd());
-        const RECT newest = WindowRectOf(before.back());
-        Tick(popup);
-        const std::vector<HWND> after = EntryWindows(popup.Hwnd());
-        if (Same(window, WindowRectOf(popup.Hwnd())) && before == after && Same(newest, WindowRectOf(after.back())))
-            return ticks;
-    }
-    ADD_FAILURE() << "the motion never settles";
-    return -1;
-}
 
 TEST(QuickInform, FirstItemOpensBelowTheWorkAreaAndRisesUntilInside) {
     const PopupFolder folder;

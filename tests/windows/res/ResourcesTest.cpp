@@ -86,7 +86,7 @@ TEST(ResourceData, IconSoundsAndPageArePresent) {
         EXPECT_NE(icon, nullptr) << size << " pixels";
         if (icon) DestroyIcon(static_cast<HICON>(icon));
     }
-    for (int id : {IDR_SOUND_FIRST_CHOICE, IDR_SOUND_SECOND_CHOICE}) {
+    for (int id : {IDR_SOUND_FIRST_CHOICE, IDR_SOUND_SECOND_CHOICE, IDR_SOUND_ALERT}) {
         std::string_view wave = ResourceBytes(L"WAVE", id);
         ASSERT_GT(wave.size(), 44u) << "sound " << id << " holds more than a header";
         EXPECT_EQ(wave.substr(0, 4), "RIFF");
