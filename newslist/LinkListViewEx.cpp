@@ -62,16 +62,20 @@ bool CLinkListViewEx::OnInitDialog() {
     return false;  // the list takes no focus of its own
 }
 
-bool CLinkListViewEx::AddUnit(const NewsItem& item) {
+bool CLinkListViewEx::AddUnit(const NewsItem& item, const alerts::AlertMatch* alert) {
     const std::optional<std::wstring> time = newslist::ListTimeText(item.publishTime);
     if (!time) return false;
-    if (m_native) m_native->AddUnit(*time, item.title, item.link);
+    if (m_native) m_native->AddUnit(*time, item.title, item.link, alert);
+    // The page finds the words in the row's text itself; a line break never stands inside a word.
+    std::wstring alertWords;
+    if (alert)
+        for (const std::wstring& word : alerts::MatchedWords(*alert)) alertWords += (alertWords.empty() ? L"" : L"\n") + word;
     if (!m_pageCompleted && !m_nativeShown) {
-        m_waitingRows.push_front({*time, item.title, item.link});
+        m_waitingRows.push_front({*time, item.title, item.link, alertWords});
         if (static_cast<int>(m_waitingRows.size()) > m_maxRows) m_waitingRows.pop_back();
         return true;
     }
-    return SUCCEEDED(CallPage(L"addUnit", {*time, item.title, item.link}));
+    return SUCCEEDED(CallPage(L"addUnit", {*time, item.title, item.link, alertWords}));
 }
 
 HRESULT CLinkListViewEx::PopUnit(bool fromTop) {
@@ -159,7 +163,7 @@ void CLinkListViewEx::OnPollPage() {
         CallPage(L"ShowProgressBusy", {m_waitingOverlay->first, newslist::BusyPictureUrl(m_waitingOverlay->second)});
     m_waitingOverlay.reset();
     for (auto row = m_waitingRows.rbegin(); row != m_waitingRows.rend() && !m_nativeShown; ++row)
-        CallPage(L"addUnit", {row->time, row->title, row->link});
+        CallPage(L"addUnit", {row->time, row->title, row->link, row->alertWords});
     m_waitingRows.clear();
     if (!m_nativeShown) ShowWindow(m_native->Hwnd(), SW_HIDE);
 }

@@ -15,6 +15,7 @@
 #include <string>
 #include <utility>
 
+#include "alerts/AlertMatcher.h"
 #include "connection/NewsItem.h"
 #include "framework/Dialog.h"
 #include "framework/MessageFilter.h"
@@ -38,7 +39,8 @@ public:
     // outside the range of the local-time conversion (no row is added). Before the page has completed, the
     // rows (and the busy overlay) wait and reach the page as it completes, so a history that arrives while
     // the page loads is shown; once it has, a failed call switches to the native list, which shows the row.
-    bool AddUnit(const NewsItem& item);
+    // A keyword alert's row is highlighted, with its matched words in bold.
+    bool AddUnit(const NewsItem& item, const alerts::AlertMatch* alert = nullptr);
     // Removes the top or the bottom row; nothing on an empty list. The call's status: S_FALSE when the
     // page is not there.
     HRESULT PopUnit(bool fromTop);
@@ -91,6 +93,7 @@ private:
         std::wstring time;
         std::wstring title;
         std::wstring link;
+        std::wstring alertWords;
     };
     std::deque<WaitingRow> m_waitingRows;
     std::optional<std::pair<bool, std::wstring>> m_waitingOverlay;

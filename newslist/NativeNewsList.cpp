@@ -19,6 +19,9 @@ constexpr int kPadLeft = 10;
 constexpr int kTimeColumnWidth = 100;
 constexpr COLORREF kBackground = RGB(0xff, 0xff, 0xff);
 constexpr COLORREF kRowHover = RGB(0xcc, 0xcc, 0xcc);
+constexpr COLORREF kAlertRow = RGB(0xff, 0xf3, 0xdc);
+constexpr COLORREF kAlertBand = RGB(0xe8, 0x90, 0x0c);
+constexpr int kAlertBandWidth = 4;
 constexpr COLORREF kTimeText = RGB(0, 0, 0);
 constexpr COLORREF kLink = RGB(0x00, 0x22, 0xff);
 constexpr COLORREF kLinkHover = RGB(0x00, 0x99, 0xff);
@@ -75,9 +78,11 @@ void CNativeNewsList::SetBounds(const RECT& rect) {
     if (Hwnd()) MoveWindow(Hwnd(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
 }
 
-void CNativeNewsList::AddUnit(const std::wstring& timeText, const std::wstring& title, const std::wstring& link) {
+void CNativeNewsList::AddUnit(const std::wstring& timeText, const std::wstring& title, const std::wstring& link,
+                              const alerts::AlertMatch* alert) {
     if (static_cast<int>(m_rows.size()) >= m_maxRows && !m_rows.empty()) m_rows.pop_back();
-    m_rows.push_front(Row{L"\u00A0" + newslist::TitlePlainText(timeText), newslist::TitlePlainText(title), link});
+    m_rows.push_front(Row{L"\u00A0" + newslist::TitlePlainText(timeText), newslist::TitlePlainText(title), link,
+                          alert != nullptr});
     if (Hwnd()) {
         // Only the new row is measured; the others keep their layout unless the time column widens.
         fw::ClientDC dc(Hwnd());
@@ -272,7 +277,8 @@ void CNativeNewsList::Draw(HDC dc, const RECT& client) {
         const int bottom = top + row.height;
         if (bottom > 0) {
             const bool hovered = m_hover.row == static_cast<int>(i);
-            if (hovered) Fill(dc, {0, top, client.right, bottom}, kRowHover);
+            if (hovered || row.alert) Fill(dc, {0, top, client.right, bottom}, hovered ? kRowHover : kAlertRow);
+            if (row.alert) Fill(dc, {0, top, kAlertBandWidth, bottom}, kAlertBand);
             SetTextColor(dc, kTimeText);
             TextOutW(dc, timeLeft, top + kPadTop, row.time.c_str(), static_cast<int>(row.time.size()));
             const bool linkHovered = hovered && m_hover.onLink;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "alerts/AlertMatcher.h"
 #include "framework/Control.h"
 #include "framework/DeviceContext.h"
 
@@ -32,8 +33,10 @@ public:
     // Fills rect of the parent's client area.
     void SetBounds(const RECT& rect);
 
-    // The page's script functions, with the same effects.
-    void AddUnit(const std::wstring& timeText, const std::wstring& title, const std::wstring& link);
+    // The page's script functions, with the same effects. A keyword alert's row is tinted, with an amber
+    // band at its left edge.
+    void AddUnit(const std::wstring& timeText, const std::wstring& title, const std::wstring& link,
+                 const alerts::AlertMatch* alert = nullptr);
     void PopTop();
     void PopBottom();
     void ClearList();
@@ -44,6 +47,7 @@ public:
     // For tests and review: the rows' titles as drawn, top first, and where a row's title is drawn in
     // client coordinates (empty when there is no such row or it is scrolled out of view).
     std::deque<std::wstring> Titles() const;
+    bool IsAlertRow(std::size_t row) const { return row < m_rows.size() && m_rows[row].alert; }
     RECT TitleRect(std::size_t row) const;
     bool Busy() const { return m_busy; }
 
@@ -54,6 +58,7 @@ private:
         std::wstring time;   // as drawn: a no-break space, then the time text
         std::wstring title;  // plain text
         std::wstring link;
+        bool alert = false;
         SIZE timeSize{};
         SIZE titleSize{};  // wrapped to the title column
         int height = 0;

@@ -312,6 +312,28 @@ TEST_F(NativeListTest, HoverGreysTheRowAndTheBusyOverlayDimsTheListAroundItsPict
     EXPECT_TRUE(Near(WindowPixel(native->Hwnd(), client.right / 2, client.bottom / 2), RGB(255, 255, 255)));
 }
 
+TEST_F(NativeListTest, AnAlertsRowIsTintedWithAnAmberBandAndGreysUnderThePointerLikeAnyRow) {
+    alerts::AlertMatch alert;
+    alert.visibleText = L"美联储宣布加息";
+    alert.words = {{0, 3}, {5, 2}};
+    list.AddUnit(Headline(L"美联储宣布加息"), &alert);
+    list.AddUnit(Headline(L"普通快讯"));
+    const RECT title = native->TitleRect(1);
+    const int middle = (title.top + title.bottom) / 2;
+    Repaint();
+    EXPECT_EQ(Describe(WindowPixel(native->Hwnd(), 1, middle)), Describe(RGB(0xe8, 0x90, 0x0c))) << "the band";
+    EXPECT_EQ(Describe(WindowPixel(native->Hwnd(), 7, middle)), Describe(RGB(0xff, 0xf3, 0xdc))) << "the tint";
+    EXPECT_TRUE(Near(WindowPixel(native->Hwnd(), 7, (native->TitleRect(0).top + native->TitleRect(0).bottom) / 2),
+                     RGB(255, 255, 255)))
+        << "an ordinary row stays white";
+    SendMessageW(native->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(TitleCentre(1).x, TitleCentre(1).y));
+    Repaint();
+    EXPECT_EQ(Describe(WindowPixel(native->Hwnd(), 7, middle)), Describe(RGB(0xcc, 0xcc, 0xcc)));
+    SendMessageW(native->Hwnd(), WM_MOUSELEAVE, 0, 0);
+    Repaint();
+    EXPECT_EQ(Describe(WindowPixel(native->Hwnd(), 7, middle)), Describe(RGB(0xff, 0xf3, 0xdc)));
+}
+
 TEST_F(NativeListTest, HandleCountsStayFlatThroughABurstOfRows) {
     for (int i = 0; i < 20; ++i) list.AddUnit(Headline(L"warm-up " + std::to_wstring(i)));
     list.ShowProgressBusy(true, L"");
@@ -456,7 +478,7 @@ TEST_F(BrowserListTest, WhatIsAskedBeforeThePageCompletesReachesItThen) {
     CompletePage();
     std::vector<std::wstring> expected = {L"SetMaxRows(5)", L"ShowProgressBusy(true, 'file:///C:/skin/loading.gif')"};
     for (const wchar_t* title : {L"3", L"4", L"5", L"6"})
-        expected.push_back(L"addUnit('09月06日  09:05', '" + std::wstring(title) + L"', 'http://news.example/')");
+        expected.push_back(L"addUnit('09月06日  09:05', '" + std::wstring(title) + L"', 'http://news.example/', '')");
     EXPECT_EQ(browser.calls, expected);
     const std::vector<std::wstring> native = {L"6", L"5", L"4", L"3"};
     EXPECT_EQ(NativeTitles(), native) << "the hidden copy holds the same rows";
@@ -473,7 +495,7 @@ TEST_F(BrowserListTest, OperationsCallThePagesFunctions) {
     EXPECT_EQ(list.ShowProgressBusy(true, L"D:\\My App\\skin\\loading.gif"), S_OK);
     EXPECT_EQ(list.ShowProgressBusy(false, L""), S_OK);
     const std::vector<std::wstring> expected = {
-        L"addUnit('09月06日  09:05', '<b>金价</b> \"'\\', 'http://x/?a='1'')",
+        L"addUnit('09月06日  09:05', '<b>金价</b> \"'\\', 'http://x/?a='1'', '')",
         L"popTop()",
         L"popBottom()",
         L"clearList()",
@@ -482,6 +504,29 @@ TEST_F(BrowserListTest, OperationsCallThePagesFunctions) {
         L"ShowProgressBusy(false, '')",
     };
     EXPECT_EQ(browser.calls, expected);
+}
+
+// A keyword alert: the page gets the matched words (a line between two), before and after it completes, and
+// the hidden native copy marks the row.
+TEST_F(BrowserListTest, AnAlertsRowReachesThePageWithItsMatchedWords) {
+    alerts::AlertMatch alert;
+    alert.visibleText = L"美联储宣布加息，EUR/USD走低";
+    alert.words = {{0, 3}, {5, 2}, {8, 3}};
+    EXPECT_TRUE(list.AddUnit(Headline(L"<b>美联储</b>宣布加息，EUR/USD走低"), &alert));
+    CompletePage();
+    EXPECT_TRUE(list.AddUnit(Headline(L"美联储宣布加息，EUR/USD走低"), &alert));
+    EXPECT_TRUE(list.AddUnit(Headline(L"ordinary")));
+    const std::wstring words = L"美联储\n加息\nEUR";
+    const std::vector<std::wstring> expected = {
+        L"SetMaxRows(5)",
+        L"addUnit('09月06日  09:05', '<b>美联储</b>宣布加息，EUR/USD走低', 'http://news.example/', '" + words + L"')",
+        L"addUnit('09月06日  09:05', '美联储宣布加息，EUR/USD走低', 'http://news.example/', '" + words + L"')",
+        L"addUnit('09月06日  09:05', 'ordinary', 'http://news.example/', '')",
+    };
+    EXPECT_EQ(browser.calls, expected);
+    EXPECT_FALSE(list.NativeList()->IsAlertRow(0));
+    EXPECT_TRUE(list.NativeList()->IsAlertRow(1));
+    EXPECT_TRUE(list.NativeList()->IsAlertRow(2));
 }
 
 TEST(BrowserListSwitch, AFailedCallOfTheCompletedPageSwitchesToTheNativeListWithTheSameRows) {
