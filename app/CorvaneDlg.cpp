@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "alerts/AlertStore.h"
 #include "app/AboutDlg.h"
 #include "app/NewsRouting.h"
 #include "app/VersionCheck.h"
@@ -79,6 +80,7 @@ bool CCorvaneDlg::HandleMessage(fw::Message& message) {
         fw::OnMessage(WM_NEWS_WAKE, &CCorvaneDlg::OnNewsWake),
         fw::OnMessage(WM_CONNECT_ENDED, &CCorvaneDlg::OnConnectEnded),
         fw::OnMessage(WM_SYSCOMMAND, &CCorvaneDlg::OnSysCommand),
+        fw::OnMessage(WM_ACTIVATE, &CCorvaneDlg::OnActivate),
         fw::OnMessage(WM_SIZE, &CCorvaneDlg::OnSize),
         fw::OnMessage(WM_GETMINMAXINFO, &CCorvaneDlg::OnGetMinMaxInfo),
         fw::OnMessage(WM_NCHITTEST, &CCorvaneDlg::OnNcHitTest),
@@ -124,6 +126,7 @@ bool CCorvaneDlg::OnInitDialog() {
 
     m_server = settings::ReadServerAddress();
     m_port = settings::ReadServerPort();
+    ReloadAlertRules();
 
     SetWindowTextW(hwnd_, kTitle);
     // The class is the platform's dialog class, so every later dialog of the process has the shadow too.
@@ -285,12 +288,24 @@ void CCorvaneDlg::TakeQueuedNews() {
     }
     KeepNewestListRows(routes, kNewsListRows);
     std::vector<NewsItem> announced;
+    std::vector<std::optional<alerts::AlertMatch>> alerts;  // one per announced item once any is an alert
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (routes[i].toList) m_newsList.AddUnit(items[i]);
-        if (routes[i].toPopup) announced.push_back(std::move(items[i]));
+        // Only what may be announced is matched: a history item is never an alert.
+        std::optional<alerts::AlertMatch> alert;
+        if (routes[i].toPopup && !m_alertRules.Empty()) alert = m_alertRules.Match(newslist::TitlePlainText(items[i].title));
+        if (routes[i].toList) m_newsList.AddUnit(items[i], alert ? &*alert : nullptr);
+        if (!routes[i].toPopup) continue;
+        if (alert) {
+            alerts.resize(announced.size());
+            if (GetForegroundWindow() != hwnd_) m_trayIcon.ShowAlertTip(alert->visibleText);
+        }
+        if (!alerts.empty()) alerts.push_back(std::move(alert));
+        announced.push_back(std::move(items[i]));
     }
-    if (!announced.empty()) m_quickInform.AddNewsBatch(announced, GetDesktopWindow());
+    if (!announced.empty()) m_quickInform.AddNewsBatch(announced, GetDesktopWindow(), alerts);
 }
+
+void CCorvaneDlg::ReloadAlertRules() { m_alertRules = alerts::AlertMatcher(alerts::ReadAlertRules()); }
 
 void CCorvaneDlg::SelectCategory(const CategoryInfo& category) {
     if (IsLoading() || !IsConnected()) return;
@@ -321,7 +336,10 @@ void CCorvaneDlg::OnHomePage() { newslist::OpenServerLink(settings::HomePageUrl(
 
 void CCorvaneDlg::OnAdvise() { newslist::OpenServerLink(settings::ReadWebSite() + L"/about.html"); }
 
-void CCorvaneDlg::OnSettings() { OpenSettingsDialog(hwnd_); }
+void CCorvaneDlg::OnSettings() {
+    OpenSettingsDialog(hwnd_);
+    ReloadAlertRules();  // the settings dialog leads to the keyword dialog too
+}
 
 void CCorvaneDlg::OnAbout() {
     CAboutDlg about;
@@ -477,6 +495,12 @@ fw::Result CCorvaneDlg::OnLButtonUp(WPARAM, LPARAM) {
 }
 
 fw::Result CCorvaneDlg::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); }
+
+fw::Result CCorvaneDlg::OnActivate(WPARAM wParam, LPARAM) {
+    // The user has seen the window: the tip stops telling of the last alert.
+    if (LOWORD(wParam) != WA_INACTIVE) m_trayIcon.ShowAlertTip({});
+    return fw::Declined;
+}
 
 fw::Result CCorvaneDlg::OnClose(WPARAM, LPARAM) {
     ShowWindow(hwnd_, SW_HIDE);

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "alerts/AlertMatcher.h"
 #include "app/ConnectionSupervisor.h"
 #include "app/MainWindowLayout.h"
 #include "app/TrayIcon.h"
@@ -65,6 +66,7 @@ private:
     bool StartConnectAttempt();
     ConnectAttempt CollectConnectAttempt();
     void TakeQueuedNews();
+    void ReloadAlertRules();
     void SelectCategory(const CategoryInfo& category);
     void EndOnFatalError();
 
@@ -84,6 +86,7 @@ private:
     fw::Result OnBannerChanged(WPARAM, LPARAM);
     fw::Result OnVersionOutdated(WPARAM, LPARAM);
     fw::Result OnSysCommand(WPARAM, LPARAM);
+    fw::Result OnActivate(WPARAM, LPARAM);
     fw::Result OnSize(WPARAM, LPARAM);
     fw::Result OnGetMinMaxInfo(WPARAM, LPARAM);
     fw::Result OnNcHitTest(WPARAM, LPARAM);
@@ -103,6 +106,7 @@ private:
 
     CLinkListViewEx m_newsList;
     CQuickInform m_quickInform;
+    alerts::AlertMatcher m_alertRules;  // as last read from Setting.ini
     HICON m_hIcon;
     std::array<RECT, 3> m_bannerRects{};
     std::array<CCoolButton, kCategories.size()> m_tabs;  // in the order of kCategories

@@ -1,5 +1,6 @@
 #include "app/TrayIcon.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <utility>
 
@@ -12,10 +13,15 @@ namespace {
 // no icon and no balloons.
 constexpr DWORD kRecordSize = NOTIFYICONDATAW_V2_SIZE;
 
+constexpr const wchar_t* kProgramTip = L"Tessaly";
+
+// The text as far as it fits, never ending in half of a surrogate pair.
 template <std::size_t N>
 void CopyCut(wchar_t (&field)[N], const std::wstring& text) {
-    std::wcsncpy(field, text.c_str(), N - 1);
-    field[N - 1] = L'\0';
+    std::size_t kept = std::min(text.size(), N - 1);
+    if (kept < text.size() && kept > 0 && text[kept - 1] >= 0xD800 && text[kept - 1] <= 0xDBFF) --kept;
+    std::wmemcpy(field, text.data(), kept);
+    field[kept] = L'\0';
 }
 
 }  // namespace
@@ -30,7 +36,7 @@ NOTIFYICONDATAW CTrayIcon::Record(UINT flags) const {
     record.uFlags = flags;
     record.uCallbackMessage = kCallbackMessage;
     record.hIcon = icon_;
-    CopyCut(record.szTip, L"Tessaly");
+    CopyCut(record.szTip, tip_.empty() ? kProgramTip : tip_);
     return record;
 }
 
@@ -58,6 +64,16 @@ bool CTrayIcon::TryAdd() {
 void CTrayIcon::OnAdded() {
     KillTimer(window_, kRetryTimer);
     if (auto balloon = std::exchange(waitingBalloon_, std::nullopt)) ShowBalloon(*balloon);
+}
+
+void CTrayIcon::ShowAlertTip(const std::wstring& title) {
+    std::wstring tip = title.empty() ? std::wstring() : L"关键词提醒：" + title;
+    std::replace_if(tip.begin(), tip.end(), [](wchar_t c) { return c == L'\r' || c == L'\n' || c == L'\t'; }, L' ');
+    if (tip == tip_) return;
+    tip_ = std::move(tip);
+    if (!added_) return;  // the add that is still to come carries it
+    NOTIFYICONDATAW record = Record(NIF_TIP);
+    shell_(NIM_MODIFY, &record);
 }
 
 void CTrayIcon::ShowBalloon(const Balloon& balloon) {

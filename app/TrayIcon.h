@@ -34,6 +34,9 @@ public:
     // Adds the icon with the tip "Tessaly"; again after Explorer re-created the taskbar.
     void Add(HWND window, HICON icon);
     void RetryAdd();
+    // The tip tells of the last keyword alert, "关键词提醒：" and its title, until it is given an empty
+    // title (the user has seen the main window); then it is the program's name again.
+    void ShowAlertTip(const std::wstring& title);
     // Replaces the balloon on show, if any; the tip and the icon stay. Waits while the icon is missing.
     void ShowBalloon(const Balloon& balloon);
     void Remove();
@@ -54,4 +57,5 @@ private:
     HICON icon_ = nullptr;
     bool added_ = false;
     std::optional<Balloon> waitingBalloon_;
+    std::wstring tip_;
 };

@@ -22,12 +22,15 @@ struct StandInShell {
     int adds = 0;
     std::set<std::pair<HWND, UINT>> icons;
     std::vector<std::wstring> balloons;
+    std::wstring tip;
 
     BOOL Notify(DWORD message, NOTIFYICONDATAW* record) {
         const auto key = std::make_pair(record->hWnd, record->uID);
         const bool exists = icons.count(key) != 0;
         if (message == NIM_ADD) ++adds;
         if (!ready) return FALSE;
+        if ((message == NIM_ADD && !exists) || (message == NIM_MODIFY && exists))
+            if (record->uFlags & NIF_TIP) tip = record->szTip;
         switch (message) {
             case NIM_ADD:
                 if (exists) return FALSE;
@@ -126,6 +129,26 @@ TEST_F(TrayIconTest, RemovedWhileMissingStopsTryingAndDropsTheWaitingBalloon) {
     EXPECT_EQ(shell.adds, adds);
     EXPECT_TRUE(shell.icons.empty());
     EXPECT_TRUE(shell.balloons.empty());
+}
+
+TEST_F(TrayIconTest, TipTellsOfTheLastAlertUntilClearedAndSurvivesAnAddAgain) {
+    tray.Add(window, icon);
+    EXPECT_EQ(shell.tip, L"Tessaly");
+    tray.ShowAlertTip(L"美联储宣布加息\n25个基点");
+    EXPECT_EQ(shell.tip, L"关键词提醒：美联储宣布加息 25个基点");
+    tray.ShowAlertTip(L"非农就业人数大增");
+    EXPECT_EQ(shell.tip, L"关键词提醒：非农就业人数大增") << "the last alert";
+    shell.icons.clear();  // the taskbar was re-created
+    tray.Add(window, icon);
+    EXPECT_EQ(shell.tip, L"关键词提醒：非农就业人数大增");
+    tray.ShowAlertTip(L"");
+    EXPECT_EQ(shell.tip, L"Tessaly");
+
+    // A title longer than the tip holds is cut, never inside a surrogate pair.
+    std::wstring title(120, L'长');
+    title += L"\U0001F4C8";  // units 127 and 128 of the tip, which holds 127
+    tray.ShowAlertTip(title);
+    EXPECT_EQ(shell.tip, L"关键词提醒：" + std::wstring(120, L'长'));
 }
 
 }  // namespace
