@@ -295,11 +295,9 @@ void CCorvaneDlg::TakeQueuedNews() {
         if (routes[i].toPopup && !m_alertRules.Empty()) alert = m_alertRules.Match(newslist::TitlePlainText(items[i].title));
         if (routes[i].toList) m_newsList.AddUnit(items[i], alert ? &*alert : nullptr);
         if (!routes[i].toPopup) continue;
-        if (alert) {
-            alerts.resize(announced.size());
-            if (GetForegroundWindow() != hwnd_) m_trayIcon.ShowAlertTip(alert->visibleText);
-        }
-        if (!alerts.empty()) alerts.push_back(std::move(alert));
+        if (alert && GetForegroundWindow() != hwnd_) m_trayIcon.ShowAlertTip(alert->visibleText);
+        if (alert && alerts.empty()) alerts.resize(announced.size());  // the ordinary items before the first alert
+        if (alert || !alerts.empty()) alerts.push_back(std::move(alert));
         announced.push_back(std::move(items[i]));
     }
     if (!announced.empty()) m_quickInform.AddNewsBatch(announced, GetDesktopWindow(), alerts);
