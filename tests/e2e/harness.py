@@ -1,12 +1,14 @@
 """The end-to-end harness: the scripted news server, a fresh install folder, Corvane.exe under Wine in a
 virtual desktop of its own prefix, the probe that watches that desktop, real clicks through xdotool, and
 screenshots. Everything started here is stopped here, by its own process or by this prefix's server."""
+import array
 import os
 import re
 import shutil
 import subprocess
 import threading
 import time
+import wave
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.abspath(os.path.join(HERE, '..', '..'))
@@ -34,6 +36,41 @@ def settings_text(path):
     if data.startswith(b'\xff\xfe'):
         return data[2:].decode('utf-16-le', errors='replace')
     return data.decode('utf-8-sig', errors='replace')
+
+
+def sound_pitch(path):
+    """The pitch of a sound's loud part in hertz, from its zero crossings: enough to tell our sounds apart.
+    None when the file holds no sound."""
+    with wave.open(path) as w:
+        channels, width, rate = w.getnchannels(), w.getsampwidth(), w.getframerate()
+        data = w.readframes(w.getnframes())
+    if width == 2:
+        samples = array.array('h', data[:len(data) // 2 * 2])
+    elif width == 4:
+        samples = array.array('i', data[:len(data) // 4 * 4])
+    else:
+        samples = array.array('h', [(b - 128) << 8 for b in data])
+    samples = samples[::channels]
+    peak = max((abs(x) for x in samples), default=0)
+    loud = [i for i, x in enumerate(samples) if abs(x) > peak * 0.05] if peak else []
+    if len(loud) < 2:
+        return None
+    part = samples[loud[0]:loud[-1]]
+    crossings = sum(1 for a, b in zip(part, part[1:]) if (a < 0) != (b < 0))
+    return crossings / 2 / (len(part) / rate)
+
+
+class SoundCapture:
+    """An ALSA configuration whose default device writes what is played to a WAV file."""
+
+    def __init__(self, workdir):
+        self.path = os.path.join(workdir, 'sound.wav')
+        self.config = os.path.join(workdir, 'asound.conf')
+        with open(self.config, 'w') as f:
+            f.write('pcm.!default { type file slave.pcm { type null } file "%s" format "wav" }\n' % self.path)
+
+    def pitch(self):
+        return sound_pitch(self.path) if os.path.exists(self.path) else None
 
 
 class Failure(AssertionError):
@@ -371,9 +408,10 @@ class Session:
     def settings_path(self):
         return os.path.join(self.install, 'Setting.ini')
 
-    def write_settings(self, properties, connection=None, utf16=False):
-        """The install folder's Setting.ini: the shipped one, pointed at this server, with changes; in UTF-16
-        with its byte-order mark when asked, as the program keeps a file that holds Chinese rules."""
+    def write_settings(self, properties, connection=None, utf16=False, sections=None):
+        """The install folder's Setting.ini: the shipped one, pointed at this server, with changes and any
+        further sections; in UTF-16 with its byte-order mark when asked, as the program keeps a file that
+        holds Chinese rules."""
         values = {'Connection': {'Server': '127.0.0.1', 'Port': str(self.server.port),
                                  'WebSite': 'http://127.0.0.1:%d' % self.server.http_port},
                   'Properties': {}}
@@ -389,6 +427,8 @@ class Session:
                 values[section].setdefault(key, value)
         values['Connection'].update(connection or {})
         values['Properties'].update(properties)
+        for name, keys in (sections or {}).items():
+            values.setdefault(name, {}).update(keys)
         text = ''.join('[%s]\r\n' % s + ''.join('%s=%s\r\n' % kv for kv in keys.items()) for s, keys in values.items())
         with open(self.settings_path(), 'wb') as f:
             f.write(b'\xff\xfe' + text.encode('utf-16-le') if utf16 else text.encode('utf-8'))
@@ -403,6 +443,13 @@ class Session:
                 k, v = line.split('=', 1)
                 section[k] = v
         return out
+
+    def capture_sound(self):
+        """From now on, what the programs started here play is written to a WAV file instead of a sound card
+        (an ALSA file device of this session's own)."""
+        capture = SoundCapture(self.workdir)
+        self.wine.env['ALSA_CONFIG_PATH'] = capture.config
+        return capture
 
     def start_program(self, *args):
         started = now_ms()

@@ -10,7 +10,8 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (Failure, Session, check, click, drag, now_ms, screenshot, wait_until, MAIN_TITLE)  # noqa: E402
+from harness import (Failure, Session, check, click, drag, now_ms, screenshot, sound_pitch, wait_until,  # noqa: E402
+                     MAIN_TITLE, SOURCE)
 
 WM_COMMAND = 0x111
 TRAY_ICON_CENTRE = (1270, 790)  # the one icon of the desktop's notification area
@@ -580,6 +581,86 @@ def start_with_windows(s):
     check(len(s.probe.find(title='系统配置')) == 1 and not s.probe.find(title='提醒'), 'no other window came up')
 
 
+# --- Keyword alerts ---------------------------------------------------------------------------------------
+AMBER = '(r>0.8 && g>0.45 && g<0.7 && b<0.25) ? 1 : 0'
+ALERT_RULES = {'Count': '3', 'Rule1': '美联储 加息 -传闻', 'Rule2': '"EUR USD"', 'Rule2Sound': '0', 'Rule3': '原油',
+               'Rule3On': '0'}
+
+
+def amber_pixels(path, area):
+    """How many pixels of the alerts' amber band a screen area (x, y, w, h) holds."""
+    x, y, w, h = area
+    out = subprocess.run(['convert', path, '-crop', '%dx%d+%d+%d' % (w, h, x, y), '+repage', '-fx', AMBER,
+                          '-format', '%[fx:mean*w*h]', 'info:'], stdout=subprocess.PIPE, text=True).stdout
+    return float(out or 0)
+
+
+def entry_texts(s, since=0.0):
+    """The texts of the pop-up's entries that appeared since a moment: link titles, and the visible text an
+    alert's entry draws itself (the entry window's own text)."""
+    return [text.replace('<a>', '').replace('</a>', '') for _, text in
+            sorted((c['first'], c['text']) for c in s.probe.children(since=since).values()
+                   if c['cls'] in ('SysLink', '#32770') and c['text'])]
+
+
+def still_open(s, popup):
+    return any(w['hwnd'] == popup['hwnd'] for w in s.probe.find(title=POPUP_TITLE, visible=True))
+
+
+def keyword_alert(s):
+    """With the pop-up and forex switched off, a forex headline matching a keyword rule pops up all the same:
+    highlighted, with the alert sound, and it stays past its stay time until it is clicked. A headline the
+    rule excludes, a disabled rule's and an ordinary one stay quiet.
+    A listed alert's row is highlighted. The rules are Chinese text in a UTF-16 Setting.ini."""
+    s.write_settings({'Show': '0', 'Fx168Show': '0', 'Fx168Delay': '0'}, utf16=True,
+                     sections={'Alerts': ALERT_RULES})
+    sound = s.capture_sound()
+    main = connect_and_load(s)
+
+    quiet = now_ms()
+    s.server.step('news forex "传闻：美联储将加息"', 'news forex "原油库存下降"', 'news forex "美元指数走高"')
+    time.sleep(1.5)
+    check(not s.probe.find(title=POPUP_TITLE), 'an excluded word, a disabled rule and no rule keep it quiet')
+    check(sound.pitch() is None, 'nothing played')
+
+    alerted = now_ms()
+    title = '美联储宣布加息25个基点'
+    s.server.step('news forex "%s"' % title)
+    wait_until(lambda: title in entry_texts(s, alerted), 5, 'the alert in the pop-up')
+    popup = s.probe.find(title=POPUP_TITLE, visible=True)[0]
+    time.sleep(1.0)  # risen into view
+    popup = s.probe.find(title=POPUP_TITLE, visible=True)[0]
+    check(amber_pixels(s.shot('alert'), popup['rect']) > 100, 'the alert entry shows its amber band')
+    pitches = {name: sound_pitch(os.path.join(SOURCE, 'res', 'sounds', name + '.wav')) for name in ('163', '164', '165')}
+    played = wait_until(sound.pitch, 5, 'a sound played')
+    nearest = min(pitches, key=lambda name: abs(pitches[name] - played))
+    check(nearest == '165', 'the alert sound played: %.0f Hz heard, the sounds %s' % (played, pitches))
+
+    time.sleep(6.0)  # beyond the forex stay of 5 s
+    check(still_open(s, popup), 'the alert keeps the pop-up open past its stay time')
+    x, y, w, h = popup['rect']
+    clicked = now_ms()
+    click(x + w // 2, y + h - 20)  # on the alert's entry, the only one
+    wait_until(lambda: not still_open(s, popup), 12, 'the stay time to close the pop-up after the click')
+    check(now_ms() - clicked >= 4000, 'the stay time ran from the click (%.0f ms)' % (now_ms() - clicked))
+
+    listed = now_ms()
+    s.server.step('news stocks "美联储再度加息 股市承压"')
+    wait_until(lambda: list_changes(s, listed), 5, 'the stocks alert in the list')
+    time.sleep(0.8)
+    lx, ly, _, _ = list_region(main)
+    check(amber_pixels(s.shot('alert-row'), (lx, ly, 5, 24)) > 20, 'the listed alert row shows its amber band')
+
+    # For review: alerts among ordinary entries.
+    s.write_settings({'Show': '1', 'Fx168Show': '1', 'HexunShow': '1', 'Fx168Delay': '0'}, utf16=True,
+                     sections={'Alerts': ALERT_RULES})
+    s.server.step('news gold "现货黄金短线拉升，站上2050美元"', 'news forex "EUR USD 跌破1.0800，欧元区PMI不及预期"',
+                  'news stocks "沪指午后翻红 创业板指涨0.6%"', 'news forex "美联储官员：年内仍有一次加息"')
+    wait_until(lambda: '美联储官员：年内仍有一次加息' in entry_texts(s, listed), 5, 'the review entries')
+    time.sleep(1.5)
+    s.shot('alerts-among-ordinary')
+
+
 SCENARIOS = {
     'first_start': first_start,
     'tabs': tabs,
@@ -592,6 +673,7 @@ SCENARIOS = {
     'two_copies_at_once': two_copies_at_once,
     'settings_not_saved': settings_not_saved,
     'start_with_windows': start_with_windows,
+    'keyword_alert': keyword_alert,
 }
 
 
