@@ -56,6 +56,8 @@ TEST(AlertMatcherTest, RulesAgainstHeadlines) {
         {{On(L"哈哈")}, L"哈哈哈", 0, {L"哈哈哈"}},
         // The first enabled, usable rule in list order wins.
         {{On(L"美元"), On(L"欧元")}, L"欧元兑美元", 0, {L"美元"}},
+        {{On(L"欧元"), On(L"美元")}, L"欧元兑美元", 0, {L"欧元"}},
+        {{On(L"日元"), On(L"美元 -欧元"), On(L"兑"), On(L"欧元")}, L"欧元兑美元", 2, {L"兑"}},
         {{Off(L"美元"), On(L"欧元")}, L"欧元兑美元", 1, {L"欧元"}},
         {{On(L""), On(L"\"黄金"), On(L"-黄金"), On(L"\"\""), On(L"黄金")}, L"黄金大涨", 4, {L"黄金"}},
         {{Off(L"黄金")}, L"黄金大涨", std::nullopt, {}},
@@ -80,6 +82,15 @@ TEST(AlertMatcherTest, MatchCarriesTheRuleSoundAndSpansOverTheVisibleText) {
     ASSERT_TRUE(match);
     EXPECT_FALSE(match->sound);
     EXPECT_EQ(match->words, (std::vector<TextSpan>{{1, 3}, {9, 2}}));
+}
+
+TEST(AlertMatcherTest, ALongTextMatchesToTheEnd) {
+    const std::vector<AlertRule> rules = {On(L"美联储 USD")};
+    const std::wstring text = std::wstring(1000, L'，') + L"ＵＳＤ美联储";
+    const auto match = AlertMatcher(rules).Match(text);
+    ASSERT_TRUE(match);
+    EXPECT_EQ(match->words, (std::vector<TextSpan>{{1000, 6}}));
+    EXPECT_FALSE(AlertMatcher(rules).Match(text.substr(0, text.size() - 1)));
 }
 
 TEST(AlertMatcherTest, ATitleWithMarkupMatchesOnItsVisibleText) {
