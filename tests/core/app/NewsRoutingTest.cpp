@@ -4,7 +4,9 @@
 
 #include <vector>
 
+#include "alerts/AlertMatcher.h"
 #include "connection/Category.h"
+#include "popup/PopupRules.h"
 
 namespace {
 
@@ -69,6 +71,41 @@ TEST(NewsRouting, OfABurstOnlyTheRowsTheListWillHoldAreListed) {
     std::vector<NewsRoute> few(3, NewsRoute{.toList = true, .toPopup = false});
     KeepNewestListRows(few, 5);
     for (const NewsRoute& route : few) EXPECT_TRUE(route.toList) << "a batch the list holds whole stays whole";
+}
+
+// From the frame to what the user sees of a headline that matches a keyword rule: the category it is queued
+// under, where it is routed, and how the pop-up announces it. An alert gets through every switch that is
+// off; a history item is never matched, so never announced.
+TEST(NewsRouting, AnAlertGetsThroughSwitchedOffPopupsAndHistoryLoadsButHistoryIsNeverOne) {
+    const struct {
+        const char* name;
+        Guid frame;
+        Guid selected;
+        bool loading;
+        bool matchesRule;
+        bool ruleSound;
+        bool listed;
+        popup::Announcement announced;
+    } cases[] = {
+        {"forex alert during the gold history", kForex.guid, kGold.guid, true, true, true, false, popup::Announcement::Alert},
+        {"forex headline during the gold history", kForex.guid, kGold.guid, true, false, true, false, popup::Announcement::Skipped},
+        {"gold frame during the gold history", kGold.guid, kGold.guid, true, true, true, true, popup::Announcement::Skipped},
+        {"null-category frame during a history", Guid{}, kGold.guid, true, true, true, true, popup::Announcement::Skipped},
+        {"live stocks alert with stocks selected", kStocks.guid, kStocks.guid, false, true, true, true, popup::Announcement::Alert},
+        {"silent rule's futures alert", kFutures.guid, kStocks.guid, false, true, false, false, popup::Announcement::SilentAlert},
+    };
+    PopupSwitches allOff;  // the pop-up and every category switched off
+    alerts::AlertMatch match;
+    for (const auto& c : cases) {
+        const Guid queued = QueuedCategory(c.frame, c.selected, c.loading);
+        const NewsRoute route = RouteNewsItem(queued, c.selected, c.loading);
+        match.sound = c.ruleSound;
+        const bool alert = route.toPopup && c.matchesRule;  // the main window matches only what may be announced
+        const popup::Announcement announced =
+            route.toPopup ? popup::HowToAnnounce(allOff, queued, alert ? &match : nullptr) : popup::Announcement::Skipped;
+        EXPECT_EQ(route.toList, c.listed) << c.name;
+        EXPECT_EQ(announced, c.announced) << c.name;
+    }
 }
 
 }  // namespace
