@@ -16,7 +16,10 @@ bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == 0x3000; }
 bool IsWide(wchar_t c) { return c >= 0x2E80 && !(c >= 0xD800 && c <= 0xDFFF); }
 
 // Punctuation that must not begin a line.
-bool IsClosing(wchar_t c) { return std::wstring_view(L"，。、；：！？）」』】》〉”’,.;:!?)%").find(c) != std::wstring_view::npos; }
+bool IsClosing(wchar_t c) {
+    constexpr std::wstring_view kClosing = L"，。、；：！？）」』】》〉”’,.;:!?)%";
+    return kClosing.find(c) != std::wstring_view::npos;
+}
 
 bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 

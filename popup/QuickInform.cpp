@@ -220,7 +220,8 @@ void CQuickInform::OnMotionTimer() {
 
 std::vector<popup::EntryOnShow> CQuickInform::EntriesOnShow() const {
     std::vector<popup::EntryOnShow> shown;
-    for (const CQIUnit* entry : entries_) shown.push_back({entry->IsAlert(), entry->Acknowledged(), ScrolledOut(entry)});
+    for (const CQIUnit* entry : entries_)
+        shown.push_back({entry->IsAlert(), entry->Acknowledged(), ScrolledOut(entry)});
     return shown;
 }
 

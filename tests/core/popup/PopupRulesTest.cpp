@@ -170,6 +170,7 @@ TEST(PopupStayTime, FollowsTheArmingSteps) {
         Guid category;
         Keys keys;
         std::optional<unsigned> expected;
+        bool alert = false;
     };
     const PopupSwitches allOn{true, true, true, true, true};
     const PopupSwitches mainOnly{true, false, false, false, false};
@@ -199,32 +200,16 @@ TEST(PopupStayTime, FollowsTheArmingSteps) {
         {"forex off", mainOnly, kForex.guid, {{L"Delay", L"1"}}, std::nullopt},
         {"gold off", mainOnly, kGold.guid, {{L"Delay", L"1"}}, std::nullopt},
         {"forex switch does not serve gold", {true, true, false, true, true}, kGold.guid, {}, std::nullopt},
+        // An alert stays as if the main switch and its category's were on.
+        {"alert: forex, every switch off", {}, kForex.guid, {{L"Fx168Delay", L"8"}}, 300'000u, true},
+        {"alert: gold, every switch off", {}, kGold.guid, {}, 30'000u, true},
+        {"alert: stocks, every switch off", {}, kStocks.guid, {{L"HexunGPDelay", L"4"}}, 180'000u, true},
+        {"alert: other category, main off", {}, kUnknown, {{L"Delay", L"1"}}, 10'000u, true},
+        {"alert: a choice past the list", {}, kGold.guid, {{L"HexunDelay", L"6"}}, std::nullopt, true},
     };
     for (const Case& c : cases) {
         const PropertiesFile file(c.keys);
-        EXPECT_EQ(popup::ChooseStayTime(c.switches, c.category), c.expected) << c.what;
-    }
-}
-
-TEST(PopupStayTime, AnAlertStaysAsIfItsSwitchesWereOn) {
-    struct Case {
-        const char* what;
-        PopupSwitches switches;
-        Guid category;
-        Keys keys;
-        std::optional<unsigned> expected;
-    };
-    const PopupSwitches allOff{};
-    const Case cases[] = {
-        {"forex, every switch off", allOff, kForex.guid, {{L"Fx168Delay", L"8"}}, 300'000u},
-        {"gold, every switch off", allOff, kGold.guid, {}, 30'000u},
-        {"stocks, every switch off", allOff, kStocks.guid, {{L"HexunGPDelay", L"4"}}, 180'000u},
-        {"other category, main off", allOff, kUnknown, {{L"Delay", L"1"}}, 10'000u},
-        {"a choice past the list still chooses nothing", allOff, kGold.guid, {{L"HexunDelay", L"6"}}, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        const PropertiesFile file(c.keys);
-        EXPECT_EQ(popup::ChooseStayTime(c.switches, c.category, true), c.expected) << c.what;
+        EXPECT_EQ(popup::ChooseStayTime(c.switches, c.category, c.alert), c.expected) << c.what;
     }
 }
 

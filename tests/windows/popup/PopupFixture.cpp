@@ -95,3 +95,10 @@ std::vector<HWND> EntryWindows(HWND popup) {
               [](HWND a, HWND b) { return WindowRectOf(a).top < WindowRectOf(b).top; });
     return entries;
 }
+
+void Click(HWND entry) {
+    const LPARAM point = MAKELPARAM(30, 20);
+    PostMessageW(entry, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(entry, WM_LBUTTONUP, 0, point);
+    PumpPending();
+}

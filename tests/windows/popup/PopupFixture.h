@@ -61,5 +61,8 @@ private:
     RECT previous_;
 };
 
+// A click on an entry's logo, which leaves clicks to the entry.
+void Click(HWND entry);
+
 // The pop-up's entries (its child dialogs), top to bottom.
 std::vector<HWND> EntryWindows(HWND popup);

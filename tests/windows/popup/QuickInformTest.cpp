@@ -359,7 +359,7 @@ TEST(QuickInform, TitleBandDragsButItsCloseAreaCloses) {
     EXPECT_FALSE(IsWindow(entry));
 }
 
-TEST(QuickInform, ThousandEntriesLeaveTheHandleCountsWhereTheyWere) {
+TEST(QuickInform, ThousandEntriesAlertsAmongThemLeaveTheHandleCountsWhereTheyWere) {
     // A low work area keeps the window short, so most entries scroll in and out in a few steps.
     const RECT screen = WorkArea();
     const ScopedWorkArea lowDesktop({screen.left, screen.top, screen.right, screen.top + 200});
@@ -368,8 +368,11 @@ TEST(QuickInform, ThousandEntriesLeaveTheHandleCountsWhereTheyWere) {
     auto round = [&popup](int items, int first) {
         for (int i = first; i < first + items; ++i) {
             const std::wstring title = L"快讯 " + std::to_wstring(i);
+            // Every fourth a keyword alert, with its own fonts and highlight; some of those clicked.
+            const alerts::AlertMatch alert = Alert(title, {L"快讯"}, i % 8 == 0);
             popup.AddNews(Item(i % 2 ? kGold.guid : kStocks.guid, title, i % 3 ? L"http://news.example/" : L""),
-                          GetDesktopWindow());
+                          GetDesktopWindow(), i % 4 == 0 ? &alert : nullptr);
+            if (i % 12 == 0) Click(EntryWindows(popup.Hwnd()).back());  // an alert without a link
             Settle(popup);  // with more than five added, scrolled-out entries close here
             if (i % 50 == 49) popup.Destroy();  // the stay timer's end, closing every entry at once
         }
