@@ -372,8 +372,8 @@ describe('keyword alerts', () => {
     const alerts = rows.slice(1).reverse();
     for (let i = 0; i < cases.length; i++) {
       assert.equal(alerts[i].alert, true, cases[i][0]);
-      assert.equal(alerts[i].background, 'rgb(255, 243, 220)');
-      assert.equal(alerts[i].band, 'rgb(232, 144, 12) 4px');
+      assert.equal(alerts[i].background, 'rgb(255, 238, 206)');
+      assert.equal(alerts[i].band, 'rgb(240, 154, 0) 4px');
       assert.deepEqual(alerts[i].bold, cases[i][2], cases[i][0]);
     }
     assert.equal(alerts[2].title, 'S&P 500 (a+b)* 指数', 'the words are text, never markup or patterns');
@@ -381,7 +381,7 @@ describe('keyword alerts', () => {
     await page.hover('#oTBody0 tr:nth-child(2) a');
     assert.equal((await alertLook(page))[1].background, 'rgb(204, 204, 204)');
     await page.hover('#oTBody0 tr:nth-child(1) a');
-    assert.equal((await alertLook(page))[1].background, 'rgb(255, 243, 220)');
+    assert.equal((await alertLook(page))[1].background, 'rgb(255, 238, 206)');
     await page.close();
   });
 

@@ -321,8 +321,8 @@ TEST_F(NativeListTest, AnAlertsRowIsTintedWithAnAmberBandAndGreysUnderThePointer
     const RECT title = native->TitleRect(1);
     const int middle = (title.top + title.bottom) / 2;
     Repaint();
-    EXPECT_EQ(Describe(WindowPixel(native->Hwnd(), 1, middle)), Describe(RGB(0xe8, 0x90, 0x0c))) << "the band";
-    EXPECT_EQ(Describe(WindowPixel(native->Hwnd(), 7, middle)), Describe(RGB(0xff, 0xf3, 0xdc))) << "the tint";
+    EXPECT_EQ(Describe(WindowPixel(native->Hwnd(), 1, middle)), Describe(RGB(0xf0, 0x9a, 0x00))) << "the band";
+    EXPECT_EQ(Describe(WindowPixel(native->Hwnd(), 7, middle)), Describe(RGB(0xff, 0xee, 0xce))) << "the tint";
     EXPECT_TRUE(Near(WindowPixel(native->Hwnd(), 7, (native->TitleRect(0).top + native->TitleRect(0).bottom) / 2),
                      RGB(255, 255, 255)))
         << "an ordinary row stays white";
@@ -331,7 +331,7 @@ TEST_F(NativeListTest, AnAlertsRowIsTintedWithAnAmberBandAndGreysUnderThePointer
     EXPECT_EQ(Describe(WindowPixel(native->Hwnd(), 7, middle)), Describe(RGB(0xcc, 0xcc, 0xcc)));
     SendMessageW(native->Hwnd(), WM_MOUSELEAVE, 0, 0);
     Repaint();
-    EXPECT_EQ(Describe(WindowPixel(native->Hwnd(), 7, middle)), Describe(RGB(0xff, 0xf3, 0xdc)));
+    EXPECT_EQ(Describe(WindowPixel(native->Hwnd(), 7, middle)), Describe(RGB(0xff, 0xee, 0xce)));
 }
 
 TEST_F(NativeListTest, HandleCountsStayFlatThroughABurstOfRows) {
