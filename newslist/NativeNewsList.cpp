@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "controls/PictureFile.h"
 #include "framework/GdiplusHeaders.h"
@@ -32,8 +33,8 @@ constexpr int kListControlId = 100;  // clear of the dialog's confirm and cancel
 constexpr UINT kDefaultFrameDelay = 100;  // milliseconds, for frames that name none, as browsers do
 constexpr UINT kTextFormat = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
 
-HFONT CreateListFont(bool underline) {
-    return CreateFontW(-kFontPixels, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+HFONT CreateListFont(bool underline, int weight = FW_NORMAL) {
+    return CreateFontW(-kFontPixels, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
 }
 
@@ -45,7 +46,11 @@ void Fill(HDC dc, const RECT& rect, COLORREF colour) {
 }  // namespace
 
 CNativeNewsList::CNativeNewsList(LinkHandler onLinkClicked)
-    : m_onLinkClicked(std::move(onLinkClicked)), m_font(CreateListFont(false)), m_linkHoverFont(CreateListFont(true)) {}
+    : m_onLinkClicked(std::move(onLinkClicked)),
+      m_font(CreateListFont(false)),
+      m_linkHoverFont(CreateListFont(true)),
+      m_boldFont(CreateListFont(false, FW_BOLD)),
+      m_boldHoverFont(CreateListFont(true, FW_BOLD)) {}
 
 CNativeNewsList::~CNativeNewsList() {
     // The window goes first: its last messages still reach this object.
@@ -81,8 +86,14 @@ void CNativeNewsList::SetBounds(const RECT& rect) {
 void CNativeNewsList::AddUnit(const std::wstring& timeText, const std::wstring& title, const std::wstring& link,
                               const alerts::AlertMatch* alert) {
     if (static_cast<int>(m_rows.size()) >= m_maxRows && !m_rows.empty()) m_rows.pop_back();
-    m_rows.push_front(Row{L"\u00A0" + newslist::TitlePlainText(timeText), newslist::TitlePlainText(title), link,
-                          alert != nullptr});
+    Row row;
+    row.time = L"\u00A0" + newslist::TitlePlainText(timeText);
+    row.title = newslist::TitlePlainText(title);
+    row.link = link;
+    row.alert = alert != nullptr;
+    // The words stand where the rules found them: in this very text.
+    if (alert && alert->visibleText == row.title) row.matchedWords = alert->words;
+    m_rows.push_front(std::move(row));
     if (Hwnd()) {
         // Only the new row is measured; the others keep their layout unless the time column widens.
         fw::ClientDC dc(Hwnd());
@@ -284,8 +295,12 @@ void CNativeNewsList::Draw(HDC dc, const RECT& client) {
             const bool linkHovered = hovered && m_hover.onLink;
             fw::SelectedObject linkFont(dc, linkHovered ? m_linkHoverFont.Get() : m_font.Get());
             SetTextColor(dc, linkHovered ? kLinkHover : kLink);
-            RECT text{titleLeft, top + kPadTop, titleRight, bottom - kPadBottom};
-            DrawTextW(dc, row.title.c_str(), static_cast<int>(row.title.size()), &text, kTextFormat);
+            if (row.alert) {
+                DrawAlertTitle(dc, row, {titleLeft, top + kPadTop}, linkHovered);
+            } else {
+                RECT text{titleLeft, top + kPadTop, titleRight, bottom - kPadBottom};
+                DrawTextW(dc, row.title.c_str(), static_cast<int>(row.title.size()), &text, kTextFormat);
+            }
         }
         top = bottom;
     }
@@ -310,10 +325,43 @@ void CNativeNewsList::DrawOverlay(HDC dc, const RECT& client) {
     DrawPicturePart(dc, *m_picture, {0, 0, width, height}, {left, top, left + width, top + height});
 }
 
+void CNativeNewsList::DrawAlertTitle(HDC dc, const Row& row, POINT at, bool linkHovered) const {
+    for (const alerts::TextLine& line : row.alertLines) {
+        int x = at.x;
+        for (const alerts::TextRun& run : line) {
+            HFONT font = run.bold ? (linkHovered ? m_boldHoverFont.Get() : m_boldFont.Get())
+                                  : (linkHovered ? m_linkHoverFont.Get() : m_font.Get());
+            fw::SelectedObject selected(dc, font);
+            const int length = static_cast<int>(run.text.size());
+            TextOutW(dc, x, at.y, run.text.c_str(), length);
+            SIZE size{};
+            GetTextExtentPoint32W(dc, run.text.c_str(), length, &size);
+            x += size.cx;
+        }
+        at.y += m_lineHeight;
+    }
+}
+
 void CNativeNewsList::Measure(Row& row, HDC dc) const {
     GetTextExtentPoint32W(dc, row.time.c_str(), static_cast<int>(row.time.size()), &row.timeSize);
     RECT text{0, 0, std::max(1, TitleColumnWidth()), 0};
-    if (row.title.empty()) {
+    if (row.alert) {
+        const auto measure = [&](std::wstring_view part, bool bold) {
+            fw::SelectedObject font(dc, bold ? m_boldFont.Get() : m_font.Get());
+            SIZE size{};
+            GetTextExtentPoint32W(dc, part.data(), static_cast<int>(part.size()), &size);
+            return static_cast<int>(size.cx);
+        };
+        row.alertLines = alerts::LayOutMarkedText(row.title, row.matchedWords, text.right,
+                                                  std::numeric_limits<std::size_t>::max(), measure);
+        int widest = 0;
+        for (const alerts::TextLine& line : row.alertLines) {
+            int width = 0;
+            for (const alerts::TextRun& run : line) width += measure(run.text, run.bold);
+            widest = std::max(widest, width);
+        }
+        text = {0, 0, widest, static_cast<LONG>(row.alertLines.size()) * m_lineHeight};
+    } else if (row.title.empty()) {
         text.right = 0;
     } else {
         DrawTextW(dc, row.title.c_str(), static_cast<int>(row.title.size()), &text, kTextFormat | DT_CALCRECT);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "alerts/AlertMatcher.h"
+#include "alerts/MarkedTextLayout.h"
 #include "framework/Control.h"
 #include "framework/DeviceContext.h"
 
@@ -59,6 +60,8 @@ private:
         std::wstring title;  // plain text
         std::wstring link;
         bool alert = false;
+        std::vector<alerts::TextSpan> matchedWords;  // bold in an alert's title
+        std::vector<alerts::TextLine> alertLines;    // an alert's title as wrapped to the title column
         SIZE timeSize{};
         SIZE titleSize{};  // wrapped to the title column
         int height = 0;
@@ -84,6 +87,7 @@ private:
     void Draw(HDC dc, const RECT& client);
     void DrawOverlay(HDC dc, const RECT& client);
     void Measure(Row& row, HDC dc) const;
+    void DrawAlertTitle(HDC dc, const Row& row, POINT at, bool linkHovered) const;
     // Measures every row for the current column widths, then updates the scroll range.
     void Relayout();
     void UpdateScrollRange();
@@ -100,6 +104,8 @@ private:
     LinkHandler m_onLinkClicked;
     fw::GdiObject<HFONT> m_font;
     fw::GdiObject<HFONT> m_linkHoverFont;
+    fw::GdiObject<HFONT> m_boldFont;
+    fw::GdiObject<HFONT> m_boldHoverFont;
     std::deque<Row> m_rows;  // top first
     int m_maxRows = 20;
     int m_scroll = 0;        // pixels of the rows above the visible area

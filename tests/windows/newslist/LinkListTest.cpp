@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -16,6 +17,7 @@
 #include "framework/platform/Text.h"
 #include "newslist/LinkListViewEx.h"
 #include "newslist/NativeNewsList.h"
+#include "newslist/NewsListText.h"
 #include "tests/windows/controls/SkinFixture.h"
 #include "tests/windows/support/HandleCounts.h"
 #include "tests/windows/support/MessagePump.h"
@@ -351,25 +353,41 @@ TEST_F(NativeListTest, HandleCountsStayFlatThroughABurstOfRows) {
     EXPECT_EQ(Titles().size(), 20u);
 }
 
-// The review rows shared with the page's browser tests: local time, title, link per line.
-std::vector<NewsItem> ReviewRows(const std::wstring& source) {
+// The review rows shared with the page's browser tests: local time, title, link and an alert's matched words
+// (separated by "|") per line.
+struct ReviewRow {
+    NewsItem item;
+    std::optional<alerts::AlertMatch> alert;
+};
+
+std::vector<ReviewRow> ReviewRows(const std::wstring& source) {
     std::ifstream file(std::filesystem::path(source) / "tests" / "page" / "review-rows.tsv");
-    std::vector<NewsItem> rows;
+    std::vector<ReviewRow> rows;
     std::string line;
     while (std::getline(file, line)) {
         if (line.empty() || line[0] == '#') continue;
         std::istringstream fields(line);
-        std::string when, title, link;
+        std::string when, title, link, words;
         std::getline(fields, when, '\t');
         std::getline(fields, title, '\t');
         std::getline(fields, link, '\t');
+        std::getline(fields, words, '\t');
         int year = 0, month = 0, day = 0, hour = 0, minute = 0;
         std::sscanf(when.c_str(), "%d-%d-%d %d:%d", &year, &month, &day, &hour, &minute);
-        NewsItem item;
-        item.publishTime = LocalTime(year, month, day, hour, minute);
-        item.title = platform::FromUtf8(title);
-        item.link = platform::FromUtf8(link);
-        rows.push_back(item);
+        ReviewRow row;
+        row.item.publishTime = LocalTime(year, month, day, hour, minute);
+        row.item.title = platform::FromUtf8(title);
+        row.item.link = platform::FromUtf8(link);
+        if (!words.empty()) {
+            alerts::AlertMatch& alert = row.alert.emplace();
+            alert.visibleText = newslist::TitlePlainText(row.item.title);
+            std::istringstream each(words);
+            for (std::string word; std::getline(each, word, '|');) {
+                const std::wstring wide = platform::FromUtf8(word);
+                alert.words.push_back({alert.visibleText.find(wide), wide.size()});
+            }
+        }
+        rows.push_back(row);
     }
     return rows;
 }
@@ -379,9 +397,9 @@ TEST_F(NativeListTest, ReviewScreenshots) {
     const std::wstring build = BuildFolder().wstring();
     ASSERT_FALSE(source.empty());
     ASSERT_FALSE(build.empty());
-    const std::vector<NewsItem> rows = ReviewRows(source);
+    const std::vector<ReviewRow> rows = ReviewRows(source);
     ASSERT_EQ(rows.size(), 6u);
-    for (const NewsItem& row : rows) EXPECT_TRUE(list.AddUnit(row));
+    for (const ReviewRow& row : rows) EXPECT_TRUE(list.AddUnit(row.item, row.alert ? &*row.alert : nullptr));
     SendMessageW(native->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(TitleCentre(2).x, TitleCentre(2).y));
     Repaint();
     const std::filesystem::path screenshots = std::filesystem::path(build) / "screenshots";
@@ -393,7 +411,10 @@ TEST_F(NativeListTest, ReviewScreenshots) {
 
     // A full list, with its scroll bar.
     list.ShowProgressBusy(false, L"");
-    for (int i = 0; i < 20; ++i) list.AddUnit(rows[static_cast<std::size_t>(i) % rows.size()]);
+    for (int i = 0; i < 20; ++i) {
+        const ReviewRow& row = rows[static_cast<std::size_t>(i) % rows.size()];
+        list.AddUnit(row.item, row.alert ? &*row.alert : nullptr);
+    }
     SendMessageW(native->Hwnd(), WM_MOUSELEAVE, 0, 0);
     Repaint();
     EXPECT_TRUE(SaveWindowAsPng(native->Hwnd(), (screenshots / "newslist-native-full.png").wstring()));

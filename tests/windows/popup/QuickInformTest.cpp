@@ -59,7 +59,9 @@ TEST(QuickInform, FirstItemOpensBelowTheWorkAreaAndRisesUntilInside) {
     MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
     for (int id : {IDC_ENTRY_TITLE_LINK, IDC_ENTRY_TITLE_TEXT}) {
         HWND title = GetDlgItem(entries[0], id);
-        if (IsWindowVisible(title)) EXPECT_LE(WindowRectOf(title).right, client.right - 4) << id;
+        if (IsWindowVisible(title)) {
+            EXPECT_LE(WindowRectOf(title).right, client.right - 4) << id;
+        }
     }
 }
 
