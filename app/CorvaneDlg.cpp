@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "alerts/AlertsDlg.h"
 #include "app/AboutDlg.h"
 #include "app/NewsRouting.h"
 #include "app/VersionCheck.h"
@@ -71,6 +72,7 @@ bool CCorvaneDlg::HandleMessage(fw::Message& message) {
         fw::OnCommand(IDC_TOP_ABOUT, &CCorvaneDlg::OnAbout),
         fw::OnCommand(IDC_TOP_EXIT, &CCorvaneDlg::OnExitButton),
         fw::OnCommand(IDM_TRAY_SETTINGS, &CCorvaneDlg::OnSettings),
+        fw::OnCommand(IDM_TRAY_ALERTS, &CCorvaneDlg::OnAlerts),
         fw::OnCommand(IDM_TRAY_EXIT, &CCorvaneDlg::OnTrayExit),
         fw::OnMessage(CTrayIcon::kCallbackMessage, &CCorvaneDlg::OnTrayCallback),
         fw::OnMessage(kTaskbarCreated, &CCorvaneDlg::OnTaskbarCreated),
@@ -322,6 +324,8 @@ void CCorvaneDlg::OnHomePage() { newslist::OpenServerLink(settings::HomePageUrl(
 void CCorvaneDlg::OnAdvise() { newslist::OpenServerLink(settings::ReadWebSite() + L"/about.html"); }
 
 void CCorvaneDlg::OnSettings() { OpenSettingsDialog(hwnd_); }
+
+void CCorvaneDlg::OnAlerts() { OpenAlertsDialog(hwnd_); }
 
 void CCorvaneDlg::OnAbout() {
     CAboutDlg about;

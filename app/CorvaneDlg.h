@@ -73,6 +73,7 @@ private:
     void OnHomePage();
     void OnAdvise();
     void OnSettings();
+    void OnAlerts();
     void OnAbout();
     void OnExitButton();
     void OnTrayExit();
