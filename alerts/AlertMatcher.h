@@ -1,7 +1,9 @@
 #pragma once
 // Which rule a headline's visible text matches, and where the words it matched stand in that text.
 // Built once from the rules (parsing and folding them), used for every live headline where it is routed.
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -44,11 +46,19 @@ public:
 
 private:
     struct CompiledRule {
+        // Its required units as 256 bits, one by a hash of each unit: a text lacking any of them is passed
+        // over without a search.
+        std::array<std::uint64_t, 4> requiredUnits;
         std::size_t index;
         bool sound;
         RuleTerms terms;
     };
     std::vector<CompiledRule> rules_;
+    // Each rule is filed under one hash bit of its required units, the one the fewest rules share; a text
+    // is tried only against the rules filed under the bits of its own units. The rules of bit b are
+    // rulesByBit_[bitStart_[b]] up to rulesByBit_[bitStart_[b + 1]], by their place in rules_.
+    std::vector<std::uint32_t> bitStart_;
+    std::vector<std::uint32_t> rulesByBit_;
 };
 
 // The matched words as they appear in the visible text, in order (the list page bolds these).

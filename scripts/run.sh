@@ -103,17 +103,22 @@ dist=$windows/dist
 
 # Point the program at the demo server: its web host for the version page and the links, and the news
 # port. The rest of the install folder's settings stay as the user left them.
+# The program keeps the file in UTF-16 with its byte-order mark once it holds Chinese alert rules; the
+# edit is made on its UTF-8 text and the file keeps its form.
 settings=$dist/Setting.ini
-awk -v web="http://127.0.0.1:$http_port" -v port="$port" '
+settings_utf16=$([ "$(head -c 2 "$settings" | od -An -tx1 | tr -d ' \n')" = fffe ] && echo 1 || true)
+settings_text() { if [ -n "$settings_utf16" ]; then tail -c +3 "$settings" | iconv -f UTF-16LE -t UTF-8; else cat "$settings"; fi; }
+settings_from_text() { if [ -n "$settings_utf16" ]; then printf '\377\376'; iconv -f UTF-8 -t UTF-16LE; else cat; fi; }
+settings_text | awk -v web="http://127.0.0.1:$http_port" -v port="$port" '
     { sub(/\r$/, "") }
     /^\[/ { in_connection = (tolower($0) == "[connection]") }
     in_connection && tolower($0) ~ /^(website|port|server)=/ { next }
     { print $0 "\r" }
     tolower($0) == "[connection]" { print "Server=127.0.0.1\r"; print "Port=" port "\r"; print "WebSite=" web "\r"; seen = 1 }
     END { if (!seen) { print "[Connection]\r"; print "Server=127.0.0.1\r"; print "Port=" port "\r"; print "WebSite=" web "\r" } }
-' "$settings" >"$settings.new" && mv "$settings.new" "$settings"
+' | settings_from_text >"$settings.new" && mv "$settings.new" "$settings"
 # The version page names the installed version, so the program starts without offering an update.
-version=$(tr -d '\r' <"$settings" | sed -n 's/^[Vv]ersion=//p' | head -n 1)
+version=$(settings_text | tr -d '\r' | sed -n 's/^[Vv]ersion=//p' | head -n 1)
 start_demo_server "${version:-1.0.1}"
 echo "Demo news server on 127.0.0.1:$port, version page on http://127.0.0.1:$http_port/version.html (log: $builds/demo-server.log)"
 

@@ -6,6 +6,7 @@
 // by the first write; section and key names matched without regard to case.
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace settings {
 
@@ -30,6 +31,14 @@ unsigned ReadInt(const wchar_t* section, const wchar_t* key, int defaultValue, c
 // server can never add or change other keys. False when the write failed.
 bool WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value,
                  const wchar_t* file = kSettingsFile);
+
+// WritePrivateProfileStringW with no value: removes the key. True when the key is gone (or never was).
+bool DeleteKey(const wchar_t* section, const wchar_t* key, const wchar_t* file = kSettingsFile);
+
+// Makes sure the file can hold the text before it is written. A file kept in the system's code page that
+// cannot hold it is turned into UTF-16 with its byte-order mark once, every key kept (the profile
+// functions read and write such a file as Unicode); a missing file is created so. False when that failed.
+bool PrepareFor(std::wstring_view text, const wchar_t* file = kSettingsFile);
 
 // The part of a value that may be written: everything before its first CR, LF or NUL.
 std::wstring SingleLineValue(const std::wstring& value);

@@ -65,10 +65,31 @@ std::string ResolvePath(const wchar_t* file) {
 }
 
 // The file's lines; none when it does not exist; `failed` when it exists but could not be read whole.
+// A file that begins with the UTF-16LE byte-order mark is Unicode for the platform's profile functions
+// and stays so; any other is read and written as UTF-8.
 struct FileLines {
     bool failed = false;
+    bool utf16 = false;
     std::vector<std::string> lines;
 };
+
+constexpr std::string_view kUtf16Mark = "\xFF\xFE";
+
+std::string Utf8FromUtf16Bytes(std::string_view bytes) {
+    std::wstring text(bytes.size() / 2, L'\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) | static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    return platform::ToUtf8(text);
+}
+
+std::string Utf16BytesFromUtf8(const std::string& utf8) {
+    std::string bytes(kUtf16Mark);
+    for (wchar_t unit : platform::FromUtf8(utf8)) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>((unit >> 8) & 0xFF);
+    }
+    return bytes;
+}
 
 FileLines ReadLines(const std::string& path) {
     FileLines result;
@@ -88,6 +109,8 @@ FileLines ReadLines(const std::string& path) {
     }
     close(fd);
     if (result.failed) return result;
+    result.utf16 = text.starts_with(kUtf16Mark);
+    if (result.utf16) text = Utf8FromUtf16Bytes(std::string_view(text).substr(kUtf16Mark.size()));
     std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
@@ -167,6 +190,28 @@ void SetValue(std::vector<std::string>& lines, std::string_view section, std::st
     lines.push_back(entry);
 }
 
+// Removes the key's line; false when the section holds no such key.
+bool RemoveKey(std::vector<std::string>& lines, std::string_view section, std::string_view key) {
+    bool inSection = false;
+    for (auto line = lines.begin(); line != lines.end(); ++line) {
+        if (auto name = SectionName(*line)) {
+            inSection = SameNameIgnoringCase(*name, section);
+        } else if (auto entry = ParseKeyLine(*line); inSection && entry && SameNameIgnoringCase(entry->key, key)) {
+            lines.erase(line);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool WriteLines(const std::string& path, const FileLines& file) {
+    std::string text;
+    for (const std::string& line : file.lines) text += line + "\r\n";
+    if (file.utf16) text = Utf16BytesFromUtf8(text);
+    return platform::ReplaceFileAtomically(platform::FromUtf8(path),
+                                           std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
 }  // namespace
 
 std::wstring ReadString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultValue, std::size_t capacity,
@@ -198,12 +243,20 @@ bool WriteString(const wchar_t* section, const wchar_t* key, const std::wstring&
     const std::string path = ResolvePath(file);
     FileLines existing = ReadLines(path);
     if (existing.failed) return false;  // writing now would replace keys it could not read
-    std::vector<std::string>& lines = existing.lines;
-    SetValue(lines, platform::ToUtf8(section), platform::ToUtf8(key), platform::ToUtf8(SingleLineValue(value)));
-    std::string text;
-    for (const std::string& line : lines) text += line + "\r\n";
-    return platform::ReplaceFileAtomically(platform::FromUtf8(path),
-                                           std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    SetValue(existing.lines, platform::ToUtf8(section), platform::ToUtf8(key), platform::ToUtf8(SingleLineValue(value)));
+    return WriteLines(path, existing);
 }
+
+bool DeleteKey(const wchar_t* section, const wchar_t* key, const wchar_t* file) {
+    std::lock_guard lock(FileAccess());
+    const std::string path = ResolvePath(file);
+    FileLines existing = ReadLines(path);
+    if (existing.failed) return false;
+    if (!RemoveKey(existing.lines, platform::ToUtf8(section), platform::ToUtf8(key))) return true;
+    return WriteLines(path, existing);
+}
+
+// UTF-8 and UTF-16 hold every text.
+bool PrepareFor(std::wstring_view, const wchar_t*) { return true; }
 
 }  // namespace settings

@@ -31,6 +31,12 @@ show("queue push + PopNews", "BM_QueuePushAndPopNews", "BM_MemcpyNewsFrames", "m
 for pause in ("100", "0"):
     show(f"CConnection history burst, {pause} ms pause", f"BM_ConnectionTakesInHistoryBurst/{pause}/iterations:10/manual_time",
          "BM_PlainSocketReadsHistoryBurst/iterations:10/manual_time", "the plain socket")
+decode = rate("BM_DecodeNewsFrames", "items_per_second")
+for matching, label in (("0", "none matches"), ("1", "the last matches")):
+    match = rate(f"BM_MatchAlertRules/{matching}", "items_per_second")
+    if match and decode:
+        print(f"  {'match 100 alert rules, ' + label:<42} {1e9 / match:9.0f} ns/headline {match:11.0f} items/s"
+              f"   {decode / match:.2f} x decoding it")
 live = "BM_ConnectionTakesInLiveStream/iterations:5/manual_time"
 show("CConnection live stream, product timings", live, "BM_PlainSocketReadsHistoryBurst/iterations:10/manual_time",
      "the plain socket")

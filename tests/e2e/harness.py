@@ -26,6 +26,16 @@ def now_ms():
     return time.time() * 1000.0
 
 
+def settings_text(path):
+    """A Setting.ini's text: UTF-16 when it begins with that byte-order mark (the program turns the file into
+    UTF-16 when a rule needs characters its code page lacks), otherwise UTF-8."""
+    with open(path, 'rb') as f:
+        data = f.read()
+    if data.startswith(b'\xff\xfe'):
+        return data[2:].decode('utf-16-le', errors='replace')
+    return data.decode('utf-8-sig', errors='replace')
+
+
 class Failure(AssertionError):
     pass
 
@@ -361,14 +371,15 @@ class Session:
     def settings_path(self):
         return os.path.join(self.install, 'Setting.ini')
 
-    def write_settings(self, properties, connection=None):
-        """The install folder's Setting.ini: the shipped one, pointed at this server, with changes."""
+    def write_settings(self, properties, connection=None, utf16=False):
+        """The install folder's Setting.ini: the shipped one, pointed at this server, with changes; in UTF-16
+        with its byte-order mark when asked, as the program keeps a file that holds Chinese rules."""
         values = {'Connection': {'Server': '127.0.0.1', 'Port': str(self.server.port),
                                  'WebSite': 'http://127.0.0.1:%d' % self.server.http_port},
                   'Properties': {}}
         shipped = os.path.join(os.environ.get('CORVANE_E2E_DIST') or os.path.join(build_dir(), 'dist'), 'Setting.ini')
         section = None
-        for line in open(shipped, encoding='utf-8-sig', errors='replace').read().splitlines():
+        for line in settings_text(shipped).splitlines():
             line = line.strip()
             if line.startswith('[') and line.endswith(']'):
                 section = line[1:-1]
@@ -379,12 +390,12 @@ class Session:
         values['Connection'].update(connection or {})
         values['Properties'].update(properties)
         text = ''.join('[%s]\r\n' % s + ''.join('%s=%s\r\n' % kv for kv in keys.items()) for s, keys in values.items())
-        with open(self.settings_path(), 'w', encoding='utf-8') as f:
-            f.write(text)
+        with open(self.settings_path(), 'wb') as f:
+            f.write(b'\xff\xfe' + text.encode('utf-16-le') if utf16 else text.encode('utf-8'))
 
     def read_settings(self):
         out, section = {}, None
-        for line in open(self.settings_path(), encoding='utf-8', errors='replace').read().splitlines():
+        for line in settings_text(self.settings_path()).splitlines():
             line = line.strip()
             if line.startswith('[') and line.endswith(']'):
                 section = out.setdefault(line[1:-1], {})

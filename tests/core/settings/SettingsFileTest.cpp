@@ -145,6 +145,36 @@ TEST_F(SettingsFileTest, VendorPagesFollowTheWebSiteKey) {
     }
 }
 
+TEST_F(SettingsFileTest, DeletingAKeyKeepsTheOthers) {
+    WriteRawFile("Setting.ini", "[Alerts]\r\nCount=2\r\nRule2=x\r\n[Properties]\r\nRule2=y\r\n");
+    EXPECT_TRUE(DeleteKey(L"alerts", L"RULE2"));
+    EXPECT_TRUE(DeleteKey(L"Alerts", L"Rule7")) << "a key that is not there is gone too";
+    EXPECT_EQ(ReadString(L"Alerts", L"Rule2", L"none", 8), L"none");
+    EXPECT_EQ(ReadString(L"Alerts", L"Count", L"", 8), L"2");
+    EXPECT_EQ(ReadString(kProperties, L"Rule2", L"", 8), L"y");
+}
+
+// A file that begins with the UTF-16LE mark is Unicode: every reader understands it, and a write keeps
+// its mark and form.
+TEST_F(SettingsFileTest, AUtf16FileStaysUtf16) {
+    const std::u16string text = u"[Connection]\r\nServer=10.0.0.7\r\nPort=16000\r\n[Alerts]\r\nRule1=\"美联储 \"加息\"\"\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    WriteRawFile("Setting.ini", bytes);
+    EXPECT_EQ(ReadServerAddress(), "10.0.0.7");
+    EXPECT_EQ(ReadServerPort(), 16000);
+    EXPECT_EQ(ReadString(L"Alerts", L"Rule1", L"", 64), L"美联储 \"加息\"");
+    ASSERT_TRUE(WriteString(L"Alerts", L"Rule2", L"欧元"));
+    ASSERT_TRUE(WriteServerAddress(L"10.0.0.8"));
+    const std::string written = ReadRawFile("Setting.ini");
+    ASSERT_TRUE(written.starts_with("\xFF\xFE"));
+    EXPECT_NE(written.find(std::string("R\0u\0l\0e\0" "2\0=\0", 12)), std::string::npos) << "every unit in two bytes";
+    EXPECT_EQ(ReadString(L"Alerts", L"Rule2", L"", 64), L"欧元");
+    EXPECT_EQ(ReadString(L"Alerts", L"Rule1", L"", 64), L"美联储 \"加息\"");
+    EXPECT_EQ(ReadServerAddress(), "10.0.0.8");
+    EXPECT_EQ(ReadServerPort(), 16000);
+}
+
 #ifndef _WIN32
 // Only a file that does not exist counts as empty: a write must never replace a file it could not read.
 TEST_F(SettingsFileTest, AFileThatCannotBeReadIsNeverReplaced) {
