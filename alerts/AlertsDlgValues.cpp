@@ -24,11 +24,18 @@ std::wstring RuleText(std::wstring_view typed) {
 
 std::wstring RuleNumber(std::size_t index) { return std::to_wstring(index + 1); }
 
-// Each matched word once, in the order of its first occurrence, joined as a Chinese list.
-std::wstring WordList(const AlertMatch& match) {
+// The rule's required terms as the text has them (its first occurrence of each), in the rule's order and
+// joined as a Chinese list. Each term is found on its own, as a one-phrase rule, so that terms that touch
+// in the text (美联储加息) are still named apart.
+std::wstring WordList(const AlertRule& rule, std::wstring_view visibleText) {
     std::vector<std::wstring> words;
-    for (std::wstring& word : MatchedWords(match))
+    for (const std::wstring& term : ParseRule(rule.text).required) {
+        const AlertRule phrase{L"\"" + term + L"\"", true, true};
+        const std::optional<AlertMatch> match = AlertMatcher(std::span(&phrase, 1)).Match(visibleText);
+        if (!match || match->words.empty()) continue;
+        std::wstring word(visibleText.substr(match->words.front().begin, match->words.front().length));
         if (std::find(words.begin(), words.end(), word) == words.end()) words.push_back(std::move(word));
+    }
     std::wstring list;
     for (const std::wstring& word : words) list += (list.empty() ? L"" : L"、") + word;
     return list;
@@ -65,7 +72,7 @@ std::wstring TestResultText(std::span<const AlertRule> rules, std::wstring_view 
     if (std::all_of(visibleText.begin(), visibleText.end(), IsBlank)) return {};
     if (const std::optional<AlertMatch> match = AlertMatcher(rules).Match(visibleText)) {
         std::wstring text = L"匹配规则 " + RuleNumber(match->rule) + L"：" + rules[match->rule].text +
-                            L" —— 命中：" + WordList(*match);
+                            L" —— 命中：" + WordList(rules[match->rule], visibleText);
         if (!match->sound) text += L"（不播放声音）";
         return text;
     }
