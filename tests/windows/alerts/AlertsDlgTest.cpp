@@ -408,17 +408,9 @@ TEST_F(AlertsDialog, ScreenshotWithRulesAndTheTestBoxInUse) {
         std::filesystem::copy_file(SourceFolder() / "skin" / band, std::filesystem::path("skin") / band);
     ASSERT_TRUE(alerts::WriteAlertRules(kTraderRules));
     Open();
-    SetWindowPos(dialog.Hwnd(), HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     Select(1);
     TestHeadline(L"美联储宣布加息 25 个基点，美元指数走高");
-    RedrawWindow(dialog.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    for (int i = 0; i < 20; ++i) {
-        PumpPending();
-        Sleep(20);
-    }
-    const std::filesystem::path screenshots = BuildFolder() / "screenshots";
-    std::filesystem::create_directories(screenshots);
-    EXPECT_TRUE(SaveWindowAsPng(dialog.Hwnd(), (screenshots / "alerts-dialog.png").wstring()));
+    EXPECT_TRUE(SaveReviewScreenshot(dialog.Hwnd(), L"alerts-dialog.png"));
 }
 
 }  // namespace
