@@ -27,7 +27,7 @@ constexpr int kSwitchWidth = 26;
 // Rows a little taller than the text, so the switches are easy to hit.
 constexpr int kRowHeight = 12;
 
-// A rule's text may be long, but one line of the file is enough for any search.
+// Ample for any search terms; the file holds far longer values.
 constexpr int kRuleLengthLimit = 200;
 
 // The skin's navy for a switch that is on, a quiet grey for one that is off.
@@ -36,16 +36,17 @@ constexpr COLORREF kSwitchOffColour = RGB(0xBF, 0xC7, 0xD2);
 // A matching test headline reads in a warm brown, as alerts stand out warm; no match in grey.
 constexpr COLORREF kMatchColour = RGB(0x9A, 0x5B, 0x00);
 
-int DialogUnitsToPixels(HWND dialog, int units) {
-    RECT rect{0, 0, units, 0};
+// A size in dialog units as pixels, for the dialog's font and DPI.
+SIZE DialogUnitsToPixels(HWND dialog, int width, int height) {
+    RECT rect{0, 0, width, height};
     MapDialogRect(dialog, &rect);
-    return rect.right;
+    return {rect.right, rect.bottom};
 }
 
-int DialogUnitsToPixelsDown(HWND dialog, int units) {
-    RECT rect{0, 0, 0, units};
-    MapDialogRect(dialog, &rect);
-    return rect.bottom;
+// Two thirds of the way to the list's background: a switch that counts for nothing.
+COLORREF Faded(COLORREF colour) {
+    const auto toward = [](int part, int background) { return static_cast<BYTE>((part + 2 * background) / 3); };
+    return RGB(toward(GetRValue(colour), 0xE4), toward(GetGValue(colour), 0xE8), toward(GetBValue(colour), 0xEE));
 }
 
 std::wstring WindowText(HWND window) {
@@ -55,14 +56,13 @@ std::wstring WindowText(HWND window) {
 }
 
 // A pill-shaped switch centred in cell: filled and with its knob on the right when on.
-void DrawSwitch(HDC dc, const RECT& cell, bool on, bool muted) {
+void DrawSwitch(HDC dc, const RECT& cell, bool on, bool faded) {
     const int height = std::max(8, static_cast<int>(cell.bottom - cell.top) * 5 / 8);
     const int width = height * 2;
     const int left = (cell.left + cell.right - width) / 2;
     const int top = (cell.top + cell.bottom - height) / 2;
-    COLORREF colour = on ? kSwitchOnColour : kSwitchOffColour;
-    // The sound switch of a rule that is off counts for nothing: it is drawn faded.
-    if (muted) colour = RGB((GetRValue(colour) + 2 * 0xE4) / 3, (GetGValue(colour) + 2 * 0xE8) / 3, (GetBValue(colour) + 2 * 0xEE) / 3);
+    const COLORREF plain = on ? kSwitchOnColour : kSwitchOffColour;
+    const COLORREF colour = faded ? Faded(plain) : plain;
     const fw::GdiObject<HBRUSH> fill(CreateSolidBrush(colour));
     const fw::GdiObject<HPEN> edge(CreatePen(PS_SOLID, 1, colour));
     {
@@ -115,7 +115,6 @@ bool CAlertsDlg::OnInitDialog() {
     SendDlgItemMessageW(hwnd_, IDC_ALERTS_RULE, EM_LIMITTEXT, kRuleLengthLimit, 0);
     AddColumns();
     ShowRules(rules_.empty() ? std::nullopt : std::optional<std::size_t>(0));
-    ShowTestResult();
     SetFocus(GetDlgItem(hwnd_, IDC_ALERTS_RULE));
     return false;
 }
@@ -124,15 +123,15 @@ void CAlertsDlg::AddColumns() {
     HWND list = GetDlgItem(hwnd_, IDC_ALERTS_LIST);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     // The rows are as tall as the small images; the list destroys its image list with itself.
-    SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL,
-                 reinterpret_cast<LPARAM>(ImageList_Create(1, DialogUnitsToPixelsDown(hwnd_, kRowHeight), ILC_COLOR, 0, 0)));
-    const int switchWidth = DialogUnitsToPixels(hwnd_, kSwitchWidth);
+    const HIMAGELIST rowSpacer = ImageList_Create(1, DialogUnitsToPixels(hwnd_, 0, kRowHeight).cy, ILC_COLOR, 0, 0);
+    SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(rowSpacer));
+    const int switchWidth = DialogUnitsToPixels(hwnd_, kSwitchWidth, 0).cx;
     const struct {
         const wchar_t* title;
         int width;
         int format;
     } columns[] = {
-        {L"序号", DialogUnitsToPixels(hwnd_, kNumberWidth), LVCFMT_LEFT},
+        {L"序号", DialogUnitsToPixels(hwnd_, kNumberWidth, 0).cx, LVCFMT_LEFT},
         {L"规则", 0, LVCFMT_LEFT},  // sized with the rows
         {L"启用", switchWidth, LVCFMT_CENTER},
         {L"声音", switchWidth, LVCFMT_CENTER},
@@ -174,6 +173,7 @@ void CAlertsDlg::ShowRules(std::optional<std::size_t> selected) {
         SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
     SizeTextColumn();
     if (selected && !rules_.empty()) Select(std::min(*selected, rules_.size() - 1));
     ShowSelection();
@@ -182,7 +182,8 @@ void CAlertsDlg::ShowRules(std::optional<std::size_t> selected) {
 
 std::optional<std::size_t> CAlertsDlg::Selected() const {
     const int row =
-        static_cast<int>(SendDlgItemMessageW(hwnd_, IDC_ALERTS_LIST, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        static_cast<int>(SendDlgItemMessageW(hwnd_, IDC_ALERTS_LIST, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                             LVNI_SELECTED));
     return row >= 0 && static_cast<std::size_t>(row) < rules_.size() ? std::optional<std::size_t>(row) : std::nullopt;
 }
 
@@ -207,10 +208,9 @@ void CAlertsDlg::ShowSelection() {
 }
 
 void CAlertsDlg::ShowTestResult() {
-    const std::wstring result =
-        alerts::TestResultText(rules_, WindowText(GetDlgItem(hwnd_, IDC_ALERTS_TEST)));
-    testMatched_ = result.rfind(L"匹配规则", 0) == 0;
-    SetDlgItemTextW(hwnd_, IDC_ALERTS_RESULT, result.empty() ? kTestPrompt : result.c_str());
+    const alerts::TestResult result = alerts::TestHeadline(rules_, WindowText(GetDlgItem(hwnd_, IDC_ALERTS_TEST)));
+    testMatched_ = result.matched;
+    SetDlgItemTextW(hwnd_, IDC_ALERTS_RESULT, result.text.empty() ? kTestPrompt : result.text.c_str());
 }
 
 void CAlertsDlg::Toggle(std::size_t row, Switch which) {
@@ -240,6 +240,10 @@ void CAlertsDlg::StartChanging(std::size_t row) {
 
 std::wstring CAlertsDlg::RuleBoxText() const { return WindowText(GetDlgItem(hwnd_, IDC_ALERTS_RULE)); }
 
+bool CAlertsDlg::RuleBoxBlank() const {
+    return RuleBoxText().find_first_not_of(L" \t\u3000") == std::wstring::npos;
+}
+
 // Enter (the dialog has no default button) adds or changes the rule in the rule box, and nothing else:
 // a rule half written is never thrown away by it.
 void CAlertsDlg::OnEnter() {
@@ -265,12 +269,11 @@ void CAlertsDlg::OnAdd() {
 void CAlertsDlg::OnReplace() {
     const std::optional<std::size_t> row = Selected();
     if (!row) return;
-    const std::wstring text = RuleBoxText();
-    if (text.find_first_not_of(L" \t\u3000") == std::wstring::npos) {
+    if (RuleBoxBlank()) {
         StartChanging(*row);
         return;
     }
-    if (const std::wstring refusal = alerts::ReplaceRule(rules_, *row, text); !refusal.empty()) {
+    if (const std::wstring refusal = alerts::ReplaceRule(rules_, *row, RuleBoxText()); !refusal.empty()) {
         Refuse(refusal);
         return;
     }
@@ -310,15 +313,18 @@ void CAlertsDlg::OnConfirm() {
 // A rule written in the box but never added would be lost without a word: the user chooses to add it (or
 // change the selected rule with it), to save without it, or to go back. False when the dialog stays.
 bool CAlertsDlg::TakeUnaddedRule() {
-    const std::wstring text = RuleBoxText();
-    if (text.find_first_not_of(L" \t\u3000") == std::wstring::npos) return true;
+    if (RuleBoxBlank()) return true;
     const bool changing = changingSelected_ && Selected();
-    const std::wstring question = L"规则框中的内容还没有" + std::wstring(changing ? L"修改到所选规则" : L"添加") + L"：\n" +
-                                  text + L"\n\n要先" + (changing ? L"修改" : L"添加") + L"再保存吗？";
+    const std::wstring action = changing ? L"修改" : L"添加";
+    const std::wstring question = L"规则框中的内容还没有" + (changing ? L"修改到所选规则" : action) + L"：\n" +
+                                  RuleBoxText() + L"\n\n要先" + action + L"再保存吗？";
     switch (MessageBoxW(hwnd_, question.c_str(), kCaption, MB_YESNOCANCEL | MB_ICONQUESTION)) {
         case IDYES:
-            changing ? OnReplace() : OnAdd();
-            return RuleBoxText().empty();  // a refused rule stays in the box, with the message shown
+            if (changing)
+                OnReplace();
+            else
+                OnAdd();
+            return RuleBoxBlank();  // a refused rule stays in the box, with the message shown
         case IDNO: return true;
         default: return false;
     }
@@ -403,6 +409,7 @@ void CAlertsDlg::DrawSwitches(const NMLVCUSTOMDRAW& draw) {
         cell.left = LVIR_BOUNDS;
         SendMessageW(draw.nmcd.hdr.hwndFrom, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
         const alerts::AlertRule& rule = rules_[row];
+        // The sound switch of a rule that is off counts for nothing: it is drawn faded.
         DrawSwitch(draw.nmcd.hdc, cell, column == kOnColumn ? rule.enabled : rule.sound,
                    column == kSoundColumn && !rule.enabled);
     }

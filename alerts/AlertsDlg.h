@@ -34,6 +34,7 @@ private:
     void Refuse(const std::wstring& message);
     void StartChanging(std::size_t row);
     std::wstring RuleBoxText() const;
+    bool RuleBoxBlank() const;
     bool TakeUnaddedRule();
 
     void OnEnter();

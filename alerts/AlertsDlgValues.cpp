@@ -18,7 +18,8 @@ std::wstring RuleText(std::wstring_view typed) {
     const auto first = std::find_if_not(typed.begin(), typed.end(), IsBlank);
     const auto last = std::find_if_not(typed.rbegin(), typed.rend(), IsBlank).base();
     std::wstring text(first, first < last ? last : first);
-    std::replace_if(text.begin(), text.end(), [](wchar_t unit) { return unit == L'\r' || unit == L'\n' || unit == L'\t'; }, L' ');
+    const auto breaksLine = [](wchar_t unit) { return unit == L'\r' || unit == L'\n' || unit == L'\t'; };
+    std::replace_if(text.begin(), text.end(), breaksLine, L' ');
     return text;
 }
 
@@ -67,18 +68,18 @@ std::wstring ReplaceRule(std::vector<AlertRule>& rules, std::size_t index, std::
     return {};
 }
 
-std::wstring TestResultText(std::span<const AlertRule> rules, std::wstring_view headline) {
+TestResult TestHeadline(std::span<const AlertRule> rules, std::wstring_view headline) {
     const std::wstring visibleText = newslist::TitlePlainText(headline);
     if (std::all_of(visibleText.begin(), visibleText.end(), IsBlank)) return {};
     if (const std::optional<AlertMatch> match = AlertMatcher(rules).Match(visibleText)) {
         std::wstring text = L"匹配规则 " + RuleNumber(match->rule) + L"：" + rules[match->rule].text +
                             L" —— 命中：" + WordList(rules[match->rule], visibleText);
         if (!match->sound) text += L"（不播放声音）";
-        return text;
+        return {text, true};
     }
     if (const std::optional<std::size_t> switchedOff = SwitchedOffMatch(rules, visibleText))
-        return L"没有规则匹配（规则 " + RuleNumber(*switchedOff) + L" 会匹配，但它已停用）";
-    return L"没有规则匹配";
+        return {L"没有规则匹配（规则 " + RuleNumber(*switchedOff) + L" 会匹配，但它已停用）", false};
+    return {L"没有规则匹配", false};
 }
 
 }  // namespace alerts

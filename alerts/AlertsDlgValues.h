@@ -19,9 +19,13 @@ std::wstring AddRule(std::vector<AlertRule>& rules, std::wstring_view text);
 // Gives the rule at index a new text, keeping its switches; refused as AddRule refuses.
 std::wstring ReplaceRule(std::vector<AlertRule>& rules, std::size_t index, std::wstring_view text);
 
-// The test box's result for a headline (its markup as the server sends it): which rule, as the program
+// The test box's result line for a headline (its markup as the server sends it): which rule, as the program
 // would route it, matches its visible text and with which words, or that none does; empty for a blank
-// headline.
-std::wstring TestResultText(std::span<const AlertRule> rules, std::wstring_view headline);
+// headline. matched tells the two apart, so the dialog can colour the line.
+struct TestResult {
+    std::wstring text;
+    bool matched = false;
+};
+TestResult TestHeadline(std::span<const AlertRule> rules, std::wstring_view headline);
 
 }  // namespace alerts

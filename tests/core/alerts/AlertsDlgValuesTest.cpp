@@ -68,7 +68,11 @@ TEST(AlertsDlgValues, TestResultNamesTheMatchingRuleAndItsWords) {
         {L"", L""},
         {L" <br> ", L""},
     };
-    for (const auto& c : cases) EXPECT_EQ(alerts::TestResultText(rules, c.headline), c.result) << c.headline;
+    for (const auto& c : cases) {
+        const alerts::TestResult result = alerts::TestHeadline(rules, c.headline);
+        EXPECT_EQ(result.text, c.result) << c.headline;
+        EXPECT_EQ(result.matched, std::wstring(c.result).rfind(L"匹配规则", 0) == 0) << c.headline;
+    }
 }
 
 }  // namespace
