@@ -20,10 +20,19 @@ bool IsLatinLetterOrDigit(wchar_t unit) {
 using UnitBits = std::array<std::uint64_t, 4>;
 constexpr unsigned kUnitBits = 256;
 
-void AddUnit(UnitBits& bits, wchar_t unit) {
-    const unsigned code = static_cast<unsigned>(unit) & 0xFFFFu;
-    const unsigned bit = (code ^ (code >> 8)) % kUnitBits;
-    bits[bit / 64] |= std::uint64_t{1} << (bit % 64);
+UnitBits UnitsOf(std::wstring_view text) {
+    // Four words in registers: an array in memory would make each unit wait for the store of the last.
+    std::uint64_t word0 = 0, word1 = 0, word2 = 0, word3 = 0;
+    for (wchar_t unit : text) {
+        const unsigned code = static_cast<unsigned>(unit) & 0xFFFFu;
+        const unsigned bit = (code ^ (code >> 8)) % kUnitBits;
+        const std::uint64_t mask = std::uint64_t{1} << (bit % 64);
+        word0 |= bit / 64 == 0 ? mask : 0;
+        word1 |= bit / 64 == 1 ? mask : 0;
+        word2 |= bit / 64 == 2 ? mask : 0;
+        word3 |= bit / 64 == 3 ? mask : 0;
+    }
+    return {word0, word1, word2, word3};
 }
 
 bool HasAll(const UnitBits& present, const UnitBits& needed) {
@@ -87,7 +96,8 @@ AlertMatcher::AlertMatcher(std::span<const AlertRule> rules) {
         RuleTerms terms = ParseRule(rules[i].text);
         UnitBits units{};
         for (const std::wstring& term : terms.required) {
-            for (wchar_t unit : term) AddUnit(units, unit);
+            const UnitBits termUnits = UnitsOf(term);
+            for (std::size_t word = 0; word < units.size(); ++word) units[word] |= termUnits[word];
         }
         rules_.push_back({units, i, rules[i].sound, std::move(terms)});
     }
@@ -111,13 +121,14 @@ AlertMatcher::AlertMatcher(std::span<const AlertRule> rules) {
 
 std::optional<AlertMatch> AlertMatcher::Match(std::wstring_view visibleText) const {
     if (rules_.empty()) return std::nullopt;
-    std::wstring folded(visibleText.size(), L'\0');
-    UnitBits present{};
-    for (std::size_t i = 0; i < visibleText.size(); ++i) {
-        folded[i] = FoldForMatching(visibleText[i]);
-        AddUnit(present, folded[i]);
-    }
-    const auto occurs = [&folded](const std::wstring& term) { return Occurs(folded, term); };
+    // A headline is short: folding it on the stack spares an allocation for each one.
+    std::array<wchar_t, 256> onStack;
+    std::wstring onHeap(visibleText.size() > onStack.size() ? visibleText.size() : 0, L'\0');
+    wchar_t* const buffer = onHeap.empty() ? onStack.data() : onHeap.data();
+    FoldForMatching(visibleText, buffer);
+    const std::wstring_view folded(buffer, visibleText.size());
+    const UnitBits present = UnitsOf(folded);
+    const auto occurs = [folded](const std::wstring& term) { return Occurs(folded, term); };
     const CompiledRule* first = nullptr;
     ForEachBit(present, [&](unsigned bit) {
         for (std::uint32_t k = bitStart_[bit]; k < bitStart_[bit + 1]; ++k) {

@@ -9,7 +9,7 @@ namespace alerts {
 
 namespace {
 
-// Longer than any rule the dialog lets the user type.
+// Far longer than any rule a trader writes; a longer one would come back cut.
 constexpr std::size_t kRuleCapacity = 4096;
 
 std::wstring RuleKey(std::size_t number, const wchar_t* suffix = L"") {

@@ -17,8 +17,12 @@ wchar_t FoldForMatching(wchar_t unit) {
 
 std::wstring FoldForMatching(std::wstring_view text) {
     std::wstring folded(text.size(), L'\0');
-    for (std::size_t i = 0; i < text.size(); ++i) folded[i] = FoldForMatching(text[i]);
+    FoldForMatching(text, folded.data());
     return folded;
+}
+
+void FoldForMatching(std::wstring_view text, wchar_t* out) {
+    for (std::size_t i = 0; i < text.size(); ++i) out[i] = FoldForMatching(text[i]);
 }
 
 }  // namespace alerts

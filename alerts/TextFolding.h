@@ -12,4 +12,7 @@ wchar_t FoldForMatching(wchar_t unit);
 // Folds every unit; the result has the same length, so a position in it is a position in the text.
 std::wstring FoldForMatching(std::wstring_view text);
 
+// The same into `out`, which holds at least text.size() units.
+void FoldForMatching(std::wstring_view text, wchar_t* out);
+
 }  // namespace alerts

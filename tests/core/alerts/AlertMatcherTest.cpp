@@ -84,6 +84,15 @@ TEST(AlertMatcherTest, MatchCarriesTheRuleSoundAndSpansOverTheVisibleText) {
     EXPECT_EQ(match->words, (std::vector<TextSpan>{{1, 3}, {9, 2}}));
 }
 
+TEST(AlertMatcherTest, ALongTextMatchesToTheEnd) {
+    const std::vector<AlertRule> rules = {On(L"美联储 USD")};
+    const std::wstring text = std::wstring(1000, L'，') + L"ＵＳＤ美联储";
+    const auto match = AlertMatcher(rules).Match(text);
+    ASSERT_TRUE(match);
+    EXPECT_EQ(match->words, (std::vector<TextSpan>{{1000, 6}}));
+    EXPECT_FALSE(AlertMatcher(rules).Match(text.substr(0, text.size() - 1)));
+}
+
 TEST(AlertMatcherTest, ATitleWithMarkupMatchesOnItsVisibleText) {
     const std::vector<AlertRule> rules = {On(L"美联储 -传闻"), On(L"EUR USD")};
     const AlertMatcher matcher(rules);

@@ -78,7 +78,12 @@ settle() {
         timeout 10 "$server" -w
     fi
 }
-ini_has() { tr -d '\r' < "$1" | grep -qx "$2"; }
+# A Setting.ini's text: the program keeps it in UTF-16 with its byte-order mark once it holds Chinese rules.
+ini_text() {
+    if [ "$(head -c 2 "$1" | od -An -tx1 | tr -d ' \n')" = fffe ]; then tail -c +3 "$1" | iconv -f UTF-16LE -t UTF-8
+    else cat "$1"; fi
+}
+ini_has() { ini_text "$1" | tr -d '\r' | grep -qx "$2"; }
 start_program() {  # start_program EXE STEP: starts it and waits for its main window
     "$wine" "$1" >/dev/null 2>&1 &
     check "$2: the program shows its main window" probe window "$title" 30
@@ -162,7 +167,9 @@ shot program "$title"
 
 echo "[${SECONDS}s] == Upgrade over the running copy keeps the user's settings"
 sed -i 's/^HexunGPShow=1/HexunGPShow=0/; s/^Version=.*/Version=0.9.0/' "$inst/Setting.ini"
-printf '[Test]\r\nKept=yes\r\n' >> "$inst/Setting.ini"
+printf '[Test]\r\nKept=yes\r\n[Alerts]\r\nCount=1\r\nRule1="美联储 加息"\r\n' >> "$inst/Setting.ini"
+# As the program leaves it after the user's first Chinese rule on a Western Windows.
+{ printf '\377\376'; iconv -f UTF-8 -t UTF-16LE "$inst/Setting.ini"; } > "$work/Setting.utf16" && mv "$work/Setting.utf16" "$inst/Setting.ini"
 echo "banner" > "$inst/1.jpg"
 echo "damaged" > "$inst/skin/bg.jpg"
 rm "$desktop"
@@ -172,6 +179,8 @@ settle "upgrade"
 check "the upgrade ended the running copy" test "$(probe window "$title" 0; echo $?)" = 1
 check "upgrade keeps a changed key" ini_has "$inst/Setting.ini" "HexunGPShow=0"
 check "upgrade keeps an added key" ini_has "$inst/Setting.ini" "Kept=yes"
+check "upgrade keeps the alert rules and the file's UTF-16 form" ini_has "$inst/Setting.ini" 'Rule1="美联储 加息"'
+check "upgrade keeps the file's byte-order mark" test "$(head -c 2 "$inst/Setting.ini" | od -An -tx1 | tr -d ' \n')" = fffe
 check "upgrade names the new version" ini_has "$inst/Setting.ini" "Version=$version"
 check "upgrade keeps the banners" test -f "$inst/1.jpg"
 check "upgrade replaces the program's files" cmp -s "$input/skin/bg.jpg" "$inst/skin/bg.jpg"
