@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "alerts/AlertStore.h"
+#include "alerts/AlertsDlg.h"
 #include "app/AboutDlg.h"
 #include "app/NewsRouting.h"
 #include "app/VersionCheck.h"
@@ -72,6 +73,7 @@ bool CCorvaneDlg::HandleMessage(fw::Message& message) {
         fw::OnCommand(IDC_TOP_ABOUT, &CCorvaneDlg::OnAbout),
         fw::OnCommand(IDC_TOP_EXIT, &CCorvaneDlg::OnExitButton),
         fw::OnCommand(IDM_TRAY_SETTINGS, &CCorvaneDlg::OnSettings),
+        fw::OnCommand(IDM_TRAY_ALERTS, &CCorvaneDlg::OnAlerts),
         fw::OnCommand(IDM_TRAY_EXIT, &CCorvaneDlg::OnTrayExit),
         fw::OnMessage(CTrayIcon::kCallbackMessage, &CCorvaneDlg::OnTrayCallback),
         fw::OnMessage(kTaskbarCreated, &CCorvaneDlg::OnTaskbarCreated),
@@ -337,6 +339,10 @@ void CCorvaneDlg::OnAdvise() { newslist::OpenServerLink(settings::ReadWebSite() 
 void CCorvaneDlg::OnSettings() {
     OpenSettingsDialog(hwnd_);
     ReloadAlertRules();  // the settings dialog leads to the keyword dialog too
+}
+
+void CCorvaneDlg::OnAlerts() {
+    if (OpenAlertsDialog(hwnd_)) ReloadAlertRules();
 }
 
 void CCorvaneDlg::OnAbout() {

@@ -75,6 +75,7 @@ private:
     void OnHomePage();
     void OnAdvise();
     void OnSettings();
+    void OnAlerts();
     void OnAbout();
     void OnExitButton();
     void OnTrayExit();

@@ -108,9 +108,11 @@ void CTrayIcon::ShowMenu(HWND window, POINT at) {
     SetForegroundWindow(window);
     HINSTANCE module = GetModuleHandleW(nullptr);
     HBITMAP settingsPicture = LoadBitmapW(module, MAKEINTRESOURCEW(IDB_TRAY_SETTINGS));
+    HBITMAP alertsPicture = LoadBitmapW(module, MAKEINTRESOURCEW(IDB_TRAY_ALERTS));
     HBITMAP exitPicture = LoadBitmapW(module, MAKEINTRESOURCEW(IDB_TRAY_EXIT));
     if (HMENU menu = CreatePopupMenu()) {
         AppendMenuW(menu, MF_BITMAP, IDM_TRAY_SETTINGS, reinterpret_cast<LPCWSTR>(settingsPicture));
+        AppendMenuW(menu, MF_BITMAP, IDM_TRAY_ALERTS, reinterpret_cast<LPCWSTR>(alertsPicture));
         AppendMenuW(menu, MF_BITMAP, IDM_TRAY_EXIT, reinterpret_cast<LPCWSTR>(exitPicture));
         TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, at.x, at.y, 0, window, nullptr);
         // Lets the menu close properly when the next click goes elsewhere.
@@ -118,5 +120,6 @@ void CTrayIcon::ShowMenu(HWND window, POINT at) {
         DestroyMenu(menu);
     }
     if (settingsPicture) DeleteObject(settingsPicture);
+    if (alertsPicture) DeleteObject(alertsPicture);
     if (exitPicture) DeleteObject(exitPicture);
 }

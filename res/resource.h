@@ -89,6 +89,22 @@
 #define IDC_SETTINGS_STOCKS_LOGO 1062
 #define IDC_SETTINGS_STOCKS_DELAY 1059
 #define IDC_SETTINGS_STOCKS_SHOW 1061
+#define IDC_SETTINGS_ALERTS 1200         // opens the keyword alerts dialog over the settings
+
+// Keyword alerts dialog (IDD_ALERTS)
+#define IDC_ALERTS_OK 1201
+#define IDC_ALERTS_CANCEL 1202
+#define IDC_ALERTS_RULE 1203             // the rule being written or changed
+#define IDC_ALERTS_ADD 1204
+#define IDC_ALERTS_REPLACE 1205          // 修改: the selected rule takes the written text
+#define IDC_ALERTS_DELETE 1206
+#define IDC_ALERTS_HINT 1207             // the rule syntax in one line
+#define IDC_ALERTS_LIST 1208             // the rules with their two switches
+#define IDC_ALERTS_ON 1209               // the selected rule's switches, for the keyboard
+#define IDC_ALERTS_SOUND 1210
+#define IDC_ALERTS_COUNT 1211
+#define IDC_ALERTS_TEST 1212             // a headline to try the rules on
+#define IDC_ALERTS_RESULT 1213
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

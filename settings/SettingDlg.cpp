@@ -4,10 +4,11 @@
 #include <string>
 #include <utility>
 
-#include "controls/PictureFile.h"
-#include "framework/DeviceContext.h"
+#include "alerts/AlertsDlg.h"
+#include "controls/DialogBands.h"
 #include "framework/StaticBitmap.h"
 #include "res/resource.h"
+#include "settings/NotSavedMessage.h"
 #include "settings/SettingDlgValues.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
@@ -35,13 +36,6 @@ const std::initializer_list<const wchar_t*> kForexDelays = {L"5秒",  L"10秒", 
                                                              L"50秒", L"1分钟", L"3分钟", L"5分钟"};
 const std::initializer_list<const wchar_t*> kCategoryDelays = {L"30秒", L"40秒", L"50秒", L"1分钟", L"3分钟", L"5分钟"};
 
-// The settings file's full path for a message; its relative name when the platform cannot tell.
-std::wstring SettingsFileFullPath() {
-    wchar_t path[MAX_PATH]{};
-    const DWORD length = GetFullPathNameW(settings::kSettingsFile, MAX_PATH, path, nullptr);
-    return length > 0 && length < MAX_PATH ? path : settings::kSettingsFile;
-}
-
 struct Logo {
     int staticId;
     int bitmapId;
@@ -52,8 +46,6 @@ constexpr Logo kLogos[] = {
     {IDC_SETTINGS_STOCKS_LOGO, IDB_LOGO_STOCKS},
     {IDC_SETTINGS_FUTURES_LOGO, IDB_LOGO_FUTURES},
 };
-
-constexpr int kBandHeight = 40;
 
 }  // namespace
 
@@ -79,6 +71,7 @@ bool CSettingDlg::HandleMessage(fw::Message& message) {
     static constexpr fw::MessageEntry<CSettingDlg> table[] = {
         fw::OnCommand(IDC_SETTINGS_OK, &CSettingDlg::OnConfirm),
         fw::OnCommand(IDC_SETTINGS_CLOSE, &CSettingDlg::OnClose),
+        fw::OnCommand(IDC_SETTINGS_ALERTS, &CSettingDlg::OnAlerts),
         fw::OnCommand(IDC_SETTINGS_START_WITH_WINDOWS, &CSettingDlg::OnStartWithWindowsClick),
         fw::OnCommand(IDC_SETTINGS_SHOW, &CSettingDlg::OnSwitchClick),
         fw::OnCommand(IDC_SETTINGS_FOREX_SHOW, &CSettingDlg::OnSwitchClick),
@@ -172,10 +165,7 @@ void CSettingDlg::OnConfirm() {
         saved = settings::WriteProperty(entry.key, value) && saved;
     }
     if (!saved) {
-        // The folder may be one the user cannot write: say so and where, and keep the choices on show.
-        const std::wstring text = L"设置未能保存：无法写入文件\n" + SettingsFileFullPath() +
-                                  L"\n\n请确认该文件夹可以写入，或将程序复制到可写入的文件夹后再试。";
-        MessageBoxW(hwnd_, text.c_str(), L"设置未保存", MB_OK | MB_ICONERROR);
+        ShowNotSavedMessage(hwnd_, L"设置", L"设置未保存");
         return;
     }
     MessageBoxW(hwnd_, L"设置已生效!", L"设置成功", MB_OK | MB_ICONINFORMATION);
@@ -186,27 +176,13 @@ void CSettingDlg::OnConfirm() {
 void CSettingDlg::OnClose() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 fw::Result CSettingDlg::OnPaint(WPARAM, LPARAM) {
-    const fw::PaintDC paint(hwnd_);
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    // The bands are drawn over the whole client area, children included (the dialog does not clip them);
-    // the two buttons then paint themselves again over the bottom band.
-    const fw::ClientDC dc(hwnd_);
-    PaintBand(dc, L".\\skin\\settingtop.jpg", 0, client.right);
-    PaintBand(dc, L".\\skin\\settingbottom.jpg", client.bottom - kBandHeight, client.right);
-    InvalidateRect(GetDlgItem(hwnd_, IDC_SETTINGS_OK), nullptr, TRUE);
-    InvalidateRect(GetDlgItem(hwnd_, IDC_SETTINGS_CLOSE), nullptr, TRUE);
+    PaintDialogBands(hwnd_, L".\\skin\\settingtop.jpg", L".\\skin\\settingbottom.jpg",
+                     {IDC_SETTINGS_OK, IDC_SETTINGS_CLOSE, IDC_SETTINGS_ALERTS});
     return 0;
 }
 
-// A band whose picture is missing shows the dialog's own face colour.
-void CSettingDlg::PaintBand(HDC target, const wchar_t* picture, int top, int width) {
-    fw::OffscreenDC band(target, width, kBandHeight);
-    const RECT area{0, 0, width, kBandHeight};
-    FillRect(band, &area, GetSysColorBrush(COLOR_3DFACE));
-    DrawPictureFile(band, picture, area);
-    band.CopyTo(target, 0, top);
-}
+// The keyword dialog opens over this one, which waits for it.
+void CSettingDlg::OnAlerts() { OpenAlertsDialog(hwnd_); }
 
 void OpenSettingsDialog(HWND owner) {
     // One dialog for the whole run, made on first use.

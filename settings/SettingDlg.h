@@ -1,5 +1,6 @@
 #pragma once
-// The settings dialog "系统配置": start with Windows, the pop-up switches and stay times, the sound.
+// The settings dialog "系统配置": start with Windows, the pop-up switches and stay times, the sound, and
+// the way to the keyword alerts.
 // The Properties keys are read when it opens and written only by 确定; the start-with-Windows box
 // changes the registration at once.
 #include <array>
@@ -35,8 +36,8 @@ private:
     void OnClose();
     void OnStartWithWindowsClick();
     void OnSwitchClick(int checkBoxId);
+    void OnAlerts();
     fw::Result OnPaint(WPARAM, LPARAM);
-    void PaintBand(HDC target, const wchar_t* picture, int top, int width);
 
     fw::CheckBox m_startWithWindows;  // 1055
     fw::CheckBox m_show;              // 1054

@@ -150,9 +150,18 @@ jpeg() {
     render "$src/$1.svg" "$work/$1.png"
     convert "$work/$1.png" -background white -flatten "${jpg_opts[@]}" "$skin/$1.jpg"
 }
-for name in quickinfotitlebar quickinfoborder quickinfoborderbottom quickinfobkg settingtop settingbottom; do
+for name in quickinfotitlebar quickinfoborder quickinfoborderbottom quickinfobkg settingbottom; do
     jpeg "$name"
 done
+# dialog_top NAME KEY=VALUE...: a skinned dialog's top band with its own title.
+dialog_top() {
+    local name=$1; shift
+    template "$src/dialogtop.svg" "$work/$name.svg" "$@"
+    render "$work/$name.svg" "$work/$name.png"
+    convert "$work/$name.png" -background white -flatten "${jpg_opts[@]}" "$skin/$name.jpg"
+}
+dialog_top settingtop "TITLE=系统配置" "SUBTITLE_X=112" "SUBTITLE=启动 · 资讯速递 · 提示音"
+dialog_top alertstop "TITLE=关键词提醒" "SUBTITLE_X=127" "SUBTITLE=提醒规则 · 启用 · 声音 · 试一试"
 
 echo "bitmaps"
 # bitmap SVG OUT: a 24-bit Windows bitmap with no alpha, for the resources.
@@ -167,6 +176,7 @@ bitmap menu-exit "$out/res/bitmaps/161.bmp"
 bitmap menu-settings "$out/res/bitmaps/162.bmp"
 bitmap logo-futures "$out/res/bitmaps/171.bmp"
 bitmap logo-stocks "$out/res/bitmaps/172.bmp"
+bitmap menu-alerts "$out/res/bitmaps/173.bmp"
 
 echo "icon"
 # The icon holds its own sizes, so it is the same at every scale; 16 and 24 come from a

@@ -1,16 +1,21 @@
 // The tray icon against a stand-in shell that can refuse, as the real one does at sign-in before it is
 // ready: the add is tried again on the window's timer until the icon is there,
-// and a balloon asked for meanwhile waits for it.
+// and a balloon asked for meanwhile waits for it. And the icon's menu, saved for review.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "app/TrayIcon.h"
+#include "framework/Sessions.h"
+#include "res/resource.h"
 #include "tests/windows/support/MessagePump.h"
+#include "tests/windows/support/Screenshot.h"
+#include "tests/windows/support/TestFolders.h"
 
 namespace {
 
@@ -149,6 +154,35 @@ TEST_F(TrayIconTest, TipTellsOfTheLastAlertUntilClearedAndSurvivesAnAddAgain) {
     title += L"\U0001F4C8";  // units 127 and 128 of the tip, which holds 127
     tray.ShowAlertTip(title);
     EXPECT_EQ(shell.tip, L"关键词提醒：" + std::wstring(120, L'长'));
+}
+
+// The menu holds 系统设置, 关键词提醒 and 退出 as pictures, in that order; a thread timer, which the menu's own
+// loop keeps serving, reads it, saves it for review and closes it.
+TEST(TrayMenu, OffersSettingsAlertsAndExitInThatOrder) {
+    const fw::GdiplusSession gdiplus;
+    HWND owner = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                 nullptr);
+    ASSERT_NE(owner, nullptr);
+    static std::vector<UINT> commands;
+    static bool saved;
+    commands.clear();
+    saved = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+        HWND menuWindow = FindWindowW(L"#32768", nullptr);
+        if (!menuWindow || !IsWindowVisible(menuWindow)) return;
+        KillTimer(nullptr, id);
+        const auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) commands.push_back(GetMenuItemID(menu, i));
+        const std::filesystem::path screenshots = BuildFolder() / "screenshots";
+        std::filesystem::create_directories(screenshots);
+        saved = SaveWindowAsPng(menuWindow, (screenshots / "tray-menu.png").wstring());
+        EndMenu();
+    });
+    CTrayIcon::ShowMenu(owner, {200, 200});  // returns once the menu is closed
+    KillTimer(nullptr, timer);
+    DestroyWindow(owner);
+    EXPECT_EQ(commands, (std::vector<UINT>{IDM_TRAY_SETTINGS, IDM_TRAY_ALERTS, IDM_TRAY_EXIT}));
+    EXPECT_TRUE(saved);
 }
 
 }  // namespace

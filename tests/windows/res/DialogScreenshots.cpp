@@ -1,4 +1,4 @@
-// Screenshots for review: the About box, the settings dialog and a pop-up entry as their templates
+// Screenshots for review: the About box, the settings and keyword dialogs and a pop-up entry as their templates
 // make them, saved as PNG files in the folder given on the command line (default "screenshots").
 // Hidden controls are shown and the logos put in, so every Chinese text and picture is on view.
 // Under Wine it also checks that the dialog font holds a glyph for every character shown.
@@ -57,7 +57,7 @@ std::wstring MissingGlyphs(HWND dialog) {
 class DialogScreenshots : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
+        INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES | ICC_LINK_CLASS | ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&classes);
         Gdiplus::GdiplusStartupInput input;
         Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
@@ -111,6 +111,11 @@ TEST_F(DialogScreenshots, SettingsDialog) {
     PutBitmap(dialog, IDC_SETTINGS_FUTURES_LOGO, IDB_LOGO_FUTURES);
     PutBitmap(dialog, IDC_SETTINGS_STOCKS_LOGO, IDB_LOGO_STOCKS);
     ShowAndSave(dialog, L"settings-153.png");
+}
+
+TEST_F(DialogScreenshots, AlertsDialog) {
+    ASSERT_NE(Create(IDD_ALERTS), nullptr);
+    ShowAndSave(dialog, L"alerts-180.png");
 }
 
 TEST_F(DialogScreenshots, PopupEntry) {

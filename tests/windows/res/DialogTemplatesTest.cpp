@@ -138,6 +138,31 @@ const std::vector<DialogCase>& Dialogs() {
              Label(IDC_STATIC, L"股票讯息", 86, 170, 33, 8),
              Combo(IDC_SETTINGS_STOCKS_DELAY, 130, 168, 48),
              CheckBox(IDC_SETTINGS_STOCKS_SHOW, L"", 186, 168, 16, 10),
+             {IDC_SETTINGS_ALERTS, L"Button", BS_PUSHBUTTON, kShown | kTab, 0, L"关键词提醒…", 12, 206, 62, 14},
+         }},
+        {"keyword alerts dialog", IDD_ALERTS, false, kShellFont | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
+         WS_CLIPCHILDREN, 0, L"关键词提醒", 8, 300, 276,
+         {
+             {IDC_STATIC, L"Button", BS_GROUPBOX, kShown, 0, L"提醒规则", 7, 27, 286, 170},
+             {IDC_ALERTS_RULE, L"Edit", 0, kShown | kTab | ES_AUTOHSCROLL | WS_BORDER, ES_MULTILINE, L"", 14, 40, 172, 14},
+             {IDC_ALERTS_ADD, L"Button", BS_PUSHBUTTON, kShown | kTab, 0, L"添加", 190, 40, 31, 14},
+             {IDC_ALERTS_REPLACE, L"Button", BS_PUSHBUTTON, kShown | kTab, 0, L"修改", 224, 40, 31, 14},
+             {IDC_ALERTS_DELETE, L"Button", BS_PUSHBUTTON, kShown | kTab, 0, L"删除", 258, 40, 31, 14},
+             {IDC_ALERTS_HINT, L"Static", SS_LEFT, kShown | SS_NOPREFIX, 0,
+              L"空格分隔的词都须出现；\"短语\" 按原样出现；-词 不得出现", 14, 58, 275, 8},
+             {IDC_ALERTS_LIST, L"SysListView32", 0,
+              kShown | kTab | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_BORDER,
+              LVS_EDITLABELS, L"", 14, 70, 275, 106},
+             Label(IDC_STATIC, L"所选规则：", 14, 182, 40, 8),
+             CheckBox(IDC_ALERTS_ON, L"启用", 56, 181, 36, 10),
+             CheckBox(IDC_ALERTS_SOUND, L"声音", 96, 181, 36, 10),
+             {IDC_ALERTS_COUNT, L"Static", SS_RIGHT, kShown | SS_NOPREFIX, 0, L"", 150, 182, 139, 8},
+             {IDC_STATIC, L"Button", BS_GROUPBOX, kShown, 0, L"试一试", 7, 201, 286, 46},
+             {IDC_ALERTS_TEST, L"Edit", 0, kShown | kTab | ES_AUTOHSCROLL | WS_BORDER, ES_MULTILINE, L"", 14, 213, 275, 14},
+             {IDC_ALERTS_RESULT, L"Static", SS_LEFT, kShown | SS_NOPREFIX | SS_ENDELLIPSIS, 0, L"", 14, 232, 275, 9},
+             // No default push button: Enter confirms nothing.
+             {IDC_ALERTS_OK, L"Button", BS_PUSHBUTTON, kShown | kTab, 0, L"确定", 174, 257, 50, 14},
+             {IDC_ALERTS_CANCEL, L"Button", BS_PUSHBUTTON, kShown | kTab, 0, L"取消", 238, 257, 50, 14},
          }},
         {"news list", IDD_NEWSLIST, true, kShellFont | WS_CHILD, WS_VISIBLE | WS_CAPTION, 0, L"", 8, 316, 180, {}},
     };
@@ -149,7 +174,7 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return me
 HWND CreateTemplate(int id, HWND parent) {
     // The link controls of the templates need their class registered before a dialog can hold them.
     static const bool registered = [] {
-        INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
+        INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES | ICC_LINK_CLASS | ICC_LISTVIEW_CLASSES};
         return InitCommonControlsEx(&classes) != FALSE;
     }();
     return registered ? CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), parent, PlainDialogProc, 0)

@@ -62,7 +62,7 @@ TEST(ResourceBitmaps, LoadWithTheirSizesAt24BitsPerPixel) {
     const Case cases[] = {
         {IDB_LOGO_FOREX, 83, 29},   {IDB_LOGO_OTHER, 83, 29},    {IDB_LOGO_GOLD, 83, 29},
         {IDB_LOGO_FUTURES, 83, 29}, {IDB_LOGO_STOCKS, 83, 29},   {IDB_TRAY_EXIT, 69, 19},
-        {IDB_TRAY_SETTINGS, 86, 19},
+        {IDB_TRAY_SETTINGS, 86, 19}, {IDB_TRAY_ALERTS, 98, 19},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);

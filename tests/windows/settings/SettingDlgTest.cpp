@@ -376,15 +376,7 @@ TEST_F(SettingDialog, ScreenshotWithValues) {
                      {L"Fx168Show", L"1"}, {L"HexunDelay", L"3"}, {L"HexunShow", L"1"}, {L"HexunQHDelay", L"0"},
                      {L"HexunQHShow", L"0"}, {L"HexunGPDelay", L"5"}, {L"HexunGPShow", L"1"}});
     Open();
-    SetWindowPos(dialog.Hwnd(), HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    RedrawWindow(dialog.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    for (int i = 0; i < 20; ++i) {
-        PumpPending();
-        Sleep(20);
-    }
-    const std::filesystem::path screenshots = BuildFolder() / "screenshots";
-    std::filesystem::create_directories(screenshots);
-    EXPECT_TRUE(SaveWindowAsPng(dialog.Hwnd(), (screenshots / "settings-dialog.png").wstring()));
+    EXPECT_TRUE(SaveReviewScreenshot(dialog.Hwnd(), L"settings-dialog.png"));
 }
 
 }  // namespace

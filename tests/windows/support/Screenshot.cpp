@@ -1,9 +1,12 @@
 #include "tests/windows/support/Screenshot.h"
 
+#include <filesystem>
 #include <vector>
 
 #include "framework/DeviceContext.h"
 #include "framework/GdiplusHeaders.h"
+#include "tests/windows/support/MessagePump.h"
+#include "tests/windows/support/TestFolders.h"
 
 bool ImageEncoder(const wchar_t* mimeType, CLSID& encoder) {
     UINT count = 0, bytes = 0;
@@ -43,4 +46,16 @@ bool SaveWindowAsPng(HWND hwnd, const std::wstring& path) {
     RECT area{};
     GetWindowRect(hwnd, &area);
     return SaveAreaAsPng(fw::ClientDC(nullptr), area, path);
+}
+
+bool SaveReviewScreenshot(HWND window, const wchar_t* name) {
+    SetWindowPos(window, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    for (int i = 0; i < 20; ++i) {
+        PumpPending();
+        Sleep(20);
+    }
+    const std::filesystem::path screenshots = BuildFolder() / "screenshots";
+    std::filesystem::create_directories(screenshots);
+    return SaveWindowAsPng(window, (screenshots / name).wstring());
 }

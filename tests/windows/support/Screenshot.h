@@ -17,3 +17,7 @@ bool SaveClientAreaAsPng(HWND hwnd, const std::wstring& path);
 
 // The whole window, frame and scroll bars included, as it stands on the screen.
 bool SaveWindowAsPng(HWND hwnd, const std::wstring& path);
+
+// A dialog for review: moved to the top left of the screen, painted afresh, given a moment to settle, and
+// saved as the named PNG file in <build>/screenshots.
+bool SaveReviewScreenshot(HWND window, const wchar_t* name);
