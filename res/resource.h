@@ -41,6 +41,7 @@
 #define IDM_TRAY_EXIT 10000
 #define IDM_TRAY_SETTINGS 10001
 #define IDM_TRAY_ALERTS 10002
+#define IDM_SHOW_MAIN_WINDOW 10010        // the pop-up's summary entry after quiet asks the main window to show
 
 // Main window (IDD_MAIN)
 #define IDC_TAB_GOLD 1039
