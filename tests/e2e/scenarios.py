@@ -661,6 +661,74 @@ def keyword_alert(s):
     s.shot('alerts-among-ordinary')
 
 
+def keyword_dialog(s):
+    """The keyword dialog of the running program, opened from the tray menu's item: a rule typed and added is
+    in Setting.ini after 确定 and alerts at once; changed, it alerts on its new words only; deleted, nothing
+    alerts any more."""
+    s.write_settings({'Fx168Show': '0'})
+    main = connect_and_load(s)
+
+    def edit_rules(*actions):
+        opened = now_ms()
+        s.probe.post(main['hwnd'], WM_COMMAND, 10002, 0)  # the tray menu's 关键词提醒 item
+        box = s.probe.wait_window(10, 'the keyword dialog', title='关键词提醒', visible=True)
+        wait_until(lambda: s.probe.children(top=box['hwnd'], since=opened), 5, 'the dialog filled in')
+        time.sleep(0.5)
+        for action in actions:
+            action(box)
+            time.sleep(0.3)
+        click_control(s, box, 1201)  # 确定
+        wait_until(lambda: not s.probe.find(title='关键词提醒', visible=True), 10, 'the dialog to close')
+
+    def type_rule(text):
+        def action(box):
+            click_control(s, box, 1203)
+            subprocess.run(['xdotool', 'type', '--delay', '30', text], check=True)
+        return action
+
+    def press(control_id):
+        return lambda box: click_control(s, box, control_id)
+
+    def select_first_rule(box):
+        x, y, w, h = s.probe.control_rect(box['hwnd'], 1208)
+        click(x + w // 3, y + 30)  # the first row, under the header
+
+    def shot(label):
+        return lambda box: s.shot(label)
+
+    def rule_alerts(headline, expected):
+        since = now_ms()
+        s.server.step('news forex "%s"' % headline)
+        if expected:
+            wait_until(lambda: headline in entry_texts(s, since), 5, 'the alert "%s"' % headline)
+        else:
+            time.sleep(1.5)
+            check(headline not in entry_texts(s, since), '"%s" showed in the pop-up' % headline)
+
+    edit_rules(type_rule('EUR USD'), press(1204), shot('rule-added'))
+    alerts = s.read_settings().get('Alerts', {})
+    check(alerts.get('Count') == '1' and alerts.get('Rule1', '').strip('"') == 'EUR USD',
+          'the added rule is stored: %s' % alerts)
+    rule_alerts('EUR USD 跌破1.0800', True)
+
+    def replace_last_word(box):
+        click_control(s, box, 1203)
+        subprocess.run(['xdotool', 'key', 'End', 'BackSpace', 'BackSpace', 'BackSpace'], check=True)
+        subprocess.run(['xdotool', 'type', '--delay', '30', 'JPY'], check=True)
+
+    edit_rules(select_first_rule, press(1205), replace_last_word, press(1205))
+    alerts = s.read_settings().get('Alerts', {})
+    check(alerts.get('Count') == '1' and alerts.get('Rule1', '').strip('"') == 'EUR JPY',
+          'the changed rule is stored: %s' % alerts)
+    rule_alerts('EUR USD 再度走低', False)
+    rule_alerts('EUR JPY 升至160', True)
+
+    edit_rules(select_first_rule, press(1206))
+    alerts = s.read_settings().get('Alerts', {})
+    check(alerts.get('Count') == '0' and 'Rule1' not in alerts, 'the deleted rule is gone: %s' % alerts)
+    rule_alerts('EUR JPY 回落', False)
+
+
 SCENARIOS = {
     'first_start': first_start,
     'tabs': tabs,
@@ -674,6 +742,7 @@ SCENARIOS = {
     'settings_not_saved': settings_not_saved,
     'start_with_windows': start_with_windows,
     'keyword_alert': keyword_alert,
+    'keyword_dialog': keyword_dialog,
 }
 
 
