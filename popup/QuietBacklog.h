@@ -42,8 +42,8 @@ private:
 // The summary entry's text.
 std::wstring QuietSummaryText(std::size_t received);
 
-// How many entries one view of the pop-up holds: the entries fit in half the work area's height below
-// the frame (the pop-up grows no higher), at least one.
+// How many entries one view of the pop-up holds: it grows by one entry while it is lower than half the
+// work area's height (frame included), so the last entry may reach past that half; at least one.
 std::size_t EntriesPerView(int workAreaHeight, int frameHeight, int entryHeight);
 
 }  // namespace popup

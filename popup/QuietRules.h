@@ -44,6 +44,9 @@ std::wstring QuietUntilText(const QuietChoice& choice);  // empty for Off
 QuietChoice ReadQuietChoice();                            // from Setting.ini
 bool WriteQuietChoice(const QuietChoice& choice);         // Off removes the key; false when not written
 
+// [Alerts] FullScreen: "1" lets keyword alerts through full screen; anything else, or nothing, does not.
+bool ReadAlertsThroughFullScreen();
+
 // Windows' answer to "may notifications show now" (the values of SHQueryUserNotificationState).
 enum class NotificationState {
     NotPresent = 1,         // screen saver, locked, or another user's session
