@@ -161,6 +161,7 @@ const std::vector<DialogCase>& Dialogs() {
              {IDC_ALERTS_TEST, L"Edit", 0, kShown | kTab | ES_AUTOHSCROLL | WS_BORDER, ES_MULTILINE, L"", 14, 213, 275, 14},
              {IDC_ALERTS_RESULT, L"Static", SS_LEFT, kShown | SS_NOPREFIX | SS_ENDELLIPSIS, 0, L"", 14, 232, 275, 9},
              // No default push button: Enter confirms nothing.
+             CheckBox(IDC_ALERTS_FULL_SCREEN, L"全屏时也提醒", 14, 259, 100, 10),
              {IDC_ALERTS_OK, L"Button", BS_PUSHBUTTON, kShown | kTab, 0, L"确定", 174, 257, 50, 14},
              {IDC_ALERTS_CANCEL, L"Button", BS_PUSHBUTTON, kShown | kTab, 0, L"取消", 238, 257, 50, 14},
          }},
