@@ -47,6 +47,27 @@ int CQIUnit::CreateForItem(const NewsItem& item, HWND parent, const alerts::Aler
     return 1;
 }
 
+int CQIUnit::CreateForSummary(const std::wstring& text, std::int64_t time, HWND parent, HWND mainWindow) {
+    if (!Create(parent)) return 0;
+    summary_ = true;
+    mainWindow_ = mainWindow;
+    ShowLogo(IDB_LOGO_OTHER);
+    // Its text is never cut: it is ours, and short. The link stands for the entry's click, which goes to
+    // the main window rather than a server's link.
+    HWND title = GetDlgItem(hwnd_, IDC_ENTRY_TITLE_LINK);
+    SetWindowTextW(title, (L"<a>" + text + L"</a>").c_str());
+    MoveWindow(title, kTitlePlace.left, kTitlePlace.top, kTitlePlace.right - kTitlePlace.left,
+               kTitlePlace.bottom - kTitlePlace.top, FALSE);
+    ShowWindow(title, SW_SHOWNA);
+    SetDlgItemTextW(hwnd_, IDC_ENTRY_TIME, popup::EntryTimeText(time).c_str());
+    return 1;
+}
+
+void CQIUnit::ShowMainWindow() {
+    acknowledged_ = true;
+    if (mainWindow_) PostMessageW(mainWindow_, WM_COMMAND, IDM_SHOW_MAIN_WINDOW, 0);
+}
+
 void CQIUnit::ShowLogo(int bitmap) {
     HWND image = GetDlgItem(hwnd_, IDC_ENTRY_LOGO);
     const LONG style = GetWindowLongW(image, GWL_STYLE);
@@ -154,7 +175,10 @@ bool CQIUnit::HandleMessage(fw::Message& message) {
 }
 
 LRESULT CQIUnit::OnLinkClick(NMHDR&) {
-    newslist::OpenServerLink(link_);
+    if (summary_)
+        ShowMainWindow();
+    else
+        newslist::OpenServerLink(link_);
     return 0;
 }
 
@@ -184,7 +208,7 @@ fw::Result CQIUnit::OnEraseBackground(WPARAM wParam, LPARAM) {
 }
 
 fw::Result CQIUnit::OnLButtonDown(WPARAM, LPARAM) {
-    pressed_ = alert_;
+    pressed_ = alert_ || summary_;
     return fw::Declined;
 }
 
@@ -192,6 +216,10 @@ fw::Result CQIUnit::OnLButtonDown(WPARAM, LPARAM) {
 // pop-up the first time, so its stay time can run again.
 fw::Result CQIUnit::OnLButtonUp(WPARAM, LPARAM) {
     if (!std::exchange(pressed_, false)) return fw::Declined;
+    if (summary_) {
+        ShowMainWindow();
+        return 0;
+    }
     if (!link_.empty()) newslist::OpenServerLink(link_);
     if (!std::exchange(acknowledged_, true))
         SendMessageW(GetParent(hwnd_), kAlertAcknowledged, 0, reinterpret_cast<LPARAM>(hwnd_));
@@ -199,7 +227,8 @@ fw::Result CQIUnit::OnLButtonUp(WPARAM, LPARAM) {
 }
 
 fw::Result CQIUnit::OnSetCursor(WPARAM, LPARAM lParam) {
-    if (!alert_ || link_.empty() || LOWORD(lParam) != HTCLIENT) return fw::Declined;
+    const bool clickable = (alert_ && !link_.empty()) || summary_;
+    if (!clickable || LOWORD(lParam) != HTCLIENT) return fw::Declined;
     SetCursor(LoadCursorW(nullptr, IDC_HAND));
     return TRUE;
 }

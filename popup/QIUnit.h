@@ -7,10 +7,14 @@
 // and a title it draws itself, with the rule's matched words in bold. A click anywhere on it opens its link
 // and acknowledges it: the first one tells the pop-up (kAlertAcknowledged), whose stay time waits for that.
 //
+// The summary entry after quiet looks like an ordinary one (the envelope, its text as a link, the time it
+// was shown); a click anywhere on it asks the main window to show itself and counts as read.
+//
 // An entry allocated with new frees itself after its window has been destroyed (Destroy, or its parent's end). One is made per
 // announced headline for as long as the program runs, so it releases every GDI object it made.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,6 +33,9 @@ public:
     // when it is an alert. 1 when the window exists and is filled in, 0 when it could not be created (the
     // object is then the caller's).
     int CreateForItem(const NewsItem& item, HWND parent, const alerts::AlertMatch* alert = nullptr);
+    // Creates the summary entry, hidden: text at time (seconds since 1970); a click posts WM_COMMAND
+    // IDM_SHOW_MAIN_WINDOW to mainWindow. 1 when made, 0 as above.
+    int CreateForSummary(const std::wstring& text, std::int64_t time, HWND parent, HWND mainWindow);
 
     bool IsAlert() const { return alert_; }
     bool Acknowledged() const { return acknowledged_; }
@@ -45,6 +52,7 @@ protected:
 
 private:
     void ShowLogo(int bitmap);
+    void ShowMainWindow();
     void ShowTitle(const NewsItem& item);
     void ShowAlertTitle(const alerts::AlertMatch& alert);
     void DrawAlert(HDC dc, const RECT& client) const;
@@ -61,6 +69,8 @@ private:
     fw::GdiObject<HBRUSH> whiteBrush_;
 
     bool alert_ = false;
+    bool summary_ = false;
+    HWND mainWindow_ = nullptr;             // the summary's click goes there
     bool acknowledged_ = false;
     bool pressed_ = false;                  // the left button went down on the entry
     std::vector<popup::TitleLine> alertTitle_;

@@ -5,12 +5,14 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <ctime>
 #include <memory>
 #include <vector>
 
 #include "controls/PictureFile.h"
 #include "framework/DeviceContext.h"
 #include "popup/QIUnit.h"
+#include "popup/QuietFactsWin32.h"
 #include "res/resource.h"
 
 namespace {
@@ -58,8 +60,11 @@ const alerts::AlertMatch* AlertAt(std::span<const std::optional<alerts::AlertMat
 
 CQuickInform::CQuickInform() : CQuickInform(QuickInformIntervals{}) {}
 
-CQuickInform::CQuickInform(QuickInformIntervals intervals, SoundPlayer playSound)
-    : Dialog(IDD_POPUP), intervals_(intervals), playSound_(playSound ? std::move(playSound) : PlayEmbeddedSound) {
+CQuickInform::CQuickInform(QuickInformIntervals intervals, SoundPlayer playSound, QuietFactsSource quietFacts)
+    : Dialog(IDD_POPUP),
+      intervals_(intervals),
+      playSound_(playSound ? std::move(playSound) : PlayEmbeddedSound),
+      quietFacts_(quietFacts ? std::move(quietFacts) : popup::GatherQuietFacts) {
     intervals_.stayDivisor = std::max(1u, intervals_.stayDivisor);
 }
 
@@ -74,13 +79,26 @@ int CQuickInform::AddNews(const NewsItem& item, HWND parent, const alerts::Alert
 int CQuickInform::AddNewsBatch(std::span<const NewsItem> items, HWND parent,
                                std::span<const std::optional<alerts::AlertMatch>> alerts) {
     if (items.empty()) return 1;
-    latestItem_ = items.back();
-    latestIsAlert_ = AlertAt(alerts, items.size() - 1) != nullptr;
+    CheckQuietEnded(parent);
     popup::ReadSwitches(switches_);
     std::vector<popup::Announcement> batch;
     batch.reserve(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i)
-        batch.push_back(popup::HowToAnnounce(switches_, items[i].category, AlertAt(alerts, i)));
+    std::optional<std::size_t> latest;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const alerts::AlertMatch* alert = AlertAt(alerts, i);
+        batch.push_back(popup::HowToAnnounce(switches_, items[i].category, alert));
+        if (batch.back() != popup::Announcement::Skipped &&
+            popup::Quiet(lastFacts_, alert != nullptr) != popup::QuietReason::None) {
+            backlog_.Add(items[i], alert);
+            batch.back() = popup::Announcement::Skipped;
+            continue;
+        }
+        latest = i;
+    }
+    if (latest) {
+        latestItem_ = items[*latest];
+        latestIsAlert_ = AlertAt(alerts, *latest) != nullptr;
+    }
     const std::vector<std::size_t> shown = popup::BatchEntries(batch, kBurstEntries);
     if (shown.empty()) return 1;
     if (!hwnd_ && !OpenWindow(parent)) return 0;
@@ -92,6 +110,44 @@ int CQuickInform::AddNewsBatch(std::span<const NewsItem> items, HWND parent,
     bool added = true;
     for (std::size_t index : shown) added = AddEntry(items[index], AlertAt(alerts, index)) && added;
     return added ? 1 : 0;
+}
+
+bool CQuickInform::CheckQuietEnded(HWND parent) {
+    lastFacts_ = quietFacts_();
+    if (backlog_.Empty() || IsQuietNow()) return false;
+    return ReleaseWaiting(parent);
+}
+
+bool CQuickInform::IsQuietNow() const { return popup::Quiet(lastFacts_, false) != popup::QuietReason::None; }
+
+// The summary entry is made first: its height tells how many entries one view holds, and so how many of
+// the waiting alerts show above it.
+bool CQuickInform::ReleaseWaiting(HWND parent) {
+    if (!hwnd_ && !OpenWindow(parent)) return false;
+    auto summary = std::make_unique<CQIUnit>();
+    if (!summary->CreateForSummary(popup::QuietSummaryText(backlog_.Received()), std::time(nullptr), hwnd_,
+                                   mainWindow_)) {
+        if (entries_.empty()) Destroy();
+        return false;
+    }
+    const std::size_t view = popup::EntriesPerView(Height(workArea_), kTitleBandHeight + kBorderWidth,
+                                                   Height(WindowRect(summary->Hwnd())));
+    const popup::QuietRelease release = backlog_.Release(view);
+
+    std::vector<popup::Announcement> batch;
+    for (const popup::WaitingAlert& waiting : release.alerts)
+        batch.push_back(waiting.match.sound ? popup::Announcement::Alert : popup::Announcement::SilentAlert);
+    batch.push_back(popup::Announcement::Ordinary);  // the summary
+    popup::ReadSwitches(switches_);
+    // The summary stays for the general Delay whatever the switches say, as an alert of no category would.
+    latestItem_ = {};
+    latestIsAlert_ = true;
+    PlayBatchSound(batch);
+    KillTimer(hwnd_, kStayTimer);
+    SetTimer(hwnd_, kMotionTimer, intervals_.motion, nullptr);
+    moving_ = true;
+    for (const popup::WaitingAlert& waiting : release.alerts) AddEntry(waiting.item, &waiting.match);
+    return PlaceEntry(std::move(summary));
 }
 
 void CQuickInform::PlayBatchSound(std::span<const popup::Announcement> batch) const {
@@ -126,6 +182,10 @@ bool CQuickInform::OpenWindow(HWND parent) {
 bool CQuickInform::AddEntry(const NewsItem& item, const alerts::AlertMatch* alert) {
     auto created = std::make_unique<CQIUnit>();
     if (!created->CreateForItem(item, hwnd_, alert)) return false;
+    return PlaceEntry(std::move(created));
+}
+
+bool CQuickInform::PlaceEntry(std::unique_ptr<CQIUnit> created) {
     CQIUnit* entry = created.release();  // from here on it frees itself with its window
 
     const int height = Height(WindowRect(hwnd_));

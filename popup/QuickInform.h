@@ -12,11 +12,16 @@
 // The object lives for the whole run; its window comes and goes. Destroying the object destroys the
 // window and every entry with it, and so does Destroy, after which the object is ready for the next item.
 // Esc and Alt+F4 reaching the window close it like its close area. User-interface thread only.
+//
+// While quiet (popup::Quiet) an item is not announced: no window, no sound. It waits in a small list, and
+// when nothing holds the pop-up quiet any more the window opens with each waiting alert and one summary
+// entry, which asks the main window to show itself when clicked.
 #include <windows.h>
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -25,6 +30,8 @@
 #include "connection/NewsItem.h"
 #include "framework/Dialog.h"
 #include "popup/PopupRules.h"
+#include "popup/QuietBacklog.h"
+#include "popup/QuietRules.h"
 
 class CQIUnit;
 
@@ -38,10 +45,15 @@ struct QuickInformIntervals {
 // one that records which sound a batch would play.
 using SoundPlayer = std::function<void(int resource)>;
 
+// The facts the quiet decision is made on. The pop-up's own gathers them from the system
+// (popup::GatherQuietFacts); tests hand in their own.
+using QuietFactsSource = std::function<popup::QuietFacts()>;
+
 class CQuickInform : public fw::Dialog {
 public:
     CQuickInform();
-    explicit CQuickInform(QuickInformIntervals intervals, SoundPlayer playSound = {});
+    explicit CQuickInform(QuickInformIntervals intervals, SoundPlayer playSound = {},
+                          QuietFactsSource quietFacts = {});
     ~CQuickInform() override;
 
     // Hands the pop-up one live item, an alert when alert is given. 1 when it was handled (announced, or
@@ -55,6 +67,17 @@ public:
     int AddNewsBatch(std::span<const NewsItem> items, HWND parent,
                      std::span<const std::optional<alerts::AlertMatch>> alerts = {});
     static constexpr std::size_t kBurstEntries = 10;
+
+    // Gathers the facts anew and, when nothing holds an ordinary item back any more and items waited,
+    // opens the window with the waiting alerts and the summary entry. True when it did. AddNewsBatch does
+    // this first too, so what waited shows before what is new.
+    bool CheckQuietEnded(HWND parent);
+    // Whether an ordinary item would wait, by the facts as last gathered.
+    bool IsQuietNow() const;
+    // The headlines waiting to be summed up.
+    std::size_t WaitingCount() const { return backlog_.Received(); }
+    // The window the summary entry's click asks to show (WM_COMMAND IDM_SHOW_MAIN_WINDOW).
+    void SetMainWindow(HWND mainWindow) { mainWindow_ = mainWindow; }
 
     // The entries on show, oldest first.
     std::size_t EntryCount() const { return entries_.size(); }
@@ -72,6 +95,8 @@ private:
     bool OpenWindow(HWND parent);
     void PlayBatchSound(std::span<const popup::Announcement> batch) const;
     bool AddEntry(const NewsItem& item, const alerts::AlertMatch* alert);
+    bool PlaceEntry(std::unique_ptr<CQIUnit> created);
+    bool ReleaseWaiting(HWND parent);
     void CatchUpWithBurst();
     void ScrollEntries(int by);
     bool ScrolledOut(const CQIUnit* entry) const;
@@ -95,6 +120,10 @@ private:
 
     QuickInformIntervals intervals_;
     SoundPlayer playSound_;
+    QuietFactsSource quietFacts_;
+    popup::QuietFacts lastFacts_;
+    popup::QuietBacklog backlog_;
+    HWND mainWindow_ = nullptr;
     std::deque<CQIUnit*> entries_;  // not owned: each entry frees itself with its window
     std::uint32_t addedCount_ = 0;  // entries added since the window last opened
     RECT workArea_{};

@@ -1,5 +1,5 @@
 // Review pictures of the pop-up drawn from the real skin: entries of every picture, a long title shortened,
-// items without a link and keyword alerts among ordinary entries; saved as <build>/screenshots/popup-*.png.
+// items without a link, keyword alerts among ordinary entries, and what waited while quiet; saved as <build>/screenshots/popup-*.png.
 // It checks that each picture is saved.
 #include <gtest/gtest.h>
 
@@ -95,6 +95,32 @@ TEST(PopupScreenshots, AlertsAmongOrdinaryEntries) {
         SettleOnScreen(popup);
     }
     EXPECT_TRUE(SaveWindowAsPng(popup.Hwnd(), Screenshot(L"popup-alerts.png")));
+}
+
+TEST(PopupScreenshots, AfterQuietTwoAlertsAndTheSummary) {
+    const PopupFolder folder;
+    bool quiet = true;
+    CQuickInform popup(QuickInformIntervals{}, {}, [&quiet] {
+        popup::QuietFacts facts;
+        facts.foregroundFillsPopupMonitor = quiet;  // a full-screen chart held everything back
+        return facts;
+    });
+    const std::wstring fed = L"美联储宣布加息25个基点，EUR/USD 快速走低";
+    const std::wstring payrolls = L"美国非农就业人数增加25万";
+    const alerts::AlertMatch fedAlert = Alert(fed, {L"美联储", L"加息"});
+    const alerts::AlertMatch payrollsAlert = Alert(payrolls, {L"非农就业"}, false);
+    ASSERT_EQ(popup.AddNews(Item(kGold.guid, L"现货黄金短线拉升"), GetDesktopWindow()), 1);
+    ASSERT_EQ(popup.AddNews(Item(kForex.guid, fed, L"http://news.example/fx/2", 1'315'271'160), GetDesktopWindow(),
+                            &fedAlert),
+              1);
+    for (int i = 0; i < 9; ++i)
+        ASSERT_EQ(popup.AddNews(Item(kStocks.guid, L"个股快讯 " + std::to_wstring(i)), GetDesktopWindow()), 1);
+    ASSERT_EQ(popup.AddNews(Item(kOther, payrolls, L"", 1'315'271'340), GetDesktopWindow(), &payrollsAlert), 1);
+    ASSERT_EQ(popup.Hwnd(), nullptr);
+    quiet = false;
+    ASSERT_TRUE(popup.CheckQuietEnded(GetDesktopWindow()));
+    SettleOnScreen(popup);
+    EXPECT_TRUE(SaveWindowAsPng(popup.Hwnd(), Screenshot(L"popup-after-quiet.png")));
 }
 
 }  // namespace
