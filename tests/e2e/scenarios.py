@@ -720,7 +720,7 @@ def quiet_from_tray(s):
     s.write_settings(QUIET_PROPERTIES, utf16=True, sections={'Alerts': ALERT_RULES})
     sound = s.capture_sound()
     main = connect_and_load(s)
-    connected = time.time()
+    balloons_gone(s, time.time())
 
     menu = open_tray_menu(s)
     mx, my, mw, mh = menu['rect']
@@ -738,7 +738,6 @@ def quiet_from_tray(s):
           '[Quiet] Until is an hour ahead: %s' % until)
 
     send_quietly(s, main, ['沪指午后翻红 创业板指涨0.6%', '两市成交额突破万亿', '北向资金净买入50亿元'], sound)
-    balloons_gone(s, connected)
     crop = quiet_icon_crop(s, 'tray-quiet-icon')
     check(os.path.exists(crop), 'the tray crop was saved')
 
