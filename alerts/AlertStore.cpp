@@ -82,4 +82,8 @@ bool WriteAlertRules(std::span<const AlertRule> rules, const wchar_t* file) {
     return true;
 }
 
+bool WriteAlertsThroughFullScreen(bool through, const wchar_t* file) {
+    return settings::WriteString(kAlertsSection, L"FullScreen", through ? L"1" : L"0", file);
+}
+
 }  // namespace alerts

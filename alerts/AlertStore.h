@@ -19,4 +19,8 @@ std::vector<AlertRule> ReadAlertRules(const wchar_t* file = settings::kSettingsF
 // no rule can add a key. False when the file could not be written.
 bool WriteAlertRules(std::span<const AlertRule> rules, const wchar_t* file = settings::kSettingsFile);
 
+// [Alerts] FullScreen, "1" when keyword alerts come through a full-screen program too (the pop-up's quiet
+// rules read it), "0" when they wait. False when the file could not be written.
+bool WriteAlertsThroughFullScreen(bool through, const wchar_t* file = settings::kSettingsFile);
+
 }  // namespace alerts

@@ -10,6 +10,7 @@
 #include "alerts/AlertsDlgValues.h"
 #include "controls/DialogBands.h"
 #include "framework/DeviceContext.h"
+#include "popup/QuietRules.h"
 #include "res/resource.h"
 #include "settings/NotSavedMessage.h"
 
@@ -110,6 +111,7 @@ void CAlertsDlg::BindControls() {
 
 bool CAlertsDlg::OnInitDialog() {
     rules_ = alerts::ReadAlertRules();
+    CheckDlgButton(hwnd_, IDC_ALERTS_FULL_SCREEN, popup::ReadAlertsThroughFullScreen() ? BST_CHECKED : BST_UNCHECKED);
     changingSelected_ = false;
     testMatched_ = false;
     SendDlgItemMessageW(hwnd_, IDC_ALERTS_RULE, EM_LIMITTEXT, kRuleLengthLimit, 0);
@@ -303,7 +305,8 @@ void CAlertsDlg::OnTestChange() { ShowTestResult(); }
 
 void CAlertsDlg::OnConfirm() {
     if (!TakeUnaddedRule()) return;
-    if (!alerts::WriteAlertRules(rules_)) {
+    if (!alerts::WriteAlertRules(rules_) ||
+        !alerts::WriteAlertsThroughFullScreen(IsDlgButtonChecked(hwnd_, IDC_ALERTS_FULL_SCREEN) == BST_CHECKED)) {
         ShowNotSavedMessage(hwnd_, L"提醒规则", L"提醒规则未保存");
         return;
     }

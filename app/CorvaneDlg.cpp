@@ -1,6 +1,7 @@
 #include "app/CorvaneDlg.h"
 
 #include <windowsx.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <iterator>
@@ -11,11 +12,14 @@
 #include "alerts/AlertsDlg.h"
 #include "app/AboutDlg.h"
 #include "app/NewsRouting.h"
+#include "app/QuietTrayText.h"
 #include "app/VersionCheck.h"
 #include "controls/MemoryDC.h"
 #include "newslist/NewsListText.h"
 #include "newslist/ServerLink.h"
 #include "res/resource.h"
+#include "popup/QuietRules.h"
+#include "settings/NotSavedMessage.h"
 #include "settings/SettingDlg.h"
 #include "settings/SettingKeys.h"
 
@@ -36,11 +40,24 @@ void MoveControl(HWND control, const Box& box) {
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
+HICON LoadTrayIcon(int id) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
+popup::LocalMinute LocalNow() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute};
+}
+
 }  // namespace
 
 CCorvaneDlg::CCorvaneDlg(std::wstring workingDirectory, SupervisorTimings timings)
     : fw::Dialog(IDD_MAIN),
       m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CORVANE))),
+      m_trayIconPicture(LoadTrayIcon(IDI_CORVANE)),
+      m_quietTrayIconPicture(LoadTrayIcon(IDI_CORVANE_QUIET)),
       m_workingDirectory(std::move(workingDirectory)),
       m_supervisor(timings) {
     m_background.Load(L".\\skin\\bg.jpg");
@@ -66,6 +83,7 @@ bool CCorvaneDlg::HandleMessage(fw::Message& message) {
         fw::OnTimer(kSuperviseTimer, &CCorvaneDlg::OnSuperviseTimer),
         fw::OnTimer(kPollTimer, &CCorvaneDlg::OnPollTimer),
         fw::OnTimer(CTrayIcon::kRetryTimer, &CCorvaneDlg::OnTrayRetryTimer),
+        fw::OnTimer(kQuietTimer, &CCorvaneDlg::OnQuietTimer),
         fw::OnCommandRange(IDC_TAB_GOLD, IDC_TAB_STOCKS, &CCorvaneDlg::OnTab),
         fw::OnCommand(IDC_TOP_HOMEPAGE, &CCorvaneDlg::OnHomePage),
         fw::OnCommand(IDC_TOP_ADVISE, &CCorvaneDlg::OnAdvise),
@@ -75,6 +93,10 @@ bool CCorvaneDlg::HandleMessage(fw::Message& message) {
         fw::OnCommand(IDM_TRAY_SETTINGS, &CCorvaneDlg::OnSettings),
         fw::OnCommand(IDM_TRAY_ALERTS, &CCorvaneDlg::OnAlerts),
         fw::OnCommand(IDM_TRAY_EXIT, &CCorvaneDlg::OnTrayExit),
+        fw::OnCommandRange(IDM_TRAY_QUIET_ONE_HOUR, IDM_TRAY_QUIET_MANUAL, &CCorvaneDlg::OnQuietOffer),
+        fw::OnCommand(IDM_TRAY_QUIET_END, &CCorvaneDlg::OnQuietEnd),
+        fw::OnCommand(IDM_SHOW_MAIN_WINDOW, &CCorvaneDlg::OnShowMainWindow),
+        fw::OnMessage(WM_WTSSESSION_CHANGE, &CCorvaneDlg::OnSessionChange),
         fw::OnMessage(CTrayIcon::kCallbackMessage, &CCorvaneDlg::OnTrayCallback),
         fw::OnMessage(kTaskbarCreated, &CCorvaneDlg::OnTaskbarCreated),
         fw::OnMessage(WM_BANNER_CHANGED, &CCorvaneDlg::OnBannerChanged),
@@ -138,7 +160,12 @@ bool CCorvaneDlg::OnInitDialog() {
     SupervisorStep first;
     first.arm = m_supervisor.FirstTimer();
     Carry(first);
-    m_trayIcon.Add(hwnd_, m_hIcon);
+    m_trayIcon.Add(hwnd_, m_trayIconPicture);
+    m_quickInform.SetMainWindow(hwnd_);
+    SetTimer(hwnd_, kQuietTimer, kQuietCheckMs, nullptr);
+    // The unlock ends a quiet the locked screen held.
+    m_sessionNotifications = WTSRegisterSessionNotification(hwnd_, NOTIFY_FOR_THIS_SESSION);
+    ShowQuietState();
 
     m_homePageButton.LoadPng(L".\\skin\\help.png");
     m_adviseButton.LoadPng(L".\\skin\\advise.png");
@@ -303,6 +330,7 @@ void CCorvaneDlg::TakeQueuedNews() {
         announced.push_back(std::move(items[i]));
     }
     if (!announced.empty()) m_quickInform.AddNewsBatch(announced, GetDesktopWindow(), alerts);
+    ShowQuietState();
 }
 
 void CCorvaneDlg::ReloadAlertRules() { m_alertRules = alerts::AlertMatcher(alerts::ReadAlertRules()); }
@@ -357,6 +385,22 @@ void CCorvaneDlg::OnTrayExit() {
     PostQuitMessage(0);
 }
 
+void CCorvaneDlg::OnQuietOffer(int id) {
+    const auto offer = static_cast<popup::QuietOffer>(id - IDM_TRAY_QUIET_ONE_HOUR);
+    if (!popup::WriteQuietChoice(popup::ChooseQuiet(offer, LocalNow()))) ShowNotSavedMessage(hwnd_, L"免打扰", L"免打扰未保存");
+    OnQuietTimer();
+}
+
+void CCorvaneDlg::OnQuietEnd() {
+    if (!popup::WriteQuietChoice({})) ShowNotSavedMessage(hwnd_, L"免打扰", L"免打扰未保存");
+    OnQuietTimer();
+}
+
+void CCorvaneDlg::OnShowMainWindow() {
+    ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(hwnd_);
+}
+
 // --- Messages ---
 
 fw::Result CCorvaneDlg::OnTrayCallback(WPARAM, LPARAM lParam) {
@@ -364,11 +408,8 @@ fw::Result CCorvaneDlg::OnTrayCallback(WPARAM, LPARAM lParam) {
     GetCursorPos(&cursor);
     switch (static_cast<UINT>(lParam)) {
         case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
-            ShowWindow(hwnd_, SW_SHOW);
-            SetForegroundWindow(hwnd_);
-            break;
-        case WM_RBUTTONUP: CTrayIcon::ShowMenu(hwnd_, cursor); break;
+        case WM_LBUTTONDBLCLK: OnShowMainWindow(); break;
+        case WM_RBUTTONUP: CTrayIcon::ShowMenu(hwnd_, cursor, QuietStateText(popup::ReadQuietChoice(), LocalNow())); break;
         default: break;
     }
     return 0;
@@ -377,7 +418,23 @@ fw::Result CCorvaneDlg::OnTrayCallback(WPARAM, LPARAM lParam) {
 void CCorvaneDlg::OnTrayRetryTimer() { m_trayIcon.RetryAdd(); }
 
 fw::Result CCorvaneDlg::OnTaskbarCreated(WPARAM, LPARAM) {
-    m_trayIcon.Add(hwnd_, m_hIcon);
+    m_trayIcon.AddAgain();
+    return 0;
+}
+
+void CCorvaneDlg::OnQuietTimer() {
+    m_quickInform.CheckQuietEnded(GetDesktopWindow());
+    ShowQuietState();
+}
+
+void CCorvaneDlg::ShowQuietState() {
+    const bool quiet = m_quickInform.IsQuietNow();
+    m_trayIcon.ShowQuiet(quiet ? m_quietTrayIconPicture : m_trayIconPicture,
+                         quiet ? QuietTipText(m_quickInform.WaitingCount()) : std::wstring());
+}
+
+fw::Result CCorvaneDlg::OnSessionChange(WPARAM wParam, LPARAM) {
+    if (wParam == WTS_SESSION_UNLOCK) OnQuietTimer();
     return 0;
 }
 
@@ -513,6 +570,8 @@ fw::Result CCorvaneDlg::OnClose(WPARAM, LPARAM) {
 
 fw::Result CCorvaneDlg::OnDestroy(WPARAM, LPARAM) {
     m_postTarget = nullptr;
+    KillTimer(hwnd_, kQuietTimer);
+    if (m_sessionNotifications) WTSUnRegisterSessionNotification(hwnd_);
     m_quickInform.Destroy();
     m_trayIcon.Remove();
     // Ends the receive thread and any connect attempt in flight, then collects the connect thread, so

@@ -45,6 +45,10 @@ public:
     static constexpr const wchar_t* kTitle = L"Tessaly财经资讯";
     static constexpr UINT_PTR kSuperviseTimer = 1556;
     static constexpr UINT_PTR kPollTimer = 1555;
+    // Slow: whether quiet has ended, and the tray's quiet look. Windows sends no message when a full-screen
+    // program ends.
+    static constexpr UINT_PTR kQuietTimer = 1558;
+    static constexpr UINT kQuietCheckMs = 2000;
 
 protected:
     void BindControls() override;
@@ -79,9 +83,15 @@ private:
     void OnAbout();
     void OnExitButton();
     void OnTrayExit();
+    void OnQuietOffer(int id);
+    void OnQuietEnd();
+    void OnShowMainWindow();
 
     // Messages
     void OnTrayRetryTimer();
+    void OnQuietTimer();
+    void ShowQuietState();
+    fw::Result OnSessionChange(WPARAM, LPARAM);
     fw::Result OnTrayCallback(WPARAM, LPARAM);
     fw::Result OnTaskbarCreated(WPARAM, LPARAM);
     fw::Result OnBannerChanged(WPARAM, LPARAM);
@@ -109,6 +119,9 @@ private:
     CQuickInform m_quickInform;
     alerts::AlertMatcher m_alertRules;  // as last read from Setting.ini
     HICON m_hIcon;
+    HICON m_trayIconPicture;  // the small drawings, shared: loaded once for the run
+    HICON m_quietTrayIconPicture;
+    bool m_sessionNotifications = false;  // registered for the session's lock and unlock
     std::array<RECT, 3> m_bannerRects{};
     std::array<CCoolButton, kCategories.size()> m_tabs;  // in the order of kCategories
     CTrayIcon m_trayIcon;

@@ -36,7 +36,7 @@ NOTIFYICONDATAW CTrayIcon::Record(UINT flags) const {
     record.uFlags = flags;
     record.uCallbackMessage = kCallbackMessage;
     record.hIcon = icon_;
-    CopyCut(record.szTip, tip_.empty() ? kProgramTip : tip_);
+    CopyCut(record.szTip, !alertTip_.empty() ? alertTip_ : !quietTip_.empty() ? quietTip_ : kProgramTip);
     return record;
 }
 
@@ -47,6 +47,10 @@ void CTrayIcon::Add(HWND window, HICON icon) {
         OnAdded();
     else
         SetTimer(window_, kRetryTimer, retryMs_, nullptr);
+}
+
+void CTrayIcon::AddAgain() {
+    if (window_) Add(window_, icon_);
 }
 
 void CTrayIcon::RetryAdd() {
@@ -69,8 +73,25 @@ void CTrayIcon::OnAdded() {
 void CTrayIcon::ShowAlertTip(const std::wstring& title) {
     std::wstring tip = title.empty() ? std::wstring() : L"关键词提醒：" + title;
     std::replace_if(tip.begin(), tip.end(), [](wchar_t c) { return c == L'\r' || c == L'\n' || c == L'\t'; }, L' ');
-    if (tip == tip_) return;
-    tip_ = std::move(tip);
+    if (tip == alertTip_) return;
+    alertTip_ = std::move(tip);
+    ModifyTip();
+}
+
+void CTrayIcon::ShowQuiet(HICON icon, const std::wstring& quietTip) {
+    if (icon != icon_) {
+        icon_ = icon;
+        if (added_) {
+            NOTIFYICONDATAW record = Record(NIF_ICON);
+            shell_(NIM_MODIFY, &record);
+        }
+    }
+    if (quietTip == quietTip_) return;
+    quietTip_ = quietTip;
+    ModifyTip();
+}
+
+void CTrayIcon::ModifyTip() {
     if (!added_) return;  // the add that is still to come carries it
     NOTIFYICONDATAW record = Record(NIF_TIP);
     shell_(NIM_MODIFY, &record);
@@ -103,23 +124,82 @@ void CTrayIcon::Remove() {
     window_ = nullptr;
 }
 
-void CTrayIcon::ShowMenu(HWND window, POINT at) {
+namespace {
+
+// The menu's pictures, loaded for one showing and freed with it.
+class MenuPicture {
+public:
+    explicit MenuPicture(int id) : bitmap_(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id))) {}
+    // A line of text made a picture like the others: their height, words and colours, greyed.
+    explicit MenuPicture(const std::wstring& text);
+    MenuPicture(const MenuPicture&) = delete;
+    MenuPicture& operator=(const MenuPicture&) = delete;
+    ~MenuPicture() {
+        if (bitmap_) DeleteObject(bitmap_);
+    }
+    LPCWSTR Item() const { return reinterpret_cast<LPCWSTR>(bitmap_); }
+
+private:
+    HBITMAP bitmap_ = nullptr;
+};
+
+MenuPicture::MenuPicture(const std::wstring& text) {
+    if (text.empty()) return;
+    constexpr int kHeight = 19, kTextLeft = 24, kRightMargin = 10, kBaseline = 14;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Microsoft YaHei");
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    const RECT whole{0, 0, kTextLeft + extent.cx + kRightMargin, kHeight};
+    bitmap_ = CreateCompatibleBitmap(screen, whole.right, whole.bottom);
+    if (bitmap_) {
+        HGDIOBJ oldBitmap = SelectObject(dc, bitmap_);
+        FillRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(0x7A, 0x84, 0x91));
+        SetTextAlign(dc, TA_BASELINE | TA_LEFT);
+        TextOutW(dc, kTextLeft, kBaseline, text.c_str(), static_cast<int>(text.size()));
+        SelectObject(dc, oldBitmap);
+    }
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
+
+void CTrayIcon::ShowMenu(HWND window, POINT at, const std::wstring& quietState) {
     // Foreground first, so the menu closes when the user clicks elsewhere.
     SetForegroundWindow(window);
-    HINSTANCE module = GetModuleHandleW(nullptr);
-    HBITMAP settingsPicture = LoadBitmapW(module, MAKEINTRESOURCEW(IDB_TRAY_SETTINGS));
-    HBITMAP alertsPicture = LoadBitmapW(module, MAKEINTRESOURCEW(IDB_TRAY_ALERTS));
-    HBITMAP exitPicture = LoadBitmapW(module, MAKEINTRESOURCEW(IDB_TRAY_EXIT));
-    if (HMENU menu = CreatePopupMenu()) {
-        AppendMenuW(menu, MF_BITMAP, IDM_TRAY_SETTINGS, reinterpret_cast<LPCWSTR>(settingsPicture));
-        AppendMenuW(menu, MF_BITMAP, IDM_TRAY_ALERTS, reinterpret_cast<LPCWSTR>(alertsPicture));
-        AppendMenuW(menu, MF_BITMAP, IDM_TRAY_EXIT, reinterpret_cast<LPCWSTR>(exitPicture));
+    const MenuPicture settings(IDB_TRAY_SETTINGS), alerts(IDB_TRAY_ALERTS), exit(IDB_TRAY_EXIT);
+    const MenuPicture quiet(IDB_TRAY_QUIET), oneHour(IDB_TRAY_QUIET_ONE_HOUR), twoHours(IDB_TRAY_QUIET_TWO_HOURS),
+        morning(IDB_TRAY_QUIET_MORNING), manual(IDB_TRAY_QUIET_MANUAL), quietEnd(IDB_TRAY_QUIET_END);
+    const MenuPicture state(quietState);
+    HMENU menu = CreatePopupMenu();
+    HMENU offers = CreatePopupMenu();
+    if (menu && offers) {
+        AppendMenuW(offers, MF_BITMAP, IDM_TRAY_QUIET_ONE_HOUR, oneHour.Item());
+        AppendMenuW(offers, MF_BITMAP, IDM_TRAY_QUIET_TWO_HOURS, twoHours.Item());
+        AppendMenuW(offers, MF_BITMAP, IDM_TRAY_QUIET_MORNING, morning.Item());
+        AppendMenuW(offers, MF_BITMAP, IDM_TRAY_QUIET_MANUAL, manual.Item());
+        AppendMenuW(menu, MF_BITMAP, IDM_TRAY_SETTINGS, settings.Item());
+        AppendMenuW(menu, MF_BITMAP, IDM_TRAY_ALERTS, alerts.Item());
+        AppendMenuW(menu, MF_BITMAP | MF_POPUP, reinterpret_cast<UINT_PTR>(offers), quiet.Item());
+        offers = nullptr;  // the menu owns it now
+        if (!quietState.empty()) {
+            // Disabled but not greyed: the platform's grey would emboss the picture, which is grey itself.
+            AppendMenuW(menu, MF_BITMAP | MF_DISABLED, IDM_TRAY_QUIET_STATE, state.Item());
+            AppendMenuW(menu, MF_BITMAP, IDM_TRAY_QUIET_END, quietEnd.Item());
+        }
+        AppendMenuW(menu, MF_BITMAP, IDM_TRAY_EXIT, exit.Item());
         TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, at.x, at.y, 0, window, nullptr);
         // Lets the menu close properly when the next click goes elsewhere.
         PostMessageW(window, WM_NULL, 0, 0);
-        DestroyMenu(menu);
     }
-    if (settingsPicture) DeleteObject(settingsPicture);
-    if (alertsPicture) DeleteObject(alertsPicture);
-    if (exitPicture) DeleteObject(exitPicture);
+    if (offers) DestroyMenu(offers);
+    if (menu) DestroyMenu(menu);
 }

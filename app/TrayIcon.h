@@ -1,6 +1,7 @@
 #pragma once
 // The main window's icon in the notification area: added when the window opens, removed when it
-// closes, added again when the taskbar is re-created; the supervisor's balloons; the tray menu.
+// closes, added again when the taskbar is re-created; the supervisor's balloons; the quiet look; the tray
+// menu.
 //
 // The shell may refuse the add, as it does at sign-in before it is ready, and a "TaskbarCreated" does not
 // always follow. A refused add is tried again on a timer of the window until the icon is there, and a
@@ -31,25 +32,33 @@ public:
     CTrayIcon(const CTrayIcon&) = delete;
     CTrayIcon& operator=(const CTrayIcon&) = delete;
 
-    // Adds the icon with the tip "Tessaly"; again after Explorer re-created the taskbar.
+    // Adds the icon with the tip "Tessaly".
     void Add(HWND window, HICON icon);
+    // Adds it again as it was last shown, icon and tip, after Explorer re-created the taskbar.
+    void AddAgain();
     void RetryAdd();
     // The tip tells of the last keyword alert, "关键词提醒：" and its title, until it is given an empty
-    // title (the user has seen the main window); then it is the program's name again.
+    // title (the user has seen the main window); then it is the quiet tip or the program's name again.
     void ShowAlertTip(const std::wstring& title);
+    // The icon and, in place of the program's name, the tip while the pop-up keeps quiet; an empty tip
+    // when it does not. The last alert's tip comes first: it tells of one headline the user has not seen.
+    void ShowQuiet(HICON icon, const std::wstring& quietTip);
     // Replaces the balloon on show, if any; the tip and the icon stay. Waits while the icon is missing.
     void ShowBalloon(const Balloon& balloon);
     void Remove();
 
     bool IsShown() const { return added_; }
 
-    // The menu of the tray icon at a screen point; the chosen item reaches window as a command.
-    static void ShowMenu(HWND window, POINT at);
+    // The menu of the tray icon at a screen point; the chosen item reaches window as a command. quietState
+    // is the line of the user's "免打扰" and its end, empty while the user chose none: with it come that
+    // line and "结束免打扰".
+    static void ShowMenu(HWND window, POINT at, const std::wstring& quietState);
 
 private:
     NOTIFYICONDATAW Record(UINT flags) const;
     bool TryAdd();
     void OnAdded();
+    void ModifyTip();
 
     ShellNotify shell_;
     UINT retryMs_;
@@ -57,5 +66,6 @@ private:
     HICON icon_ = nullptr;
     bool added_ = false;
     std::optional<Balloon> waitingBalloon_;
-    std::wstring tip_;
+    std::wstring alertTip_;
+    std::wstring quietTip_;
 };

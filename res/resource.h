@@ -17,6 +17,7 @@
 
 // Icon: the main window and the tray
 #define IDI_CORVANE 128
+#define IDI_CORVANE_QUIET 129          // the tray icon while the pop-up keeps quiet
 
 // Bitmaps: category logos (83 x 29) and tray menu items
 #define IDB_LOGO_FOREX 157
@@ -27,6 +28,12 @@
 #define IDB_LOGO_FUTURES 171
 #define IDB_LOGO_STOCKS 172
 #define IDB_TRAY_ALERTS 173              // tray menu item of the keyword alerts dialog
+#define IDB_TRAY_QUIET 174               // the 免打扰 submenu and its offers
+#define IDB_TRAY_QUIET_END 175
+#define IDB_TRAY_QUIET_ONE_HOUR 176
+#define IDB_TRAY_QUIET_TWO_HOURS 177
+#define IDB_TRAY_QUIET_MORNING 178
+#define IDB_TRAY_QUIET_MANUAL 179
 
 // Notification sounds, resource type "WAVE"; the settings dialog offers 164 as "1.wav", 163 as "2.wav".
 #define IDR_SOUND_SECOND_CHOICE 163
@@ -41,6 +48,12 @@
 #define IDM_TRAY_EXIT 10000
 #define IDM_TRAY_SETTINGS 10001
 #define IDM_TRAY_ALERTS 10002
+#define IDM_TRAY_QUIET_ONE_HOUR 10003    // the 免打扰 offers, in the order of popup::QuietOffer
+#define IDM_TRAY_QUIET_TWO_HOURS 10004
+#define IDM_TRAY_QUIET_MORNING 10005
+#define IDM_TRAY_QUIET_MANUAL 10006
+#define IDM_TRAY_QUIET_END 10007
+#define IDM_TRAY_QUIET_STATE 10008       // the greyed line of the state and its end
 #define IDM_SHOW_MAIN_WINDOW 10010        // the pop-up's summary entry after quiet asks the main window to show
 
 // Main window (IDD_MAIN)
@@ -106,6 +119,7 @@
 #define IDC_ALERTS_COUNT 1211
 #define IDC_ALERTS_TEST 1212             // a headline to try the rules on
 #define IDC_ALERTS_RESULT 1213
+#define IDC_ALERTS_FULL_SCREEN 1214      // alerts come through a full-screen program too
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -461,7 +461,7 @@ def single_instance_tray_command_line(s):
     time.sleep(1.0)
     s.shot('tray-menu')
     mx, my, mw, mh = menu['rect']
-    click(mx + mw // 2, my + mh * 3 // 4)  # the second of two items: exit
+    click(mx + mw // 2, my + mh * 7 // 8)  # the last of four items: exit
     wait_until(lambda: s.programs[0].poll() is not None, 10, 'the tray exit to end the program')
     wait_until(lambda: not s.probe.find(title=MAIN_TITLE), 5, 'the main window to go')
 
@@ -729,6 +729,141 @@ def keyword_dialog(s):
     rule_alerts('EUR JPY 回落', False)
 
 
+# --- Quiet -----------------------------------------------------------------------------------------------
+QUIET_PROPERTIES = {'Show': '1', 'Fx168Show': '1', 'HexunShow': '1', 'Fx168Delay': '0'}
+IDM_TRAY_QUIET_END = 10007
+EMPTY_WINDOW = os.path.join(os.path.dirname(os.environ.get('CORVANE_E2E_PROBE', '')), 'corvane-e2e-empty-window.exe')
+
+
+def balloons_gone(s, connected, timeout_s=15):
+    """Waits for the connection's balloons to go, so they cover no screenshot of the tray: Wine shows a
+    balloon for 10 s at least."""
+    time.sleep(max(0.0, connected + 10.5 - time.time()))
+    deadline = time.time() + timeout_s
+    while s.probe.find(cls='tooltips_class32', visible=True) and time.time() < deadline:
+        time.sleep(0.2)
+
+
+def open_tray_menu(s):
+    click(*TRAY_ICON_CENTRE, button=3)
+    menu = s.probe.wait_window(5, 'the tray menu', cls='#32768', visible=True)
+    time.sleep(0.8)
+    return menu
+
+
+def close_menus():
+    subprocess.run(['xdotool', 'key', 'Escape', 'key', 'Escape'], check=False)
+    time.sleep(0.5)
+
+
+def summary_entries(s, since):
+    return [t for t in entry_texts(s, since) if t.startswith('免打扰期间收到')]
+
+
+def quiet_icon_crop(s, label):
+    """The taskbar's right end, for review of the tray icon, at 100 % and 400 %."""
+    path = s.shot(label)
+    x, y, w, h = s.probe.find(cls='Shell_TrayWnd', visible=True)[0]['rect']
+    crop = path.replace('.png', '-tray.png')
+    subprocess.run(['convert', path, '-crop', '%dx%d+%d+%d' % (120, h, x + w - 120, y), '+repage', '-scale', '400%',
+                    crop], check=False)
+    return crop
+
+
+def send_quietly(s, main, headlines, sound, list_seen=True):
+    """Sends headlines that must reach the list (unless a window covers it) and neither pop up nor play."""
+    sent = now_ms()
+    s.server.step(*('news stocks "%s"' % h for h in headlines))
+    if list_seen:
+        wait_until(lambda: list_changes(s, sent), 5, 'the headlines in the list while quiet')
+    time.sleep(2.5)  # past a tick of the quiet timer
+    check(not s.probe.find(title=POPUP_TITLE, visible=True), 'no pop-up while quiet')
+    check(sound.pitch() is None, 'no sound while quiet')
+
+
+def quiet_from_tray(s):
+    """免打扰 for one hour, chosen in the real tray menu and its submenu, keeps pop-ups and sound away while
+    the list fills; [Quiet] Until holds its end. The menu then tells the state and offers 结束免打扰, which
+    brings the summary entry; the entry shows the main window."""
+    s.write_settings(QUIET_PROPERTIES, utf16=True, sections={'Alerts': ALERT_RULES})
+    sound = s.capture_sound()
+    main = connect_and_load(s)
+    balloons_gone(s, time.time())
+
+    menu = open_tray_menu(s)
+    mx, my, mw, mh = menu['rect']
+    click(mx + mw // 2, my + mh * 5 // 8)  # the third of four items: 免打扰, which opens its offers
+    offers = wait_until(lambda: [m for m in s.probe.find(cls='#32768', visible=True) if m['hwnd'] != menu['hwnd']],
+                        5, 'the offers of 免打扰')[0]
+    time.sleep(0.5)
+    s.shot('tray-menu-offers')
+    ox, oy, ow, oh = offers['rect']
+    chosen = time.localtime()
+    click(ox + ow // 2, oy + oh // 8)  # the first of four: 1 小时
+    until = wait_until(lambda: s.read_settings().get('Quiet', {}).get('Until'), 5, '[Quiet] Until')
+    ends = time.localtime(time.mktime(chosen) + 3600)
+    check(until in [time.strftime('%Y-%m-%d %H:%M', time.localtime(time.mktime(ends) + d)) for d in (0, 60)],
+          '[Quiet] Until is an hour ahead: %s' % until)
+
+    send_quietly(s, main, ['沪指午后翻红 创业板指涨0.6%', '两市成交额突破万亿', '北向资金净买入50亿元'], sound)
+    crop = quiet_icon_crop(s, 'tray-quiet-icon')
+    check(os.path.exists(crop), 'the tray crop was saved')
+
+    menu = open_tray_menu(s)
+    s.shot('tray-menu-quiet')
+    mx, my, mw, mh = menu['rect']
+    ended = now_ms()
+    click(mx + mw // 2, my + mh * 9 // 12)  # the fifth of six items: 结束免打扰
+    wait_until(lambda: summary_entries(s, ended), 5, 'the summary entry once quiet ended')
+    check(summary_entries(s, ended) == ['免打扰期间收到 3 条快讯'], 'the summary: %s' % summary_entries(s, ended))
+    check('Until' not in s.read_settings().get('Quiet', {}), '[Quiet] Until removed')
+    time.sleep(1.2)
+    s.shot('popup-after-quiet')
+
+    s.probe.post(main['hwnd'], 0x0010, 0, 0)  # WM_CLOSE: the main window goes to the tray
+    wait_until(lambda: not s.probe.find(title=MAIN_TITLE, visible=True), 5, 'the main window to hide')
+    popup = s.probe.find(title=POPUP_TITLE, visible=True)[0]
+    x, y, w, h = popup['rect']
+    click(x + w // 2, y + h - 20)  # the summary entry, the newest and lowest
+    wait_until(lambda: s.probe.find(title=MAIN_TITLE, visible=True), 5, 'the summary entry to show the main window')
+
+
+def quiet_survives_restart(s):
+    """A 免打扰 stored before the start holds from the start: headlines reach the list, nothing pops up."""
+    ends = time.strftime('%Y-%m-%d %H:%M', time.localtime(time.time() + 3600))
+    s.write_settings(QUIET_PROPERTIES, sections={'Quiet': {'Until': ends}})
+    sound = s.capture_sound()
+    main = connect_and_load(s)
+    send_quietly(s, main, ['美元指数走高', '欧元区PMI不及预期'], sound)
+
+    s.probe.post(main['hwnd'], WM_COMMAND, IDM_TRAY_QUIET_END, 0)
+    ended = now_ms()
+    wait_until(lambda: summary_entries(s, ended), 5, 'the summary entry once quiet ended')
+    check(summary_entries(s, ended) == ['免打扰期间收到 2 条快讯'], 'the summary: %s' % summary_entries(s, ended))
+
+
+def full_screen_holds_popup(s):
+    """A full-screen window in the foreground holds back alerts and ordinary headlines, with no sound; once it
+    closes the pop-up shows the waiting alert and the summary entry."""
+    s.write_settings(QUIET_PROPERTIES, utf16=True, sections={'Alerts': ALERT_RULES})
+    sound = s.capture_sound()
+    main = connect_and_load(s)
+
+    s.programs.append(s.wine.start(EMPTY_WINDOW, '--fullscreen', stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+    full = s.probe.wait_window(10, 'the full-screen window', title='Full screen', visible=True)
+    time.sleep(1.0)
+    alert = '美联储宣布加息25个基点'
+    send_quietly(s, main, ['两市成交额突破万亿', alert, '北向资金净买入50亿元'], sound, list_seen=False)
+
+    ended = now_ms()
+    s.probe.post(full['hwnd'], 0x0010, 0, 0)  # WM_CLOSE
+    wait_until(lambda: summary_entries(s, ended), 6, 'the waiting items once the full-screen window closed')
+    wait_until(lambda: alert in entry_texts(s, ended), 3, 'the waiting alert with the summary')
+    check(summary_entries(s, ended) == ['免打扰期间收到 3 条快讯'], 'the summary: %s' % summary_entries(s, ended))
+    time.sleep(1.2)
+    s.shot('popup-after-full-screen')
+
+
 SCENARIOS = {
     'first_start': first_start,
     'tabs': tabs,
@@ -743,6 +878,9 @@ SCENARIOS = {
     'start_with_windows': start_with_windows,
     'keyword_alert': keyword_alert,
     'keyword_dialog': keyword_dialog,
+    'quiet_from_tray': quiet_from_tray,
+    'quiet_survives_restart': quiet_survives_restart,
+    'full_screen_holds_popup': full_screen_holds_popup,
 }
 
 

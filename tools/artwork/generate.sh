@@ -177,14 +177,25 @@ bitmap menu-settings "$out/res/bitmaps/162.bmp"
 bitmap logo-futures "$out/res/bitmaps/171.bmp"
 bitmap logo-stocks "$out/res/bitmaps/172.bmp"
 bitmap menu-alerts "$out/res/bitmaps/173.bmp"
+bitmap menu-quiet "$out/res/bitmaps/174.bmp"
+bitmap menu-quiet-end "$out/res/bitmaps/175.bmp"
+bitmap menu-quiet-1h "$out/res/bitmaps/176.bmp"
+bitmap menu-quiet-2h "$out/res/bitmaps/177.bmp"
+bitmap menu-quiet-morning "$out/res/bitmaps/178.bmp"
+bitmap menu-quiet-manual "$out/res/bitmaps/179.bmp"
 
 echo "icon"
 # The icon holds its own sizes, so it is the same at every scale; 16 and 24 come from a
 # drawing made for small sizes.
-icons=()
-for size in 16 24; do render "$src/icon-small.svg" "$work/icon-$size.png" "$size" "$size"; icons+=("$work/icon-$size.png"); done
-for size in 32 48 256; do render "$src/icon.svg" "$work/icon-$size.png" "$size" "$size"; icons+=("$work/icon-$size.png"); done
-convert "${icons[@]}" -strip "$out/res/icons/corvane.ico"
+# icon NAME OUT: the .ico of NAME.svg and NAME-small.svg.
+icon() {
+    local icons=() size
+    for size in 16 24; do render "$src/$1-small.svg" "$work/$1-$size.png" "$size" "$size"; icons+=("$work/$1-$size.png"); done
+    for size in 32 48 256; do render "$src/$1.svg" "$work/$1-$size.png" "$size" "$size"; icons+=("$work/$1-$size.png"); done
+    convert "${icons[@]}" -strip "$2"
+}
+icon icon "$out/res/icons/corvane.ico"
+icon icon-quiet "$out/res/icons/corvane-quiet.ico"  # the tray icon while quiet
 
 echo "sounds"
 # chime OUT NOTE...: bell-like notes (frequency in Hz and start in seconds, "f@t") over 0.7 s:

@@ -291,6 +291,33 @@ TEST_F(AlertsDialog, TheSwitchesFlipByMouseAndKeyboardAndAreStored) {
     }
 }
 
+// 全屏时也提醒 shows [Alerts] FullScreen, "1" ticked and anything else not, and 确定 writes "1" or "0"; 取消
+// writes nothing.
+TEST_F(AlertsDialog, TheFullScreenBoxShowsAndStoresItsKey) {
+    const struct {
+        const wchar_t* stored;  // nullptr: no key
+        bool shown;
+    } cases[] = {{nullptr, false}, {L"1", true}, {L"0", false}, {L"yes", false}};
+    for (const auto& c : cases) {
+        if (c.stored)
+            ASSERT_TRUE(settings::WriteString(alerts::kAlertsSection, L"FullScreen", c.stored));
+        else
+            ASSERT_TRUE(settings::DeleteKey(alerts::kAlertsSection, L"FullScreen"));
+        Open();
+        EXPECT_EQ(IsDlgButtonChecked(dialog.Hwnd(), IDC_ALERTS_FULL_SCREEN) == BST_CHECKED, c.shown) << c.stored;
+        Click(IDC_ALERTS_FULL_SCREEN);
+        Command(IDC_ALERTS_CANCEL);
+        EXPECT_EQ(StoredKey(L"FullScreen"), c.stored ? c.stored : L"-") << "取消 writes nothing";
+        dialog.Destroy();
+
+        Open();
+        Click(IDC_ALERTS_FULL_SCREEN);
+        Command(IDC_ALERTS_OK);
+        EXPECT_EQ(StoredKey(L"FullScreen"), c.shown ? L"0" : L"1") << c.stored;
+        dialog.Destroy();
+    }
+}
+
 // The test box matches the rules as they stand in the dialog, not yet saved, on the headline's visible text.
 TEST_F(AlertsDialog, TheTestBoxShowsWhichRuleMatchesTheRulesAsEdited) {
     ASSERT_TRUE(alerts::WriteAlertRules(kTraderRules));

@@ -28,6 +28,7 @@ struct StandInShell {
     std::set<std::pair<HWND, UINT>> icons;
     std::vector<std::wstring> balloons;
     std::wstring tip;
+    HICON shownIcon = nullptr;
 
     BOOL Notify(DWORD message, NOTIFYICONDATAW* record) {
         const auto key = std::make_pair(record->hWnd, record->uID);
@@ -35,7 +36,10 @@ struct StandInShell {
         if (message == NIM_ADD) ++adds;
         if (!ready) return FALSE;
         if ((message == NIM_ADD && !exists) || (message == NIM_MODIFY && exists))
+        {
             if (record->uFlags & NIF_TIP) tip = record->szTip;
+            if (record->uFlags & NIF_ICON) shownIcon = record->hIcon;
+        }
         switch (message) {
             case NIM_ADD:
                 if (exists) return FALSE;
@@ -156,33 +160,100 @@ TEST_F(TrayIconTest, TipTellsOfTheLastAlertUntilClearedAndSurvivesAnAddAgain) {
     EXPECT_EQ(shell.tip, L"关键词提醒：" + std::wstring(120, L'长'));
 }
 
-// The menu holds 系统设置, 关键词提醒 and 退出 as pictures, in that order; a thread timer, which the menu's own
-// loop keeps serving, reads it, saves it for review and closes it.
-TEST(TrayMenu, OffersSettingsAlertsAndExitInThatOrder) {
+TEST_F(TrayIconTest, QuietSwitchesIconAndTipBehindTheLastAlertsTipAndSurvivesAnAddAgain) {
+    const HICON quietIcon = LoadIconW(nullptr, IDI_INFORMATION);
+    tray.ShowQuiet(quietIcon, L"免打扰中");  // before the icon is there: the add carries it
+    tray.Add(window, icon);
+    tray.ShowQuiet(quietIcon, L"免打扰中");
+    EXPECT_EQ(shell.shownIcon, quietIcon);
+    EXPECT_EQ(shell.tip, L"免打扰中");
+    tray.ShowQuiet(quietIcon, L"免打扰中：已收到 3 条快讯");
+    EXPECT_EQ(shell.tip, L"免打扰中：已收到 3 条快讯");
+
+    tray.ShowAlertTip(L"非农就业人数大增");
+    tray.ShowQuiet(quietIcon, L"免打扰中：已收到 4 条快讯");
+    EXPECT_EQ(shell.tip, L"关键词提醒：非农就业人数大增") << "the alert the user has not seen comes first";
+    EXPECT_EQ(shell.shownIcon, quietIcon);
+
+    shell.icons.clear();  // the taskbar was re-created
+    shell.shownIcon = nullptr;
+    tray.AddAgain();
+    EXPECT_TRUE(tray.IsShown());
+    EXPECT_EQ(shell.shownIcon, quietIcon);
+    tray.ShowAlertTip(L"");
+    EXPECT_EQ(shell.tip, L"免打扰中：已收到 4 条快讯");
+
+    tray.ShowQuiet(icon, L"");
+    EXPECT_EQ(shell.shownIcon, icon);
+    EXPECT_EQ(shell.tip, L"Tessaly");
+}
+
+// The items of a menu, top to bottom, a submenu's as its own list.
+struct MenuItems {
+    std::vector<UINT> commands;  // a submenu shows as UINT(-1)
+    std::vector<UINT> submenu;
+    std::vector<UINT> disabled;
+};
+
+MenuItems ReadMenu(HMENU menu) {
+    MenuItems items;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        items.commands.push_back(GetMenuItemID(menu, i));
+        if (HMENU sub = GetSubMenu(menu, i))
+            for (int k = 0; k < GetMenuItemCount(sub); ++k) items.submenu.push_back(GetMenuItemID(sub, k));
+        if (GetMenuState(menu, i, MF_BYPOSITION) & (MF_DISABLED | MF_GRAYED)) items.disabled.push_back(GetMenuItemID(menu, i));
+    }
+    return items;
+}
+
+// The menu holds 系统设置, 关键词提醒, the 免打扰 offers and 退出 as pictures, and while the user's 免打扰
+// holds its state line (disabled) and 结束免打扰. A thread timer, which the menu's own loop keeps serving,
+// reads it, saves it for review and closes it.
+TEST(TrayMenu, OffersTheQuietChoicesAndWhileQuietItsStateAndItsEnd) {
     const fw::GdiplusSession gdiplus;
     HWND owner = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, GetModuleHandleW(nullptr),
                                  nullptr);
     ASSERT_NE(owner, nullptr);
-    static std::vector<UINT> commands;
-    static bool saved;
-    commands.clear();
-    saved = false;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
-        HWND menuWindow = FindWindowW(L"#32768", nullptr);
-        if (!menuWindow || !IsWindowVisible(menuWindow)) return;
-        KillTimer(nullptr, id);
-        const auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
-        for (int i = 0; i < GetMenuItemCount(menu); ++i) commands.push_back(GetMenuItemID(menu, i));
-        const std::filesystem::path screenshots = BuildFolder() / "screenshots";
-        std::filesystem::create_directories(screenshots);
-        saved = SaveWindowAsPng(menuWindow, (screenshots / "tray-menu.png").wstring());
-        EndMenu();
-    });
-    CTrayIcon::ShowMenu(owner, {200, 200});  // returns once the menu is closed
-    KillTimer(nullptr, timer);
+    constexpr UINT kSubmenu = static_cast<UINT>(-1);
+    const std::vector<UINT> offers{IDM_TRAY_QUIET_ONE_HOUR, IDM_TRAY_QUIET_TWO_HOURS, IDM_TRAY_QUIET_MORNING,
+                                   IDM_TRAY_QUIET_MANUAL};
+    const struct {
+        const wchar_t* state;
+        std::vector<UINT> commands;
+        std::vector<UINT> disabled;
+        const char* screenshot;
+    } cases[] = {
+        {L"", {IDM_TRAY_SETTINGS, IDM_TRAY_ALERTS, kSubmenu, IDM_TRAY_EXIT}, {}, "tray-menu.png"},
+        {L"免打扰至 明天 08:00",
+         {IDM_TRAY_SETTINGS, IDM_TRAY_ALERTS, kSubmenu, IDM_TRAY_QUIET_STATE, IDM_TRAY_QUIET_END, IDM_TRAY_EXIT},
+         {IDM_TRAY_QUIET_STATE},
+         "tray-menu-quiet.png"},
+    };
+    for (const auto& c : cases) {
+        static MenuItems read;
+        static bool saved;
+        static std::string screenshot;
+        read = {};
+        saved = false;
+        screenshot = c.screenshot;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+            HWND menuWindow = FindWindowW(L"#32768", nullptr);
+            if (!menuWindow || !IsWindowVisible(menuWindow)) return;
+            KillTimer(nullptr, id);
+            read = ReadMenu(reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0)));
+            const std::filesystem::path screenshots = BuildFolder() / "screenshots";
+            std::filesystem::create_directories(screenshots);
+            saved = SaveWindowAsPng(menuWindow, (screenshots / screenshot).wstring());
+            EndMenu();
+        });
+        CTrayIcon::ShowMenu(owner, {200, 200}, c.state);  // returns once the menu is closed
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(read.commands, c.commands) << c.screenshot;
+        EXPECT_EQ(read.submenu, offers) << c.screenshot;
+        EXPECT_EQ(read.disabled, c.disabled) << c.screenshot;
+        EXPECT_TRUE(saved);
+    }
     DestroyWindow(owner);
-    EXPECT_EQ(commands, (std::vector<UINT>{IDM_TRAY_SETTINGS, IDM_TRAY_ALERTS, IDM_TRAY_EXIT}));
-    EXPECT_TRUE(saved);
 }
 
 }  // namespace

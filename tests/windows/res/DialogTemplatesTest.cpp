@@ -141,7 +141,7 @@ const std::vector<DialogCase>& Dialogs() {
              {IDC_SETTINGS_ALERTS, L"Button", BS_PUSHBUTTON, kShown | kTab, 0, L"关键词提醒…", 12, 206, 62, 14},
          }},
         {"keyword alerts dialog", IDD_ALERTS, false, kShellFont | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
-         WS_CLIPCHILDREN, 0, L"关键词提醒", 8, 300, 276,
+         WS_CLIPCHILDREN, 0, L"关键词提醒", 8, 300, 290,
          {
              {IDC_STATIC, L"Button", BS_GROUPBOX, kShown, 0, L"提醒规则", 7, 27, 286, 170},
              {IDC_ALERTS_RULE, L"Edit", 0, kShown | kTab | ES_AUTOHSCROLL | WS_BORDER, ES_MULTILINE, L"", 14, 40, 172, 14},
@@ -161,8 +161,9 @@ const std::vector<DialogCase>& Dialogs() {
              {IDC_ALERTS_TEST, L"Edit", 0, kShown | kTab | ES_AUTOHSCROLL | WS_BORDER, ES_MULTILINE, L"", 14, 213, 275, 14},
              {IDC_ALERTS_RESULT, L"Static", SS_LEFT, kShown | SS_NOPREFIX | SS_ENDELLIPSIS, 0, L"", 14, 232, 275, 9},
              // No default push button: Enter confirms nothing.
-             {IDC_ALERTS_OK, L"Button", BS_PUSHBUTTON, kShown | kTab, 0, L"确定", 174, 257, 50, 14},
-             {IDC_ALERTS_CANCEL, L"Button", BS_PUSHBUTTON, kShown | kTab, 0, L"取消", 238, 257, 50, 14},
+             CheckBox(IDC_ALERTS_FULL_SCREEN, L"全屏时也提醒", 14, 252, 100, 10),
+             {IDC_ALERTS_OK, L"Button", BS_PUSHBUTTON, kShown | kTab, 0, L"确定", 174, 271, 50, 14},
+             {IDC_ALERTS_CANCEL, L"Button", BS_PUSHBUTTON, kShown | kTab, 0, L"取消", 238, 271, 50, 14},
          }},
         {"news list", IDD_NEWSLIST, true, kShellFont | WS_CHILD, WS_VISIBLE | WS_CAPTION, 0, L"", 8, 316, 180, {}},
     };

@@ -62,7 +62,9 @@ TEST(ResourceBitmaps, LoadWithTheirSizesAt24BitsPerPixel) {
     const Case cases[] = {
         {IDB_LOGO_FOREX, 83, 29},   {IDB_LOGO_OTHER, 83, 29},    {IDB_LOGO_GOLD, 83, 29},
         {IDB_LOGO_FUTURES, 83, 29}, {IDB_LOGO_STOCKS, 83, 29},   {IDB_TRAY_EXIT, 69, 19},
-        {IDB_TRAY_SETTINGS, 86, 19}, {IDB_TRAY_ALERTS, 98, 19},
+        {IDB_TRAY_SETTINGS, 86, 19}, {IDB_TRAY_ALERTS, 98, 19},   {IDB_TRAY_QUIET, 70, 19},
+        {IDB_TRAY_QUIET_END, 86, 19}, {IDB_TRAY_QUIET_ONE_HOUR, 56, 19}, {IDB_TRAY_QUIET_TWO_HOURS, 56, 19},
+        {IDB_TRAY_QUIET_MORNING, 100, 19}, {IDB_TRAY_QUIET_MANUAL, 96, 19},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
@@ -80,11 +82,13 @@ TEST(ResourceBitmaps, LoadWithTheirSizesAt24BitsPerPixel) {
 }
 
 TEST(ResourceData, IconSoundsAndPageArePresent) {
-    EXPECT_FALSE(ResourceBytes(RT_GROUP_ICON, IDI_CORVANE).empty());
-    for (int size : {16, 32}) {
-        HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CORVANE), IMAGE_ICON, size, size, 0);
-        EXPECT_NE(icon, nullptr) << size << " pixels";
-        if (icon) DestroyIcon(static_cast<HICON>(icon));
+    for (int id : {IDI_CORVANE, IDI_CORVANE_QUIET}) {
+        EXPECT_FALSE(ResourceBytes(RT_GROUP_ICON, id).empty()) << id;
+        for (int size : {16, 32}) {
+            HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0);
+            EXPECT_NE(icon, nullptr) << id << ", " << size << " pixels";
+            if (icon) DestroyIcon(static_cast<HICON>(icon));
+        }
     }
     for (int id : {IDR_SOUND_FIRST_CHOICE, IDR_SOUND_SECOND_CHOICE, IDR_SOUND_ALERT}) {
         std::string_view wave = ResourceBytes(L"WAVE", id);
