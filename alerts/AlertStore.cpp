@@ -83,7 +83,7 @@ bool WriteAlertRules(std::span<const AlertRule> rules, const wchar_t* file) {
 }
 
 bool WriteAlertsThroughFullScreen(bool through, const wchar_t* file) {
-    return settings::WriteString(kAlertsSection, L"FullScreen", through ? L"1" : L"0", file);
+    return settings::WriteString(kAlertsSection, kFullScreenKey, through ? L"1" : L"0", file);
 }
 
 }  // namespace alerts

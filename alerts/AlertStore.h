@@ -12,6 +12,8 @@
 namespace alerts {
 
 inline constexpr const wchar_t* kAlertsSection = L"Alerts";
+// "1" lets alerts through while a full-screen program has the foreground; anything else holds them.
+inline constexpr const wchar_t* kFullScreenKey = L"FullScreen";
 
 std::vector<AlertRule> ReadAlertRules(const wchar_t* file = settings::kSettingsFile);
 

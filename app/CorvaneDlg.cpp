@@ -17,6 +17,7 @@
 #include "controls/MemoryDC.h"
 #include "newslist/NewsListText.h"
 #include "newslist/ServerLink.h"
+#include "popup/QuietFactsWin32.h"
 #include "res/resource.h"
 #include "popup/QuietRules.h"
 #include "settings/NotSavedMessage.h"
@@ -43,12 +44,6 @@ void MoveControl(HWND control, const Box& box) {
 HICON LoadTrayIcon(int id) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
                                          GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-}
-
-popup::LocalMinute LocalNow() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute};
 }
 
 }  // namespace
@@ -387,7 +382,7 @@ void CCorvaneDlg::OnTrayExit() {
 
 void CCorvaneDlg::OnQuietOffer(int id) {
     const auto offer = static_cast<popup::QuietOffer>(id - IDM_TRAY_QUIET_ONE_HOUR);
-    if (!popup::WriteQuietChoice(popup::ChooseQuiet(offer, LocalNow()))) ShowNotSavedMessage(hwnd_, L"免打扰", L"免打扰未保存");
+    if (!popup::WriteQuietChoice(popup::ChooseQuiet(offer, popup::LocalNow()))) ShowNotSavedMessage(hwnd_, L"免打扰", L"免打扰未保存");
     OnQuietTimer();
 }
 
@@ -409,7 +404,7 @@ fw::Result CCorvaneDlg::OnTrayCallback(WPARAM, LPARAM lParam) {
     switch (static_cast<UINT>(lParam)) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK: OnShowMainWindow(); break;
-        case WM_RBUTTONUP: CTrayIcon::ShowMenu(hwnd_, cursor, QuietStateText(popup::ReadQuietChoice(), LocalNow())); break;
+        case WM_RBUTTONUP: CTrayIcon::ShowMenu(hwnd_, cursor, QuietStateText(popup::ReadQuietChoice(), popup::LocalNow())); break;
         default: break;
     }
     return 0;

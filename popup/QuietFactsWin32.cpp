@@ -30,13 +30,13 @@ bool ForegroundFillsMonitor(HMONITOR monitor) {
                         {area.left, area.top, area.right, area.bottom});
 }
 
+}  // namespace
+
 LocalMinute LocalNow() {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute};
 }
-
-}  // namespace
 
 HMONITOR PopupMonitor(const RECT& workArea) {
     return MonitorFromPoint({workArea.right - 1, workArea.bottom - 1}, MONITOR_DEFAULTTOPRIMARY);

@@ -10,6 +10,9 @@ namespace popup {
 // The monitor the pop-up uses: the one at the lower right corner of the work area it opens in.
 HMONITOR PopupMonitor(const RECT& workArea);
 
+// The local wall-clock minute now.
+LocalMinute LocalNow();
+
 // Windows' notification state, the foreground window against the pop-up's monitor, the user's
 // "免打扰" from Setting.ini, the local time, and [Alerts] FullScreen.
 QuietFacts GatherQuietFacts();

@@ -119,7 +119,7 @@ bool WriteQuietChoice(const QuietChoice& choice) {
 }
 
 bool ReadAlertsThroughFullScreen() {
-    return settings::ReadString(alerts::kAlertsSection, L"FullScreen", L"0", 8) == L"1";
+    return settings::ReadString(alerts::kAlertsSection, alerts::kFullScreenKey, L"0", 8) == L"1";
 }
 
 QuietReason Quiet(const QuietFacts& facts, bool alert) {
