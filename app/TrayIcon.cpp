@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "framework/platform/Text.h"
 #include "res/resource.h"
 
 namespace {
@@ -18,8 +19,7 @@ constexpr const wchar_t* kProgramTip = L"Tessaly";
 // The text as far as it fits, never ending in half of a surrogate pair.
 template <std::size_t N>
 void CopyCut(wchar_t (&field)[N], const std::wstring& text) {
-    std::size_t kept = std::min(text.size(), N - 1);
-    if (kept < text.size() && kept > 0 && text[kept - 1] >= 0xD800 && text[kept - 1] <= 0xDBFF) --kept;
+    const std::size_t kept = platform::UnitsWithinLimit(text, N - 1);
     std::wmemcpy(field, text.data(), kept);
     field[kept] = L'\0';
 }

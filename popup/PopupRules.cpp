@@ -7,6 +7,7 @@
 
 #include "connection/Category.h"
 #include "framework/platform/Clock.h"
+#include "framework/platform/Text.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsRules.h"
 
@@ -24,17 +25,13 @@ std::optional<unsigned> ReadStayTime(const wchar_t* categoryPrefix, settings::De
     return settings::StayTimeMilliseconds(list, index);
 }
 
-bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-
 // The title as an entry shows it: whole up to 19 code units, otherwise its first 23 (fewer when the 23rd
 // would be the first half of a pair) and "...".
 std::wstring ShortenedTitle(const std::wstring& title) {
     constexpr std::size_t kWholeUpTo = 19;
     constexpr std::size_t kKept = 23;
     if (title.size() <= kWholeUpTo) return title;
-    std::size_t kept = std::min(title.size(), kKept);
-    if (kept < title.size() && IsHighSurrogate(title[kept - 1])) --kept;
-    return title.substr(0, kept) + L"...";
+    return title.substr(0, platform::UnitsWithinLimit(title, kKept)) + L"...";
 }
 
 // The entry shows times from 1970 to the end of the year 3000 (3000-12-31 23:59:59 UTC) on every platform.

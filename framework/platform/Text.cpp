@@ -77,4 +77,10 @@ std::wstring FromUtf8(const std::string& utf8) {
     return out;
 }
 
+std::size_t UnitsWithinLimit(const std::wstring& text, std::size_t limit) {
+    std::size_t kept = text.size() < limit ? text.size() : limit;
+    const bool splitsPair = kept > 0 && kept < text.size() && text[kept - 1] >= 0xD800 && text[kept - 1] <= 0xDBFF;
+    return splitsPair ? kept - 1 : kept;
+}
+
 }  // namespace platform

@@ -10,4 +10,7 @@ namespace platform {
 std::string ToUtf8(const std::wstring& utf16);
 std::wstring FromUtf8(const std::string& utf8);
 
+// How many of a text's first units to keep so that at most limit remain and no surrogate pair is split.
+std::size_t UnitsWithinLimit(const std::wstring& text, std::size_t limit);
+
 }  // namespace platform
