@@ -1,0 +1,14 @@
+#include "controls/SkinScale.h"
+
+int SkinScaleForDpi(int dpi) {
+    if (dpi <= kBaseDpi) return 100;
+    if (dpi * 2 <= kBaseDpi * 3) return 150;
+    return 200;
+}
+
+std::wstring SkinPicturePath(std::wstring_view fileName, int scalePercent) {
+    std::wstring path = L".\\skin\\";
+    if (scalePercent != 100) path += std::to_wstring(scalePercent) + L"\\";
+    path += fileName;
+    return path;
+}

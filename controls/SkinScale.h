@@ -1,0 +1,31 @@
+#pragma once
+// Sizes at a window's DPI, and which skin pictures a window of that DPI draws. The skin is drawn at
+// 100 %, 150 % and 200 %: the 100 % pictures are in skin\ itself, the larger ones in skin\150\ and
+// skin\200\ under the same names. Every layout size in the program is written for 96 DPI and goes
+// through ScaleForDpi.
+#include <string>
+#include <string_view>
+
+inline constexpr int kBaseDpi = 96;
+
+// A length in pixels at 96 DPI as pixels at dpi, rounded half away from zero like MulDiv.
+constexpr int ScaleForDpi(int pixels, int dpi) {
+    const long long scaled = static_cast<long long>(pixels) * dpi;
+    const long long half = kBaseDpi / 2;
+    return static_cast<int>(scaled >= 0 ? (scaled + half) / kBaseDpi : -((-scaled + half) / kBaseDpi));
+}
+
+// The inverse: pixels at dpi as pixels at 96 DPI, for reading back what a scaled window measures.
+constexpr int UnscaleForDpi(int pixels, int dpi) {
+    if (dpi <= 0) return pixels;
+    const long long scaled = static_cast<long long>(pixels) * kBaseDpi;
+    const long long half = dpi / 2;
+    return static_cast<int>(scaled >= 0 ? (scaled + half) / dpi : -((-scaled + half) / dpi));
+}
+
+// The skin scale drawn for dpi: the smallest of 100, 150 and 200 percent at or above the DPI's own
+// percentage, so pictures are only ever scaled down; 200 above that. A DPI of 0 or less counts as 96.
+int SkinScaleForDpi(int dpi);
+
+// The relative path of a skin picture at a scale, e.g. ".\skin\150\bg.jpg"; 100 gives ".\skin\bg.jpg".
+std::wstring SkinPicturePath(std::wstring_view fileName, int scalePercent);

@@ -1,0 +1,34 @@
+// Sizes at each DPI a desk has, and the skin scale drawn for it.
+#include <gtest/gtest.h>
+
+#include "controls/SkinScale.h"
+
+TEST(SkinScale, LengthsScaleAndRoundLikeTheSystem) {
+    struct Case {
+        int pixels, dpi, scaled;
+    } cases[] = {
+        {600, 96, 600}, {600, 120, 750}, {600, 144, 900}, {600, 192, 1200},
+        {1, 144, 2},    {3, 120, 4},     {5, 144, 8},     {-290, 144, -435},
+        {-3, 120, -4},  {0, 192, 0},     {18, 168, 32},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ScaleForDpi(c.pixels, c.dpi), c.scaled) << c.pixels << " at " << c.dpi;
+        EXPECT_EQ(UnscaleForDpi(c.scaled, c.dpi), c.pixels) << c.scaled << " at " << c.dpi;
+    }
+}
+
+TEST(SkinScale, TheNearestScaleAtOrAboveIsDrawn) {
+    struct Case {
+        int dpi, scale;
+    } cases[] = {
+        {0, 100},   {72, 100},  {96, 100},  {97, 150},  {120, 150}, {144, 150},
+        {145, 200}, {168, 200}, {192, 200}, {240, 200}, {288, 200},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SkinScaleForDpi(c.dpi), c.scale) << c.dpi;
+}
+
+TEST(SkinScale, LargerPicturesLiveInTheirScalesFolder) {
+    EXPECT_EQ(SkinPicturePath(L"bg.jpg", 100), L".\\skin\\bg.jpg");
+    EXPECT_EQ(SkinPicturePath(L"bg.jpg", 150), L".\\skin\\150\\bg.jpg");
+    EXPECT_EQ(SkinPicturePath(L"button4over.png", 200), L".\\skin\\200\\button4over.png");
+}
