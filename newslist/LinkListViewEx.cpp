@@ -179,5 +179,7 @@ void CLinkListViewEx::SwitchToNative(const wchar_t* reason) {
     m_nativeShown = true;
     platform::DiagnosticLine(reason);
     m_browser.reset();
+    // The browser engine's libraries go with it (about 0.8 MB under Wine): nothing else here uses them.
+    CoFreeUnusedLibrariesEx(0, 0);
     ShowWindow(m_native->Hwnd(), SW_SHOW);
 }
