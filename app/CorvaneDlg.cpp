@@ -201,10 +201,11 @@ void CCorvaneDlg::PlaceOnOpening() {
     GetCursorPos(&cursor);
     const WindowSize size = MainWindowMinSize(static_cast<int>(fw::DpiAtPoint(cursor)));
     const RECT place = ToRect(OpeningPlacement(fw::DesktopMonitors(), cursor.x, cursor.y, size.width, size.height));
-    SetWindowPos(hwnd_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    // The window now stands on its monitor (which sent WM_DPICHANGED if its DPI differs from the creation's).
-    m_dpi = fw::WindowDpi(hwnd_);
+    // Twice: a move onto a monitor of another DPI ends on the rectangle its WM_DPICHANGED suggests, and the
+    // second move, now at that DPI, puts the window where it belongs.
+    for (int i = 0; i < 2; ++i)
+        SetWindowPos(hwnd_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CCorvaneDlg::KeepOnDesktop() {
