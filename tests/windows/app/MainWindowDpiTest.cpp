@@ -91,9 +91,6 @@ protected:
     // The window as it stands on the screen; a window taller than the screen is taken in two parts. The tray's
     // balloons, which Wine shows at the top left without a taskbar, are put away first.
     void SaveForReview(const wchar_t* name) const {
-        for (HWND tip = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); tip;
-             tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr))
-            ShowWindow(tip, SW_HIDE);
         RECT place{};
         GetWindowRect(Main(), &place);
         const int width = place.right - place.left;
@@ -108,6 +105,10 @@ protected:
             SetWindowPos(Main(), HWND_TOP, 0, -top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
             RedrawWindow(Main(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
             Pump(300);
+            for (HWND tip = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); tip;
+                 tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr))
+                ShowWindow(tip, SW_HIDE);
+            Pump(100);
             BitBlt(picture, 0, top, width, std::min(height, screenHeight), screen, 0, 0, SRCCOPY);
         }
         const fs::path screenshots = BuildFolder() / "screenshots";
