@@ -216,15 +216,15 @@ void CCorvaneDlg::KeepOnDesktop() {
 }
 
 void CCorvaneDlg::LoadSkinPictures() {
-    const int scale = SkinScaleForDpi(static_cast<int>(m_dpi));
-    m_background.Load(SkinPicturePath(L"bg.jpg", scale).c_str());
-    m_titleLeft.Load(SkinPicturePath(L"titlebarleft.png", scale).c_str());
-    m_titleText.Load(SkinPicturePath(L"titletext.png", scale).c_str());
-    m_homePageButton.LoadPng(SkinPicturePath(L"help.png", scale).c_str());
-    m_adviseButton.LoadPng(SkinPicturePath(L"advise.png", scale).c_str());
-    m_settingsButton.LoadPng(SkinPicturePath(L"set.png", scale).c_str());
-    m_aboutButton.LoadPng(SkinPicturePath(L"person.png", scale).c_str());
-    m_exitButton.LoadPng(SkinPicturePath(L"exit.png", scale).c_str());
+    m_background.LoadForDpi(L"bg.jpg", m_dpi);
+    m_titleLeft.LoadForDpi(L"titlebarleft.png", m_dpi);
+    m_titleText.LoadForDpi(L"titletext.png", m_dpi);
+    m_homePageButton.LoadPng(L"help.png", m_dpi);
+    m_adviseButton.LoadPng(L"advise.png", m_dpi);
+    m_settingsButton.LoadPng(L"set.png", m_dpi);
+    m_aboutButton.LoadPng(L"person.png", m_dpi);
+    m_exitButton.LoadPng(L"exit.png", m_dpi);
+    for (CCoolButton& tab : m_tabs) tab.SetDpi(m_dpi);
 }
 
 void CCorvaneDlg::LayOut() {
