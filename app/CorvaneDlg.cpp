@@ -15,6 +15,7 @@
 #include "app/QuietTrayText.h"
 #include "app/VersionCheck.h"
 #include "controls/MemoryDC.h"
+#include "framework/Dpi.h"
 #include "newslist/NewsListText.h"
 #include "newslist/ServerLink.h"
 #include "popup/QuietFactsWin32.h"
@@ -162,11 +163,11 @@ bool CCorvaneDlg::OnInitDialog() {
     m_sessionNotifications = WTSRegisterSessionNotification(hwnd_, NOTIFY_FOR_THIS_SESSION);
     ShowQuietState();
 
-    m_homePageButton.LoadPng(L".\\skin\\help.png");
-    m_adviseButton.LoadPng(L".\\skin\\advise.png");
-    m_settingsButton.LoadPng(L".\\skin\\set.png");
-    m_aboutButton.LoadPng(L".\\skin\\person.png");
-    m_exitButton.LoadPng(L".\\skin\\exit.png");
+    m_homePageButton.LoadPng(L"help.png", fw::WindowDpi(hwnd_));
+    m_adviseButton.LoadPng(L"advise.png", fw::WindowDpi(hwnd_));
+    m_settingsButton.LoadPng(L"set.png", fw::WindowDpi(hwnd_));
+    m_aboutButton.LoadPng(L"person.png", fw::WindowDpi(hwnd_));
+    m_exitButton.LoadPng(L"exit.png", fw::WindowDpi(hwnd_));
 
     m_postTarget = hwnd_;
     LoadBannerImages();
