@@ -352,6 +352,20 @@ class Probe:
             return wait_until(lambda: self.log.events(answer, since), timeout_s, 'the probe to answer ' + line)[-1]
         return None
 
+    def command_lines(self, line, answer, timeout_s=10):
+        """A command's whole answer: the lines the probe wrote after it up to its last line, `answer`."""
+        with self.log.lock:
+            start = len(self.log.lines)
+        self.process.stdin.write(line + '\n')
+        self.process.stdin.flush()
+
+        def answered():
+            with self.log.lock:
+                lines = self.log.lines[start:]
+            ends = [i for i, l in enumerate(lines) if l[1] == answer]
+            return lines[:ends[0] + 1] if ends else None
+        return wait_until(answered, timeout_s, 'the probe to answer ' + line)
+
     def windows(self):
         """The top-level windows now: hwnd -> dict(pid, visible, rect, cls, title)."""
         out = {}
@@ -515,13 +529,10 @@ class Session:
     def monitors(self):
         """The monitors as Windows sees them now: [dict(primary, bounds, work)] with (x, y, w, h) rectangles,
         and the cursor's position and the screen's DPI."""
-        since = now_ms() - 1
-        answer = self.probe.command('monitors', 'monitors')
-        found = []
-        for e in self.probe.log.events('monitor', since):
-            n = [int(v) for v in e[2].split()]
-            found.append(dict(primary=n[1] == 1, bounds=tuple(n[2:6]), work=tuple(n[6:10])))
-        parts = [int(v) for v in answer[2].split()]
+        lines = self.probe.command_lines('monitors', 'monitors')
+        found = [dict(primary=n[1] == 1, bounds=tuple(n[2:6]), work=tuple(n[6:10]))
+                 for n in ([int(v) for v in e[2].split()] for e in lines if e[1] == 'monitor')]
+        parts = [int(v) for v in lines[-1][2].split()]
         return found, (parts[1], parts[2]), parts[3]
 
     def make_install(self, properties):

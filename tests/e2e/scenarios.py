@@ -895,45 +895,39 @@ def settled(s, title, timeout_s=6):
     return wait_until(still, timeout_s, '"%s" to settle' % title)
 
 
-def control_rects(s, box):
-    """(id, class, text, rect) of each visible control of a dialog, rect in screen coordinates."""
+def dialog_controls(s, box):
+    """(id, class, text, rect) of each visible control of a dialog, rect in screen coordinates (the controls
+    of controls, such as a combo box's edit, left out)."""
     out = []
     for child in s.probe.children(top=box['hwnd']).values():
         if child['visible'] and child['id'] > 0:
-            out.append((child['id'], child['cls'], child['text'], s.probe.control_rect(box['hwnd'], child['id'])))
+            parts = s.probe.command('control %s %d' % (box['hwnd'], child['id']), 'control')[2].split()
+            if parts[2] == child['hwnd']:
+                out.append((child['id'], child['cls'], child['text'], tuple(int(p) for p in parts[3:7])))
     return out
 
 
-def edge_ink(path, rect):
-    """How many pixels of a control's right and bottom edge lines differ from its background (its most common
-    colour): text that runs over its control is cut there, and its strokes touch the edge."""
-    x, y, w, h = rect
-    if w < 3 or h < 3:
-        return 0
-    out = subprocess.run(['convert', path, '-crop', '%dx%d+%d+%d' % (w, h, x, y), '+repage', '-format', '%c',
-                          'histogram:info:'], stdout=subprocess.PIPE, text=True).stdout
-    counts = [(int(line.split(':')[0]), line.split('#')[1][:6]) for line in out.splitlines() if '#' in line]
-    background = max(counts)[1]
-    edges = []
-    for geometry in ('1x%d+%d+%d' % (h, x + w - 1, y), '%dx1+%d+%d' % (w, x, y + h - 1)):
-        edges.append(subprocess.run(['convert', path, '-crop', geometry, '+repage', '-fx',
-                                     'abs(p.r - 0x%s/255) + abs(p.g - 0x%s/255) + abs(p.b - 0x%s/255) > 0.6 ? 1 : 0'
-                                     % (background[0:2], background[2:4], background[4:6]), '-format',
-                                     '%[fx:mean*w*h]', 'info:'], stdout=subprocess.PIPE, text=True).stdout)
-    return sum(float(e or 0) for e in edges)
+def text_room(s, box, control_id, font):
+    """(needed, had): the size a static control's text needs in its font, and the size of the control; None when
+    the control shortens its text itself. font: (points, face) of the dialog's template."""
+    parts = s.probe.command('fits %s %d %d %s' % ((box['hwnd'], control_id) + font), 'fits')[2].split()
+    if len(parts) < 6:
+        return None
+    n = [int(v) for v in parts[2:6]]
+    return (n[0], n[1]), (n[2], n[3])
 
 
-def check_dialog_fits(s, box, label):
-    """Every control lies inside its dialog, and no text of a static control is cut at its edges."""
-    controls = control_rects(s, box)
+def check_dialog_fits(s, box, label, font):
+    """Every control lies inside its dialog, and every static control has the room its text needs."""
+    controls = dialog_controls(s, box)
     check(controls, 'the %s dialog reports its controls' % label)
     bx, by, bw, bh = box['rect']
     outside = [(i, text) for i, _, text, (x, y, w, h) in controls
                if x < bx or y < by or x + w > bx + bw or y + h > by + bh]
     check(not outside, 'controls of the %s dialog outside it: %s' % (label, outside))
-    whole = screenshot(os.path.join(s.workdir, 'screen.png'))
-    cut = [(i, text) for i, cls, text, rect in controls if cls == 'Static' and text and edge_ink(whole, rect) > 2]
-    check(not cut, 'texts cut at the edge of their controls in the %s dialog: %s' % (label, cut))
+    rooms = [(i, text, text_room(s, box, i, font)) for i, cls, text, _ in controls if cls == 'Static' and text]
+    cut = [(i, text, room) for i, text, room in rooms if room and (room[0][0] > room[1][0] or room[0][1] > room[1][1])]
+    check(not cut, 'texts without room in the %s dialog (id, text, (needed, had)): %s' % (label, cut))
 
 
 def open_from_tray(s, main, command, title):
@@ -970,11 +964,11 @@ def high_dpi(s):
         # on this screen).
         s.probe.post(main['hwnd'], WM_CLOSE)
         wait_until(lambda: not s.probe.find(title=MAIN_TITLE, visible=True), 5, 'the main window to hide')
-        for command, title, label in ((IDM_TRAY_SETTINGS, '系统配置', 'settings'),
-                                      (IDM_TRAY_KEYWORDS, '关键词提醒', 'keywords')):
+        for command, title, label, font in ((IDM_TRAY_SETTINGS, '系统配置', 'settings', (8, 'MS Shell Dlg')),
+                                            (IDM_TRAY_KEYWORDS, '关键词提醒', 'keywords', (8, 'MS Shell Dlg'))):
             box = open_from_tray(s, main, command, title)
             crop(s, '%s-%d' % (label, percent), box['rect'])
-            check_dialog_fits(s, box, label)
+            check_dialog_fits(s, box, label, font)
             s.probe.post(box['hwnd'], WM_CLOSE)
             wait_until(lambda: not s.probe.find(title=title, visible=True), 5, 'the dialog to close')
         check(size == expected, 'the main window at %d DPI is %dx%d, not %dx%d' % ((dpi,) + size + expected))
@@ -985,7 +979,9 @@ def high_dpi(s):
 HEADS = [(1280, 800), (1024, 768)]
 WORK_AREAS = [(48, 0, 1232, 800), (1280, 0, 1024, 728)]  # X coordinates, one per head
 PRIMARY_HEAD = 1
-CORNER_SLACK = 40  # the pop-up's gap to the work area's right edge, at most
+# How far the pop-up may stand off the corner: its gap to the right edge, and at the bottom the last step
+# of its rise, which may stop short of the edge.
+CORNER_SLACK = (40, 12)
 
 
 def inside(window, work):
@@ -998,7 +994,7 @@ def in_corner(window, work):
     """Whether a window sits in the bottom-right corner of a work area, wholly inside it."""
     x, y, w, h = window
     wx, wy, ww, wh = work
-    return inside(window, work) and abs((y + h) - (wy + wh)) <= 1 and wx + ww - (x + w) <= CORNER_SLACK
+    return inside(window, work) and wx + ww - (x + w) <= CORNER_SLACK[0] and wy + wh - (y + h) <= CORNER_SLACK[1]
 
 
 def two_monitors(s):

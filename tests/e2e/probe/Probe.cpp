@@ -18,6 +18,11 @@
 //   ping HWND               -> pong HWND MS ok|hung   (a message answered within 1 s, or not)
 //   usage PID               -> usage PID GDI USER HANDLES PRIVATE_BYTES WINDOWS
 //   stats                   -> stats POLLS AVERAGE_MS MAX_MS   (the time one look at the desktop took)
+//   fits HWND ID POINTS FACE -> fits HWND ID NEED_W NEED_H HAVE_W HAVE_H: the room a static control's text needs
+//                              (wrapped as the control wraps it) against its client area, in the control's
+//                              font where it can be read (Wine keeps another process's fonts from us), else
+//                              in that font at the screen's DPI, as a dialog template names it;
+//                              fits HWND ID shortens when the control shortens its text with an ellipsis
 //   monitors                -> monitor INDEX PRIMARY X Y W H WORK_X WORK_Y WORK_W WORK_H   (each, as Windows
 //                              sees them) and then: monitors COUNT CURSOR_X CURSOR_Y DPI
 //   lock PATH               hold a file open without sharing, so no other program can write it (Wine run
@@ -225,6 +230,12 @@ public:
         } else if (verb == "unlock") {
             Unlock();
             Emit("ok unlock");
+        } else if (verb == "fits") {
+            std::string hwnd, id, face;
+            int points = 9;
+            in >> hwnd >> id >> points;
+            std::getline(in >> std::ws, face);
+            Emit(TextFits(GetDlgItem(Handle(hwnd), static_cast<int>(Number(id))), points, Wide(face), hwnd + ' ' + id));
         } else if (verb == "monitors") {
             ReportMonitors();
         } else if (verb == "quit") {
@@ -242,13 +253,48 @@ private:
         lock_ = INVALID_HANDLE_VALUE;
     }
 
+    static std::string TextFits(HWND control, int points, const std::wstring& face, const std::string& name) {
+        HDC dc = GetDC(nullptr);
+        LOGFONTW font{};
+        const auto handle = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+        if (!handle || !GetObjectW(handle, sizeof font, &font)) {
+            font = LOGFONTW{};
+            font.lfHeight = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+            font.lfWeight = FW_NORMAL;
+            font.lfCharSet = DEFAULT_CHARSET;
+            lstrcpynW(font.lfFaceName, face.c_str(), LF_FACESIZE);
+        }
+        RECT have{};
+        GetClientRect(control, &have);
+        const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+        const UINT type = static_cast<UINT>(style & SS_TYPEMASK);
+        const bool wraps = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT;
+        if (style & SS_ELLIPSISMASK) {  // shortened on purpose
+            ReleaseDC(nullptr, dc);
+            return "fits " + name + " shortens";
+        }
+        RECT need{0, 0, have.right, 0};
+        HFONT copy = CreateFontIndirectW(&font);
+        HGDIOBJ old = SelectObject(dc, copy);
+        const std::wstring text = TextOf(control);
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need,
+                  DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+        SelectObject(dc, old);
+        DeleteObject(copy);
+        ReleaseDC(nullptr, dc);
+        std::ostringstream out;
+        out << "fits " << name << ' ' << need.right << ' ' << need.bottom << ' ' << have.right << ' ' << have.bottom;
+        return out.str();
+    }
+
     static void ReportMonitors() {
         int count = 0;
         EnumDisplayMonitors(
             nullptr, nullptr,
             [](HMONITOR monitor, HDC, LPRECT, LPARAM c) -> BOOL {
                 int& index = *reinterpret_cast<int*>(c);
-                MONITORINFO info{sizeof info};
+                MONITORINFO info{};
+                info.cbSize = sizeof info;
                 GetMonitorInfoW(monitor, &info);
                 const RECT& b = info.rcMonitor;
                 const RECT& w = info.rcWork;
