@@ -256,6 +256,8 @@ class NestedDisplay:
                 process.wait()
         os.remove(ready_path)
         check(self.process, 'no nested X display could be started (Xephyr, from xserver-xephyr)')
+        # A desktop colour, so the heads stand out from what lies beyond them in the screenshots.
+        self.run('xsetroot', '-solid', '#3a6ea5')
         if work_areas:
             self.set_work_areas(work_areas)
 

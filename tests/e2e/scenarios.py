@@ -997,6 +997,19 @@ def in_corner(window, work):
     return inside(window, work) and wx + ww - (x + w) <= CORNER_SLACK[0] and wy + wh - (y + h) <= CORNER_SLACK[1]
 
 
+def outline_work_areas(path):
+    """Marks each head's work area on a screenshot of the two heads, so a reviewer sees the corners the pop-up
+    goes to: the taskbars' strips lie outside the yellow lines, and what no head shows is black."""
+    tallest, x, beyond = max(h for _, h in HEADS), 0, []
+    for w, h in HEADS:
+        if h < tallest:
+            beyond.append('rectangle %d,%d %d,%d' % (x, h, x + w - 1, tallest - 1))
+        x += w
+    areas = ' '.join('rectangle %d,%d %d,%d' % (x, y, x + w - 1, y + h - 1) for x, y, w, h in WORK_AREAS)
+    subprocess.run(['convert', path, '-fill', 'black', '-draw', ' '.join(beyond) or 'point -1,-1', '-fill', 'none',
+                    '-stroke', '#ffd24a', '-draw', areas, path], check=False)
+
+
 def two_monitors(s):
     """Two monitors, the primary on the right, the other at negative x with a taskbar on its left edge: the
     pop-up goes to the corner of the monitor "弹出位置" chooses: the one with the mouse, the main window's,
@@ -1025,7 +1038,7 @@ def two_monitors(s):
         s.server.step('news forex "弹出位置 %s"' % choice)
         wait_popup_text(s, '弹出位置 %s' % choice, sent)
         popup = settled(s, POPUP_TITLE)
-        s.shot(label)
+        outline_work_areas(s.shot(label))
         check(in_corner(popup['rect'], work), 'PopupMonitor=%s: the pop-up at %s, not in the corner of %s'
               % (choice, popup['rect'], work))
         wait_until(lambda: not s.probe.find(title=POPUP_TITLE, visible=True), 12, 'the pop-up to close')
