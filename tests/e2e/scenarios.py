@@ -947,7 +947,8 @@ def high_dpi(s):
         percent = dpi * 100 // 96
         if heads:
             s.use_screen(Screen(heads=heads, dpi=dpi))
-        check(s.monitors()[2] == dpi, 'the prefix runs at %d DPI: %s' % (dpi, s.monitors()))
+        monitors = s.monitors()
+        check(monitors[2] == dpi, 'the prefix runs at %d DPI: %s' % (dpi, monitors))
         main = connect_and_load(s)
         main = settled(s, MAIN_TITLE)
         crop(s, 'main-%d' % percent, main['rect'])
