@@ -868,6 +868,7 @@ def full_screen_holds_popup(s):
 WM_CLOSE = 0x0010
 IDM_TRAY_SETTINGS, IDM_TRAY_KEYWORDS = 10001, 10002
 MAIN_SIZE_AT_96 = (600, 430)
+POPUP_WIDTH_AT_96 = 280
 
 
 def scale_for_dpi(pixels, dpi):
@@ -917,15 +918,16 @@ def text_room(s, box, control_id, font):
     return (n[0], n[1]), (n[2], n[3])
 
 
-def check_dialog_fits(s, box, label, font):
-    """Every control lies inside its dialog, and every static control has the room its text needs."""
+def check_dialog_fits(s, box, label, font=None):
+    """Every control lies inside its dialog, and every static control has the room its text needs in the
+    template's font (points, face), when given."""
     controls = dialog_controls(s, box)
     check(controls, 'the %s dialog reports its controls' % label)
     bx, by, bw, bh = box['rect']
     outside = [(i, text) for i, _, text, (x, y, w, h) in controls
                if x < bx or y < by or x + w > bx + bw or y + h > by + bh]
     check(not outside, 'controls of the %s dialog outside it: %s' % (label, outside))
-    rooms = [(i, text, text_room(s, box, i, font)) for i, cls, text, _ in controls if cls == 'Static' and text]
+    rooms = [(i, text, text_room(s, box, i, font)) for i, cls, text, _ in controls if cls == 'Static' and text and font]
     cut = [(i, text, room) for i, text, room in rooms if room and (room[0][0] > room[1][0] or room[0][1] > room[1][1])]
     check(not cut, 'texts without room in the %s dialog (id, text, (needed, had)): %s' % (label, cut))
 
@@ -940,9 +942,18 @@ def open_from_tray(s, main, command, title):
 
 
 def high_dpi(s):
-    """The real program on screens of 100 %, 150 % and 200 % (the prefix's DPI): the main window's size
-    follows the DPI, the dialogs hold their controls and texts, and each window is kept for review."""
+    """The real program on screens of 100 %, 150 % and 200 % (the prefix's DPI): the main window's and the
+    pop-up's sizes follow the DPI, the windows hold their controls and the dialogs' texts have room. Every
+    window is kept for review at each scale before what failed is told."""
     s.write_settings({'Fx168Delay': '0'})
+    problems = []
+
+    def expect(what, *args):
+        try:
+            what(*args)
+        except Failure as failure:
+            problems.append(str(failure))
+
     for dpi, heads in ((96, None), (144, [(1920, 1200)]), (192, [(2560, 1600)])):
         percent = dpi * 100 // 96
         if heads:
@@ -952,15 +963,20 @@ def high_dpi(s):
         main = connect_and_load(s)
         main = settled(s, MAIN_TITLE)
         crop(s, 'main-%d' % percent, main['rect'])
-        expected = tuple(scale_for_dpi(n, dpi) for n in MAIN_SIZE_AT_96)
-        size = main['rect'][2:]
-        # Checked after the pictures are kept, so a failure leaves them for a look.
+        size, expected = main['rect'][2:], tuple(scale_for_dpi(n, dpi) for n in MAIN_SIZE_AT_96)
+        expect(check, size == expected, 'the main window at %d DPI is %dx%d, not %dx%d' % ((dpi,) + size + expected))
+        expect(check_dialog_fits, s, main, 'main')
+
         sent = now_ms()
         s.server.step('news forex "美联储官员：通胀回落速度快于预期，年内仍有一次加息的可能" http://127.0.0.1/a',
                       'news stocks "沪指午后翻红 创业板指涨0.6%" http://127.0.0.1/b')
         wait_popup_text(s, '沪指午后翻红 创业板指涨0.6%', sent)
         time.sleep(1.0)
-        crop(s, 'popup-%d' % percent, settled(s, POPUP_TITLE)['rect'])
+        popup = settled(s, POPUP_TITLE)
+        crop(s, 'popup-%d' % percent, popup['rect'])
+        expect(check, popup['rect'][2] == scale_for_dpi(POPUP_WIDTH_AT_96, dpi),
+               'the pop-up at %d DPI is %d wide' % (dpi, popup['rect'][2]))
+
         # Hidden in the tray, so the dialogs open over no window of their own process (which stays black
         # on this screen).
         s.probe.post(main['hwnd'], WM_CLOSE)
@@ -969,10 +985,10 @@ def high_dpi(s):
                                             (IDM_TRAY_KEYWORDS, '关键词提醒', 'keywords', (8, 'MS Shell Dlg'))):
             box = open_from_tray(s, main, command, title)
             crop(s, '%s-%d' % (label, percent), box['rect'])
-            check_dialog_fits(s, box, label, font)
+            expect(check_dialog_fits, s, box, '%s (%d DPI)' % (label, dpi), font)
             s.probe.post(box['hwnd'], WM_CLOSE)
             wait_until(lambda: not s.probe.find(title=title, visible=True), 5, 'the dialog to close')
-        check(size == expected, 'the main window at %d DPI is %dx%d, not %dx%d' % ((dpi,) + size + expected))
+    check(not problems, '; '.join(problems))
 
 
 # Two heads side by side in X: A (1280x800) on the left with a taskbar on its left edge, B (1024x768) on the
