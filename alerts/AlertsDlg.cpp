@@ -427,7 +427,7 @@ fw::Result CAlertsDlg::OnResultColour(WPARAM wParam, LPARAM lParam) {
 }
 
 fw::Result CAlertsDlg::OnPaint(WPARAM, LPARAM) {
-    PaintDialogBands(hwnd_, L".\\skin\\alertstop.jpg", L".\\skin\\settingbottom.jpg",
+    PaintDialogBands(hwnd_, L"alertstop.jpg", L"settingbottom.jpg",
                      {IDC_ALERTS_OK, IDC_ALERTS_CANCEL});
     return 0;
 }

@@ -1,10 +1,16 @@
 #include "app/AboutDlg.h"
 
+#include "framework/Dpi.h"
 #include "newslist/ServerLink.h"
 #include "res/resource.h"
 #include "settings/SettingKeys.h"
 
 CAboutDlg::CAboutDlg() : fw::Dialog(IDD_ABOUTBOX) {}
+
+CAboutDlg::~CAboutDlg() {
+    Destroy();
+    if (m_icon) DestroyIcon(m_icon);
+}
 
 bool CAboutDlg::HandleMessage(fw::Message& message) {
     static constexpr fw::MessageEntry<CAboutDlg> table[] = {
@@ -18,6 +24,13 @@ bool CAboutDlg::OnInitDialog() {
     // The link shows the home page of the web host Setting.ini names, which may not be the built-in one.
     const std::wstring url = settings::HomePageUrl();
     SetDlgItemTextW(hwnd_, IDC_ABOUT_HOMEPAGE_LINK, (L"<a>" + url + L"</a>").c_str());
+    // The template's icon comes at the system's size; the dialog may stand on a monitor of another DPI.
+    const UINT dpi = fw::WindowDpi(hwnd_);
+    if (m_icon) DestroyIcon(m_icon);
+    m_icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CORVANE), IMAGE_ICON,
+                                           fw::SystemMetricForDpi(SM_CXICON, dpi),
+                                           fw::SystemMetricForDpi(SM_CYICON, dpi), 0));
+    if (m_icon) SendDlgItemMessageW(hwnd_, IDC_ABOUT_ICON, STM_SETICON, reinterpret_cast<WPARAM>(m_icon), 0);
     return true;
 }
 

@@ -5,6 +5,7 @@
 class CAboutDlg : public fw::Dialog {
 public:
     CAboutDlg();
+    ~CAboutDlg() override;
     bool HandleMessage(fw::Message& message) override;
 
 protected:
@@ -12,4 +13,6 @@ protected:
 
 private:
     LRESULT OnHomePageLink(NMHDR&);
+
+    HICON m_icon = nullptr;  // at the dialog's DPI
 };

@@ -11,10 +11,14 @@
 #include "alerts/AlertStore.h"
 #include "alerts/AlertsDlg.h"
 #include "app/AboutDlg.h"
+#include "app/MainWindowPlacement.h"
 #include "app/NewsRouting.h"
 #include "app/QuietTrayText.h"
 #include "app/VersionCheck.h"
 #include "controls/MemoryDC.h"
+#include "controls/SkinScale.h"
+#include "framework/Dpi.h"
+#include "framework/Monitors.h"
 #include "newslist/NewsListText.h"
 #include "newslist/ServerLink.h"
 #include "popup/QuietFactsWin32.h"
@@ -41,10 +45,15 @@ void MoveControl(HWND control, const Box& box) {
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
+// At the small-icon size of the primary monitor, where the taskbar's notification area is.
 HICON LoadTrayIcon(int id) {
+    const UINT dpi = fw::DpiAtPoint({0, 0});
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
-                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+                                         fw::SystemMetricForDpi(SM_CXSMICON, dpi),
+                                         fw::SystemMetricForDpi(SM_CYSMICON, dpi), 0));
 }
+
+RECT ToRect(const ScreenRect& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
 }  // namespace
 
@@ -55,9 +64,6 @@ CCorvaneDlg::CCorvaneDlg(std::wstring workingDirectory, SupervisorTimings timing
       m_quietTrayIconPicture(LoadTrayIcon(IDI_CORVANE_QUIET)),
       m_workingDirectory(std::move(workingDirectory)),
       m_supervisor(timings) {
-    m_background.Load(L".\\skin\\bg.jpg");
-    m_titleLeft.Load(L".\\skin\\titlebarleft.png");
-    m_titleText.Load(L".\\skin\\titletext.png");
     Banners().SetChangedCallback([this] {
         if (HWND target = m_postTarget.load()) PostMessageW(target, WM_BANNER_CHANGED, 0, 0);
     });
@@ -71,6 +77,8 @@ CCorvaneDlg::~CCorvaneDlg() {
     Destroy();
     StopAndWait();
     if (m_connectThread.joinable()) m_connectThread.join();
+    DestroyIcon(m_trayIconPicture);
+    DestroyIcon(m_quietTrayIconPicture);
 }
 
 bool CCorvaneDlg::HandleMessage(fw::Message& message) {
@@ -102,6 +110,8 @@ bool CCorvaneDlg::HandleMessage(fw::Message& message) {
         fw::OnMessage(WM_ACTIVATE, &CCorvaneDlg::OnActivate),
         fw::OnMessage(WM_SIZE, &CCorvaneDlg::OnSize),
         fw::OnMessage(WM_GETMINMAXINFO, &CCorvaneDlg::OnGetMinMaxInfo),
+        fw::OnMessage(WM_DPICHANGED, &CCorvaneDlg::OnDpiChanged),
+        fw::OnMessage(WM_DISPLAYCHANGE, &CCorvaneDlg::OnDisplayChange),
         fw::OnMessage(WM_NCHITTEST, &CCorvaneDlg::OnNcHitTest),
         fw::OnMessage(WM_PAINT, &CCorvaneDlg::OnPaint),
         fw::OnMessage(WM_DRAWITEM, &CCorvaneDlg::OnDrawItem),
@@ -127,18 +137,13 @@ void CCorvaneDlg::BindControls() {
 // --- Opening ---
 
 bool CCorvaneDlg::OnInitDialog() {
+    m_dpi = fw::WindowDpi(hwnd_);
     StartVersionCheck(hwnd_, WM_VERSION_OUTDATED);
     AddAboutToSystemMenu();
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
-    SetWindowPos(hwnd_, nullptr, 0, 0, kMainWindowMinWidth, kMainWindowMinHeight,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - kMainWindowMinWidth) / 2,
-                 work.top + (work.bottom - work.top - kMainWindowMinHeight) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceOnOpening();
 
     m_newsList.CreateFromPlaceholder(hwnd_, IDC_NEWSLIST_PLACEHOLDER, kNewsListRows);
     m_newsList.ShowProgressBusy(true, L"");
@@ -162,15 +167,10 @@ bool CCorvaneDlg::OnInitDialog() {
     m_sessionNotifications = WTSRegisterSessionNotification(hwnd_, NOTIFY_FOR_THIS_SESSION);
     ShowQuietState();
 
-    m_homePageButton.LoadPng(L".\\skin\\help.png");
-    m_adviseButton.LoadPng(L".\\skin\\advise.png");
-    m_settingsButton.LoadPng(L".\\skin\\set.png");
-    m_aboutButton.LoadPng(L".\\skin\\person.png");
-    m_exitButton.LoadPng(L".\\skin\\exit.png");
-
     m_postTarget = hwnd_;
+    LoadSkinPictures();
     LoadBannerImages();
-    TakeBannerPlaceholders();
+    DestroyBannerPlaceholders();
     LayOut();
     return true;
 }
@@ -189,23 +189,49 @@ void CCorvaneDlg::LoadBannerImages() {
     for (int i = 0; i < 3; ++i) m_bannerImages[i].Load(Banners().Slot(i + 1).imagePath.c_str());
 }
 
-void CCorvaneDlg::TakeBannerPlaceholders() {
-    const int placeholders[] = {IDC_BANNER1_PLACEHOLDER, IDC_BANNER2_PLACEHOLDER, IDC_BANNER3_PLACEHOLDER};
-    for (int i = 0; i < 3; ++i) {
-        HWND placeholder = GetDlgItem(hwnd_, placeholders[i]);
-        if (!placeholder) continue;
-        RECT r{};
-        GetWindowRect(placeholder, &r);
-        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-        m_bannerRects[i] = r;
-        DestroyWindow(placeholder);
-    }
+// The banners are painted by the window itself, where the layout puts them.
+void CCorvaneDlg::DestroyBannerPlaceholders() {
+    for (const int id : {IDC_BANNER1_PLACEHOLDER, IDC_BANNER2_PLACEHOLDER, IDC_BANNER3_PLACEHOLDER})
+        if (HWND placeholder = GetDlgItem(hwnd_, id)) DestroyWindow(placeholder);
+}
+
+// Centred on the monitor with the mouse, at the size for that monitor's DPI.
+void CCorvaneDlg::PlaceOnOpening() {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const WindowSize size = MainWindowMinSize(static_cast<int>(fw::DpiAtPoint(cursor)));
+    const RECT place = ToRect(OpeningPlacement(fw::DesktopMonitors(), cursor.x, cursor.y, size.width, size.height));
+    // Twice: a move onto a monitor of another DPI ends on the rectangle its WM_DPICHANGED suggests, and the
+    // second move, now at that DPI, puts the window where it belongs.
+    for (int i = 0; i < 2; ++i)
+        SetWindowPos(hwnd_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CCorvaneDlg::KeepOnDesktop() {
+    RECT window{};
+    GetWindowRect(hwnd_, &window);
+    const auto kept = KeptOnDesktop(fw::DesktopMonitors(), fw::ToScreenRect(window));
+    if (kept) SetWindowPos(hwnd_, nullptr, kept->left, kept->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CCorvaneDlg::LoadSkinPictures() {
+    m_background.LoadForDpi(L"bg.jpg", m_dpi);
+    m_titleLeft.LoadForDpi(L"titlebarleft.png", m_dpi);
+    m_titleText.LoadForDpi(L"titletext.png", m_dpi);
+    m_homePageButton.LoadPng(L"help.png", m_dpi);
+    m_adviseButton.LoadPng(L"advise.png", m_dpi);
+    m_settingsButton.LoadPng(L"set.png", m_dpi);
+    m_aboutButton.LoadPng(L"person.png", m_dpi);
+    m_exitButton.LoadPng(L"exit.png", m_dpi);
+    for (CCoolButton& tab : m_tabs) tab.SetDpi(m_dpi);
 }
 
 void CCorvaneDlg::LayOut() {
     RECT client{};
     GetClientRect(hwnd_, &client);
-    const MainWindowLayout layout = LayOutMainWindow(client.right, client.bottom);
+    const MainWindowLayout layout = LayOutMainWindow(client.right, client.bottom, static_cast<int>(m_dpi));
+    for (std::size_t i = 0; i < m_tabs.size(); ++i) MoveControl(m_tabs[i].Hwnd(), layout.tabs[i]);
     MoveControl(m_adviseButton.Hwnd(), layout.advise);
     MoveControl(m_settingsButton.Hwnd(), layout.settings);
     MoveControl(m_homePageButton.Hwnd(), layout.homePage);
@@ -392,6 +418,7 @@ void CCorvaneDlg::OnQuietEnd() {
 }
 
 void CCorvaneDlg::OnShowMainWindow() {
+    KeepOnDesktop();
     ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(hwnd_);
 }
@@ -442,6 +469,7 @@ fw::Result CCorvaneDlg::OnBannerChanged(WPARAM, LPARAM) {
 fw::Result CCorvaneDlg::OnVersionOutdated(WPARAM, LPARAM) {
     // The window comes back from the tray first: when the platform keeps the prompt from the front, the
     // window's taskbar button is how the user finds it, and the prompt says what the program is about to do.
+    KeepOnDesktop();
     ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
     PromptOutdatedVersion(hwnd_);
     // Whichever button: the program ends as through the tray menu's exit item, so its closing steps run.
@@ -463,10 +491,27 @@ fw::Result CCorvaneDlg::OnSize(WPARAM, LPARAM) {
 
 fw::Result CCorvaneDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam) {
     auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
-    info.ptMinTrackSize = {kMainWindowMinWidth, kMainWindowMinHeight};
-    info.ptMaxSize.y = GetSystemMetrics(SM_CYFULLSCREEN) + GetSystemMetrics(SM_CYDLGFRAME) +
-                       GetSystemMetrics(SM_CYCAPTION) - 3;
+    const int dpi = static_cast<int>(m_dpi);
+    const WindowSize least = MainWindowMinSize(dpi);
+    info.ptMinTrackSize = {least.width, least.height};
+    info.ptMaxSize.y = fw::SystemMetricForDpi(SM_CYFULLSCREEN, m_dpi) + fw::SystemMetricForDpi(SM_CYDLGFRAME, m_dpi) +
+                       fw::SystemMetricForDpi(SM_CYCAPTION, m_dpi) - ScaleForDpi(3, dpi);
     return 0;
+}
+
+// Moved to the rectangle the system suggests, then everything drawn again at the new DPI.
+fw::Result CCorvaneDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    m_dpi = fw::TakeSuggestedDpiChange(hwnd_, wParam, lParam);
+    LoadSkinPictures();
+    m_newsList.SetDpi(m_dpi);
+    LayOut();
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    return 0;
+}
+
+fw::Result CCorvaneDlg::OnDisplayChange(WPARAM, LPARAM) {
+    KeepOnDesktop();
+    return fw::Declined;
 }
 
 fw::Result CCorvaneDlg::OnNcHitTest(WPARAM, LPARAM lParam) {
@@ -474,7 +519,7 @@ fw::Result CCorvaneDlg::OnNcHitTest(WPARAM, LPARAM lParam) {
     GetClientRect(hwnd_, &client);
     MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&client), 2);
     const auto hit = HitTestMainWindow(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
-                                       {client.left, client.top, client.right, client.bottom});
+                                       {client.left, client.top, client.right, client.bottom}, static_cast<int>(m_dpi));
     if (!hit) return fw::Declined;
     return static_cast<LRESULT>(*hit);
 }
@@ -484,8 +529,8 @@ fw::Result CCorvaneDlg::OnPaint(WPARAM, LPARAM) {
     RECT client{};
     GetClientRect(hwnd_, &client);
     if (IsIconic(hwnd_)) {
-        const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
-        const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+        const int x = (client.right - fw::SystemMetricForDpi(SM_CXICON, m_dpi) + 1) / 2;
+        const int y = (client.bottom - fw::SystemMetricForDpi(SM_CYICON, m_dpi) + 1) / 2;
         DrawIcon(paint, x, y, m_hIcon);
         return 0;
     }
@@ -497,12 +542,12 @@ fw::Result CCorvaneDlg::OnPaint(WPARAM, LPARAM) {
 void CCorvaneDlg::PaintBackground(HDC dc, int width, int height) const {
     const RECT client{0, 0, width, height};
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    const MainWindowLayout layout = LayOutMainWindow(width, height);
+    const MainWindowLayout layout = LayOutMainWindow(width, height, static_cast<int>(m_dpi));
     if (!m_background.IsEmpty()) m_background.Draw(dc, ToRect(layout.background));
     for (int i = 0; i < 3; ++i)
         if (!m_bannerImages[i].IsEmpty()) m_bannerImages[i].StretchCopy(dc, m_bannerRects[i]);
-    if (!m_titleLeft.IsEmpty()) m_titleLeft.Draw(dc, {0, 0, 31, 18});
-    if (!m_titleText.IsEmpty()) m_titleText.Draw(dc, {31, 2, 31 + 56, 2 + 15});
+    if (!m_titleLeft.IsEmpty()) m_titleLeft.Draw(dc, ToRect(layout.titleLeft));
+    if (!m_titleText.IsEmpty()) m_titleText.Draw(dc, ToRect(layout.titleText));
 }
 
 fw::Result CCorvaneDlg::OnDrawItem(WPARAM, LPARAM lParam) {

@@ -58,8 +58,13 @@ private:
     // Opening
     void AddAboutToSystemMenu();
     void LoadBannerImages();
-    void TakeBannerPlaceholders();
+    void DestroyBannerPlaceholders();
+    void PlaceOnOpening();
+    // The skin's pictures and the image buttons at the window's DPI.
+    void LoadSkinPictures();
     void LayOut();
+    // Back on the primary monitor when the monitors changed and none shows the window any more.
+    void KeepOnDesktop();
 
     // Supervision and dispatch
     void OnSuperviseTimer();
@@ -100,6 +105,8 @@ private:
     fw::Result OnActivate(WPARAM, LPARAM);
     fw::Result OnSize(WPARAM, LPARAM);
     fw::Result OnGetMinMaxInfo(WPARAM, LPARAM);
+    fw::Result OnDpiChanged(WPARAM, LPARAM);
+    fw::Result OnDisplayChange(WPARAM, LPARAM);
     fw::Result OnNcHitTest(WPARAM, LPARAM);
     fw::Result OnPaint(WPARAM, LPARAM);
     fw::Result OnDrawItem(WPARAM, LPARAM);
@@ -122,6 +129,7 @@ private:
     HICON m_trayIconPicture;  // the small drawings, shared: loaded once for the run
     HICON m_quietTrayIconPicture;
     bool m_sessionNotifications = false;  // registered for the session's lock and unlock
+    UINT m_dpi = 96;  // from the window's creation and WM_DPICHANGED
     std::array<RECT, 3> m_bannerRects{};
     std::array<CCoolButton, kCategories.size()> m_tabs;  // in the order of kCategories
     CTrayIcon m_trayIcon;

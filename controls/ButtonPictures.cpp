@@ -14,9 +14,9 @@ int TabPictureNumber(int controlId) {
     return 0;
 }
 
-std::wstring TabPicturePath(int pictureNumber, TabPicture picture) {
+std::wstring TabPictureFile(int pictureNumber, TabPicture picture) {
     static constexpr const wchar_t* kSuffixes[] = {L"leave", L"over", L"down", L"selected"};
-    return L".\\skin\\button" + std::to_wstring(pictureNumber) + kSuffixes[static_cast<int>(picture)] + L".png";
+    return L"button" + std::to_wstring(pictureNumber) + kSuffixes[static_cast<int>(picture)] + L".png";
 }
 
 int ChooseFrame(bool pushed, bool hover) {

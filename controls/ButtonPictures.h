@@ -9,11 +9,11 @@ enum class TabPicture { Leave, Over, Down, Selected };
 // whether it is held down, and any other tab shows its resting look.
 TabPicture ChooseTabPicture(bool selected, bool hover, bool pressed);
 
-// The number N of a tab's pictures skin\buttonN*.png, taken from the tab's control id; 0 for any other control.
+// The number N of a tab's pictures buttonN*.png, taken from the tab's control id; 0 for any other control.
 int TabPictureNumber(int controlId);
 
-// The relative path of a tab's picture, e.g. ".\skin\button4over.png".
-std::wstring TabPicturePath(int pictureNumber, TabPicture picture);
+// The skin file name of a tab's picture, e.g. "button4over.png".
+std::wstring TabPictureFile(int pictureNumber, TabPicture picture);
 
 // An image button's strip holds four frames side by side: 1 at rest, 2 under the pointer, 3 pushed
 // (the fourth is never shown). Pushed wins over hover.

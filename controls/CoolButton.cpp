@@ -2,6 +2,7 @@
 
 #include "controls/MemoryDC.h"
 #include "controls/PictureFile.h"
+#include "framework/Dpi.h"
 
 // Each handler updates the tab's state and declines, so the button's own processing follows.
 bool CCoolButton::HandleMessage(fw::Message& message) {
@@ -23,8 +24,12 @@ void CCoolButton::DrawItem(const DRAWITEMSTRUCT&) {
     const CMemoryDC memory(window, &client);
     const int pictureNumber = TabPictureNumber(GetDlgCtrlID(hwnd_));
     if (pictureNumber == 0) return;  // not a tab: plain white
-    // At its own size: a larger picture is cut off by the button's edges, a smaller one leaves white around it.
-    DrawPictureFileAtOwnSize(memory, TabPicturePath(pictureNumber, ShownPicture()).c_str(), 0, 0);
+    DrawSkinPicture(memory, TabPictureFile(pictureNumber, ShownPicture()), m_dpi ? m_dpi : fw::WindowDpi(hwnd_), client);
+}
+
+void CCoolButton::SetDpi(UINT dpi) {
+    m_dpi = dpi;
+    if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 fw::Result CCoolButton::OnMouseMove(WPARAM, LPARAM) {

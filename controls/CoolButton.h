@@ -1,6 +1,8 @@
 #pragma once
 // A category tab: an owner-drawn push button that shows one of its four skin pictures, by whether the pointer
 // rests on it, whether the left button holds it down and whether its window marked it as the selected tab.
+// The picture fills the tab, whose size comes from its window's layout; the skin scale matching the tab's
+// DPI keeps it crisp.
 #include "controls/ButtonPictures.h"
 #include "framework/OwnerDrawButton.h"
 
@@ -10,6 +12,9 @@ public:
 
     // Written only by the window that owns the tabs; it repaints them afterwards.
     void SetSelected(bool selected) { m_bSelected = selected; }
+    // The DPI whose skin scale the tab draws, set by its window at creation and on WM_DPICHANGED; until
+    // then the tab asks its own window. Repaints the tab.
+    void SetDpi(UINT dpi);
 
     TabPicture ShownPicture() const { return ChooseTabPicture(m_bSelected, m_bHover, m_bPressed != FALSE); }
 
@@ -26,4 +31,5 @@ private:
     bool m_bHover = false;
     BOOL m_bPressed = FALSE;
     bool m_bSelected = false;
+    UINT m_dpi = 0;  // 0: the tab window's own DPI
 };

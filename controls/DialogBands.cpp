@@ -1,29 +1,33 @@
 #include "controls/DialogBands.h"
 
 #include "controls/PictureFile.h"
+#include "controls/SkinScale.h"
 #include "framework/DeviceContext.h"
+#include "framework/Dpi.h"
 
 namespace {
 
-constexpr int kBandHeight = 40;
-
-void PaintBand(HDC target, const wchar_t* picture, int top, int width) {
-    fw::OffscreenDC band(target, width, kBandHeight);
-    const RECT area{0, 0, width, kBandHeight};
+void PaintBand(HDC target, std::wstring_view fileName, UINT dpi, int top, int width) {
+    const int height = DialogBandHeight(dpi);
+    fw::OffscreenDC band(target, width, height);
+    const RECT area{0, 0, width, height};
     FillRect(band, &area, GetSysColorBrush(COLOR_3DFACE));
-    DrawPictureFile(band, picture, area);
+    DrawSkinPicture(band, fileName, dpi, area);
     band.CopyTo(target, 0, top);
 }
 
 }  // namespace
 
-void PaintDialogBands(HWND dialog, const wchar_t* topPicture, const wchar_t* bottomPicture,
+int DialogBandHeight(UINT dpi) { return ScaleForDpi(40, static_cast<int>(dpi)); }
+
+void PaintDialogBands(HWND dialog, std::wstring_view topFileName, std::wstring_view bottomFileName,
                       std::initializer_list<int> bottomButtonIds) {
     const fw::PaintDC paint(dialog);
     RECT client;
     GetClientRect(dialog, &client);
+    const UINT dpi = fw::WindowDpi(dialog);
     const fw::ClientDC dc(dialog);
-    PaintBand(dc, topPicture, 0, client.right);
-    PaintBand(dc, bottomPicture, client.bottom - kBandHeight, client.right);
+    PaintBand(dc, topFileName, dpi, 0, client.right);
+    PaintBand(dc, bottomFileName, dpi, client.bottom - DialogBandHeight(dpi), client.right);
     for (int id : bottomButtonIds) InvalidateRect(GetDlgItem(dialog, id), nullptr, TRUE);
 }

@@ -2,18 +2,24 @@
 
 #include "controls/ButtonPictures.h"
 #include "controls/PictureFile.h"
+#include "controls/SkinScale.h"
 #include "framework/GdiplusHeaders.h"
 
 PngButton::PngButton() = default;
 
 PngButton::~PngButton() = default;
 
-void PngButton::LoadPng(const wchar_t* path) {
-    m_pBitmap.reset(Gdiplus::Bitmap::FromFile(path));
-    if (m_pBitmap && m_pBitmap->GetLastStatus() != Gdiplus::Ok) m_pBitmap.reset();
-    m_nWidth = m_pBitmap ? static_cast<int>(m_pBitmap->GetWidth()) : 0;
-    m_nHeight = m_pBitmap ? static_cast<int>(m_pBitmap->GetHeight()) : 0;
-    m_nFrameWidth = FrameWidth(m_nWidth);
+void PngButton::LoadPng(std::wstring_view fileName, UINT dpi) {
+    int scalePercent = 100;
+    m_pBitmap = LoadSkinPicture(fileName, dpi, scalePercent);
+    const int frameWidthInFile = m_pBitmap ? FrameWidth(static_cast<int>(m_pBitmap->GetWidth())) : 0;
+    const int heightInFile = m_pBitmap ? static_cast<int>(m_pBitmap->GetHeight()) : 0;
+    m_nFrameWidth = SkinSideAtDpi(frameWidthInFile, scalePercent, static_cast<int>(dpi));
+    m_nHeight = SkinSideAtDpi(heightInFile, scalePercent, static_cast<int>(dpi));
+    if (m_pBitmap && (m_nFrameWidth != frameWidthInFile || m_nHeight != heightInFile)) {
+        m_pBitmap = ResizedPicture(*m_pBitmap, 4, m_nFrameWidth, m_nHeight);
+        if (!m_pBitmap) m_nFrameWidth = m_nHeight = 0;
+    }
 
     if (!hwnd_) return;
     RECT place;

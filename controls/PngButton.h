@@ -3,6 +3,7 @@
 // and which shows frame 1 at rest, 2 under the pointer and 3 while pushed. Its picture is a GDI+ bitmap:
 // the button lives inside the application's GDI+ session.
 #include <memory>
+#include <string_view>
 
 #include "framework/OwnerDrawButton.h"
 
@@ -15,9 +16,10 @@ public:
     PngButton();
     ~PngButton() override;
 
-    // Decodes the strip and sizes the button to one frame, keeping its top-left corner; a missing or
-    // undecodable file leaves the button 0 x 0.
-    void LoadPng(const wchar_t* path);
+    // Decodes the skin strip fileName (e.g. L"help.png") of the skin scale for dpi, each frame resampled
+    // to its 100 % size at dpi when that scale is not the DPI's own, and sizes the button to one frame,
+    // keeping its top-left corner; a missing or undecodable file leaves the button 0 x 0.
+    void LoadPng(std::wstring_view fileName, UINT dpi);
 
     bool HandleMessage(fw::Message& message) override;
     // A quick second click is a second press, so a double click makes two clicks.
@@ -35,7 +37,6 @@ private:
 
     BOOL m_bTracking = FALSE;
     BOOL m_bHover = FALSE;
-    int m_nWidth = 0;
     int m_nHeight = 0;
     int m_nFrameWidth = 0;
     std::unique_ptr<Gdiplus::Bitmap> m_pBitmap;

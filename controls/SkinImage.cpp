@@ -1,11 +1,17 @@
 #include "controls/SkinImage.h"
 
+#include "controls/PictureFile.h"
+#include "controls/SkinScale.h"
 #include "framework/GdiplusHeaders.h"
 
 namespace {
 
 // Far beyond any skin or banner picture; keeps the bitmap's byte count well inside what GDI allocates.
-constexpr UINT kLargestSide = 8192;
+constexpr int kLargestSide = 8192;
+
+bool FitsLargestSide(int width, int height) {
+    return width > 0 && height > 0 && width <= kLargestSide && height <= kLargestSide;
+}
 
 HBITMAP CreateTopDownDib(int width, int height, void** bits) {
     BITMAPINFO info{};
@@ -23,10 +29,30 @@ HBITMAP CreateTopDownDib(int width, int height, void** bits) {
 bool CSkinImage::Load(const wchar_t* path) {
     Release();
     Gdiplus::Bitmap picture(path);
-    if (picture.GetLastStatus() != Gdiplus::Ok) return false;
+    return picture.GetLastStatus() == Gdiplus::Ok && Adopt(picture);
+}
+
+bool CSkinImage::LoadForDpi(std::wstring_view fileName, UINT dpi) {
+    Release();
+    int scalePercent = 100;
+    const auto picture = LoadSkinPicture(fileName, dpi, scalePercent);
+    if (!picture) return false;
+    const int width = SkinSideAtDpi(static_cast<int>(picture->GetWidth()), scalePercent, static_cast<int>(dpi));
+    const int height = SkinSideAtDpi(static_cast<int>(picture->GetHeight()), scalePercent, static_cast<int>(dpi));
+    if (width == static_cast<int>(picture->GetWidth()) && height == static_cast<int>(picture->GetHeight()))
+        return Adopt(*picture);
+    if (!FitsLargestSide(width, height)) return false;
+    const bool hasAlpha = Gdiplus::IsAlphaPixelFormat(picture->GetPixelFormat());
+    const auto resized = ResizedPicture(*picture, 1, width, height);
+    if (!resized || !Adopt(*resized)) return false;
+    m_hasAlpha = hasAlpha;  // the resampled copy always has a channel; an opaque picture keeps being copied
+    return true;
+}
+
+bool CSkinImage::Adopt(Gdiplus::Bitmap& picture) {
     const UINT width = picture.GetWidth();
     const UINT height = picture.GetHeight();
-    if (width == 0 || height == 0 || width > kLargestSide || height > kLargestSide) return false;
+    if (!FitsLargestSide(static_cast<int>(width), static_cast<int>(height))) return false;
 
     const bool hasAlpha = Gdiplus::IsAlphaPixelFormat(picture.GetPixelFormat());
     void* bits = nullptr;

@@ -2,7 +2,13 @@
 // A picture decoded from its file into a device-independent bitmap that its window keeps between paints.
 // Pictures with an alpha channel are kept premultiplied, so AlphaBlend composites them exactly. Decoding
 // goes through GDI+, which the application object keeps started.
+#include <string_view>
+
 #include "framework/DeviceContext.h"
+
+namespace Gdiplus {
+class Bitmap;
+}
 
 class CSkinImage {
 public:
@@ -13,6 +19,10 @@ public:
     // Lets go of the current picture and decodes the file (JPEG, PNG, GIF, BMP); false and empty when it
     // is missing or cannot be decoded. The file is not held open afterwards.
     bool Load(const wchar_t* path);
+    // The skin picture fileName (e.g. L"bg.jpg") for a window at dpi: the file of the skin scale for dpi,
+    // resampled with high quality to its 100 % size scaled to dpi when that scale is not the DPI's own.
+    // Width() and Height() are then pixels at dpi.
+    bool LoadForDpi(std::wstring_view fileName, UINT dpi);
     void Release();
 
     bool IsEmpty() const { return !m_bitmap; }
@@ -26,6 +36,8 @@ public:
     void StretchCopy(HDC dc, const RECT& dest) const;
 
 private:
+    bool Adopt(Gdiplus::Bitmap& picture);
+
     fw::GdiObject<HBITMAP> m_bitmap;
     int m_width = 0;
     int m_height = 0;

@@ -6,6 +6,10 @@ int SkinScaleForDpi(int dpi) {
     return 200;
 }
 
+int SkinSideAtDpi(int sideInFile, int scalePercent, int dpi) {
+    return ScaleForDpi(UnscaleForDpi(sideInFile, scalePercent * kBaseDpi / 100), dpi);
+}
+
 std::wstring SkinPicturePath(std::wstring_view fileName, int scalePercent) {
     std::wstring path = L".\\skin\\";
     if (scalePercent != 100) path += std::to_wstring(scalePercent) + L"\\";

@@ -27,5 +27,9 @@ constexpr int UnscaleForDpi(int pixels, int dpi) {
 // percentage, so pictures are only ever scaled down; 200 above that. A DPI of 0 or less counts as 96.
 int SkinScaleForDpi(int dpi);
 
+// A picture's side drawn at dpi, from its side in the file of a skin scale: the side at 100 % (the file's
+// scaled back) scaled to dpi, so a picture of any scale lands on the same size as the layout around it.
+int SkinSideAtDpi(int sideInFile, int scalePercent, int dpi);
+
 // The relative path of a skin picture at a scale, e.g. ".\skin\150\bg.jpg"; 100 gives ".\skin\bg.jpg".
 std::wstring SkinPicturePath(std::wstring_view fileName, int scalePercent);

@@ -275,6 +275,14 @@ public:
         if (auto inPlace = object_.As<IOleInPlaceObject>()) inPlace->SetObjectRects(&client, &client);
     }
 
+    void SetZoom(int percent) override {
+        if (!browser_) return;
+        VARIANT zoom{};
+        zoom.vt = VT_I4;
+        zoom.lVal = percent;
+        browser_->ExecWB(kOpticalZoom, OLECMDEXECOPT_DONTPROMPTUSER, &zoom, nullptr);
+    }
+
     // Keys typed in the browser go to its accelerators first (the page's own key handling decides).
     bool PreTranslateMessage(MSG& message) override {
         if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
@@ -285,6 +293,8 @@ public:
 
 private:
     enum class State { Blank, Loading, Complete, Failed };
+    // OLECMDID_OPTICAL_ZOOM, which older SDK headers lack.
+    static constexpr OLECMDID kOpticalZoom = static_cast<OLECMDID>(63);
 
     fw::ComPtr<IHTMLDocument2> Document() const {
         fw::ComPtr<IDispatch> document;

@@ -28,6 +28,8 @@ public:
     // completed, or when it has no document or script object.
     virtual HRESULT InvokeScript(const wchar_t* name, std::initializer_list<ScriptArgument> arguments) = 0;
     virtual void SetBounds(const RECT& client) = 0;
+    // The page drawn at this percentage of its own size (the browser's optical zoom), for the window's DPI.
+    virtual void SetZoom(int percent) = 0;
 };
 
 // The browser's event sink: it refuses every navigation but the page's own load (see PageNavigation.h)

@@ -1,5 +1,7 @@
 #include "newslist/LinkListViewEx.h"
 
+#include "controls/SkinScale.h"
+#include "framework/Dpi.h"
 #include "framework/platform/Diagnostics.h"
 #include "newslist/NativeNewsList.h"
 #include "newslist/NewsListText.h"
@@ -31,8 +33,8 @@ bool CLinkListViewEx::CreateFromPlaceholder(HWND parent, int placeholderId, int 
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
     if (!Create(parent)) return false;
     DestroyWindow(placeholder);
-    MoveWindow(Hwnd(), area.left, area.top - kRaisedTop, area.right - area.left, area.bottom - area.top + kRaisedTop,
-               TRUE);
+    const int raised = ScaleForDpi(kRaisedTop, static_cast<int>(m_dpi));
+    MoveWindow(Hwnd(), area.left, area.top - raised, area.right - area.left, area.bottom - area.top + raised, TRUE);
     RECT client{};
     GetClientRect(Hwnd(), &client);
     m_native->SetBounds(client);
@@ -46,6 +48,7 @@ bool CLinkListViewEx::OnInitDialog() {
     // Added before the browser's own filter, which so sees the keys first.
     m_keys.SetArea(Hwnd());
     m_keys.AddMessageFilter();
+    m_dpi = fw::WindowDpi(Hwnd());
     m_native = std::make_unique<CNativeNewsList>([this](const std::wstring& link) { ShowInfo(link); });
     RECT client{};
     GetClientRect(Hwnd(), &client);
@@ -100,6 +103,12 @@ HRESULT CLinkListViewEx::ShowProgressBusy(bool show, const std::wstring& picture
     if (m_native) m_native->ShowProgressBusy(show, picturePath);
     if (!m_pageCompleted) m_waitingOverlay.emplace(show, picturePath);
     return CallPage(L"ShowProgressBusy", {show, newslist::BusyPictureUrl(picturePath)});
+}
+
+void CLinkListViewEx::SetDpi(UINT dpi) {
+    m_dpi = dpi;
+    if (m_native) m_native->SetDpi(dpi);
+    if (m_browser && m_pageCompleted) m_browser->SetZoom(ScaleForDpi(100, static_cast<int>(dpi)));
 }
 
 void CLinkListViewEx::ShowInfo(const std::wstring& link) { newslist::OpenServerLink(link); }
@@ -158,6 +167,7 @@ void CLinkListViewEx::OnPollPage() {
     // limit (a limit other than the page's own holds too), the overlay, and the rows, oldest first. The
     // native list has those rows already.
     m_pageCompleted = true;
+    m_browser->SetZoom(ScaleForDpi(100, static_cast<int>(m_dpi)));
     CallPage(L"SetMaxRows", {static_cast<std::int32_t>(m_maxRows)});
     if (m_waitingOverlay)
         CallPage(L"ShowProgressBusy", {m_waitingOverlay->first, newslist::BusyPictureUrl(m_waitingOverlay->second)});

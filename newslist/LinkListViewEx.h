@@ -49,6 +49,8 @@ public:
     HRESULT SetMaxRows(int maxRows);
     // Shows or hides the busy overlay; picturePath is the picture file centred in it (empty: none).
     HRESULT ShowProgressBusy(bool show, const std::wstring& picturePath);
+    // Draws the rows and zooms the page for the parent window's new DPI (taken from the window at creation).
+    void SetDpi(UINT dpi);
 
     // The list window, or nullptr when it does not exist.
     HWND Window() const { return Hwnd(); }
@@ -86,6 +88,7 @@ private:
     bool m_nativeShown = false;
     bool m_pageCompleted = false;
     int m_maxRows = 20;  // the page's own default until told otherwise
+    UINT m_dpi = 96;
 
     // What the page is given as it completes: the rows added before then, newest first, within the row
     // limit, and the busy overlay as last asked for.

@@ -6,13 +6,15 @@
 #include <limits>
 
 #include "controls/PictureFile.h"
+#include "controls/SkinScale.h"
+#include "framework/Dpi.h"
 #include "framework/GdiplusHeaders.h"
 #include "newslist/NewsListText.h"
 #include "newslist/WheelScroll.h"
 
 namespace {
 
-// The page's look, in pixels and colours: the cells' padding, the time column's width, the font size.
+// The page's look, in pixels at 96 DPI and colours: the cells' padding, the time column's width, the font size.
 constexpr int kFontPixels = 13;
 constexpr int kPadTop = 3;
 constexpr int kPadBottom = 3;
@@ -33,8 +35,8 @@ constexpr int kListControlId = 100;  // clear of the dialog's confirm and cancel
 constexpr UINT kDefaultFrameDelay = 100;  // milliseconds, for frames that name none, as browsers do
 constexpr UINT kTextFormat = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
 
-HFONT CreateListFont(bool underline, int weight = FW_NORMAL) {
-    return CreateFontW(-kFontPixels, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+HFONT CreateListFont(int dpi, bool underline, int weight = FW_NORMAL) {
+    return CreateFontW(-ScaleForDpi(kFontPixels, dpi), 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
 }
 
@@ -46,11 +48,7 @@ void Fill(HDC dc, const RECT& rect, COLORREF colour) {
 }  // namespace
 
 CNativeNewsList::CNativeNewsList(LinkHandler onLinkClicked)
-    : m_onLinkClicked(std::move(onLinkClicked)),
-      m_font(CreateListFont(false)),
-      m_linkHoverFont(CreateListFont(true)),
-      m_boldFont(CreateListFont(false, FW_BOLD)),
-      m_boldHoverFont(CreateListFont(true, FW_BOLD)) {}
+    : m_onLinkClicked(std::move(onLinkClicked)) {}
 
 CNativeNewsList::~CNativeNewsList() {
     // The window goes first: its last messages still reach this object.
@@ -66,17 +64,28 @@ bool CNativeNewsList::Create(HWND parent, const RECT& rect) {
         if (window) DestroyWindow(window);
         return false;
     }
+    RECT client{};
+    GetClientRect(window, &client);
+    m_layoutWidth = client.right;
+    SetDpi(fw::WindowDpi(window));
+    return true;
+}
+
+void CNativeNewsList::SetDpi(UINT dpi) {
+    if (dpi == m_dpi || !Hwnd()) return;
+    m_dpi = dpi;
+    const int at = static_cast<int>(dpi);
+    m_font.Reset(CreateListFont(at, false));
+    m_linkHoverFont.Reset(CreateListFont(at, true));
+    m_boldFont.Reset(CreateListFont(at, false, FW_BOLD));
+    m_boldHoverFont.Reset(CreateListFont(at, true, FW_BOLD));
     {
-        fw::ClientDC dc(window);
+        fw::ClientDC dc(Hwnd());
         fw::SelectedObject font(dc, m_font.Get());
         TEXTMETRICW metrics{};
         if (GetTextMetricsW(dc, &metrics)) m_lineHeight = metrics.tmHeight;
     }
-    RECT client{};
-    GetClientRect(window, &client);
-    m_layoutWidth = client.right;
     Relayout();
-    return true;
 }
 
 void CNativeNewsList::SetBounds(const RECT& rect) {
@@ -148,9 +157,9 @@ RECT CNativeNewsList::TitleRect(std::size_t index) const {
     if (index >= m_rows.size()) return {};
     int top = -m_scroll;
     for (std::size_t i = 0; i < index; ++i) top += m_rows[i].height;
-    const int left = TimeColumnWidth() + kPadLeft;
+    const int left = TimeColumnWidth() + Scaled(kPadLeft);
     const SIZE size = m_rows[index].titleSize;
-    return {left, top + kPadTop, left + size.cx, top + kPadTop + size.cy};
+    return {left, top + Scaled(kPadTop), left + size.cx, top + Scaled(kPadTop) + size.cy};
 }
 
 bool CNativeNewsList::HandleMessage(fw::Message& message) {
@@ -239,7 +248,7 @@ fw::Result CNativeNewsList::OnVScroll(WPARAM wParam, LPARAM) {
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL;
     GetScrollInfo(Hwnd(), SB_VERT, &info);
-    const int line = m_lineHeight + kPadTop + kPadBottom;
+    const int line = m_lineHeight + RowPadding();
     const int page = std::max(line, static_cast<int>(info.nPage) - line);
     switch (LOWORD(wParam)) {
         case SB_LINEUP: ScrollTo(m_scroll - line); break;
@@ -257,7 +266,7 @@ fw::Result CNativeNewsList::OnVScroll(WPARAM wParam, LPARAM) {
 
 fw::Result CNativeNewsList::OnMouseWheel(WPARAM wParam, LPARAM) {
     const newslist::WheelStep step = newslist::ScrollForWheel(m_wheelCarried, GET_WHEEL_DELTA_WPARAM(wParam),
-                                                              kWheelRows * (m_lineHeight + kPadTop + kPadBottom));
+                                                              kWheelRows * (m_lineHeight + RowPadding()));
     m_wheelCarried = step.carried;
     ScrollTo(m_scroll + step.scrollChange);
     return 0;
@@ -279,8 +288,8 @@ void CNativeNewsList::Draw(HDC dc, const RECT& client) {
     Fill(dc, client, kBackground);
     fw::SelectedObject font(dc, m_font.Get());
     SetBkMode(dc, TRANSPARENT);
-    const int timeLeft = kPadLeft;
-    const int titleLeft = TimeColumnWidth() + kPadLeft;
+    const int timeLeft = Scaled(kPadLeft);
+    const int titleLeft = TimeColumnWidth() + Scaled(kPadLeft);
     const int titleRight = titleLeft + TitleColumnWidth();
     int top = -m_scroll;
     for (std::size_t i = 0; i < m_rows.size() && top < client.bottom; ++i) {
@@ -289,16 +298,16 @@ void CNativeNewsList::Draw(HDC dc, const RECT& client) {
         if (bottom > 0) {
             const bool hovered = m_hover.row == static_cast<int>(i);
             if (hovered || row.alert) Fill(dc, {0, top, client.right, bottom}, hovered ? kRowHover : kAlertRow);
-            if (row.alert) Fill(dc, {0, top, kAlertBandWidth, bottom}, kAlertBand);
+            if (row.alert) Fill(dc, {0, top, Scaled(kAlertBandWidth), bottom}, kAlertBand);
             SetTextColor(dc, kTimeText);
-            TextOutW(dc, timeLeft, top + kPadTop, row.time.c_str(), static_cast<int>(row.time.size()));
+            TextOutW(dc, timeLeft, top + Scaled(kPadTop), row.time.c_str(), static_cast<int>(row.time.size()));
             const bool linkHovered = hovered && m_hover.onLink;
             fw::SelectedObject linkFont(dc, linkHovered ? m_linkHoverFont.Get() : m_font.Get());
             SetTextColor(dc, linkHovered ? kLinkHover : kLink);
             if (row.alert) {
-                DrawAlertTitle(dc, row, {titleLeft, top + kPadTop}, linkHovered);
+                DrawAlertTitle(dc, row, {titleLeft, top + Scaled(kPadTop)}, linkHovered);
             } else {
-                RECT text{titleLeft, top + kPadTop, titleRight, bottom - kPadBottom};
+                RECT text{titleLeft, top + Scaled(kPadTop), titleRight, bottom - Scaled(kPadBottom)};
                 DrawTextW(dc, row.title.c_str(), static_cast<int>(row.title.size()), &text, kTextFormat);
             }
         }
@@ -318,11 +327,14 @@ void CNativeNewsList::DrawOverlay(HDC dc, const RECT& client) {
         AlphaBlend(dc, 0, 0, client.right, client.bottom, white, 0, 0, 1, 1, blend);
     }
     if (!m_picture) return;
+    // The busy pictures are drawn for 96 DPI: scaled to the list's DPI.
     const LONG width = static_cast<LONG>(m_picture->GetWidth());
     const LONG height = static_cast<LONG>(m_picture->GetHeight());
-    const LONG left = (client.right - width) / 2;
-    const LONG top = (client.bottom - height) / 2;
-    DrawPicturePart(dc, *m_picture, {0, 0, width, height}, {left, top, left + width, top + height});
+    const LONG shownWidth = Scaled(width);
+    const LONG shownHeight = Scaled(height);
+    const LONG left = (client.right - shownWidth) / 2;
+    const LONG top = (client.bottom - shownHeight) / 2;
+    DrawPicturePart(dc, *m_picture, {0, 0, width, height}, {left, top, left + shownWidth, top + shownHeight});
 }
 
 void CNativeNewsList::DrawAlertTitle(HDC dc, const Row& row, POINT at, bool linkHovered) const {
@@ -367,8 +379,8 @@ void CNativeNewsList::Measure(Row& row, HDC dc) const {
         DrawTextW(dc, row.title.c_str(), static_cast<int>(row.title.size()), &text, kTextFormat | DT_CALCRECT);
     }
     row.titleSize = {text.right - text.left, text.bottom - text.top};
-    row.height = kPadTop + std::max({m_lineHeight, static_cast<int>(row.timeSize.cy), static_cast<int>(row.titleSize.cy)}) +
-                 kPadBottom;
+    row.height = Scaled(kPadTop) + std::max({m_lineHeight, static_cast<int>(row.timeSize.cy), static_cast<int>(row.titleSize.cy)}) +
+                 Scaled(kPadBottom);
 }
 
 void CNativeNewsList::Relayout() {
@@ -420,12 +432,12 @@ void CNativeNewsList::RowsChanged() {
     if (!m_busy && GetCursorPos(&cursor) && ScreenToClient(Hwnd(), &cursor)) UpdateHover(cursor);
 }
 
-int CNativeNewsList::TimeColumnWidth() const { return kPadLeft + std::max(kTimeColumnWidth, m_timeTextWidth); }
+int CNativeNewsList::TimeColumnWidth() const { return Scaled(kPadLeft) + std::max(Scaled(kTimeColumnWidth), m_timeTextWidth); }
 
 int CNativeNewsList::TitleColumnWidth() const {
     RECT client{};
     if (Hwnd()) GetClientRect(Hwnd(), &client);
-    return std::max(0, static_cast<int>(client.right) - TimeColumnWidth() - kPadLeft);
+    return std::max(0, static_cast<int>(client.right) - TimeColumnWidth() - Scaled(kPadLeft));
 }
 
 CNativeNewsList::HitResult CNativeNewsList::HitTest(POINT point) const {
@@ -511,3 +523,7 @@ void CNativeNewsList::ScheduleNextFrame() {
     if (delay <= 10) delay = kDefaultFrameDelay;  // browsers slow down frames that ask for almost no delay
     SetTimer(Hwnd(), kAnimationTimer, delay, nullptr);
 }
+
+int CNativeNewsList::Scaled(int pixelsAt96) const { return ScaleForDpi(pixelsAt96, static_cast<int>(m_dpi ? m_dpi : kBaseDpi)); }
+
+int CNativeNewsList::RowPadding() const { return Scaled(kPadTop) + Scaled(kPadBottom); }

@@ -44,6 +44,8 @@ public:
     void SetMaxRows(int maxRows);
     // picturePath: a picture file shown centred in the overlay; empty for none.
     void ShowProgressBusy(bool show, const std::wstring& picturePath);
+    // Fonts, paddings and columns for a new DPI (the window's own at creation); the rows are measured anew.
+    void SetDpi(UINT dpi);
 
     // For tests and review: the rows' titles as drawn, top first, and where a row's title is drawn in
     // client coordinates (empty when there is no such row or it is scrolled out of view).
@@ -93,6 +95,8 @@ private:
     void UpdateScrollRange();
     // After the rows changed: layout, scroll range and the row under the pointer follow.
     void RowsChanged();
+    int Scaled(int pixelsAt96) const;
+    int RowPadding() const;
     int TimeColumnWidth() const;
     int TitleColumnWidth() const;
     HitResult HitTest(POINT client) const;
@@ -102,6 +106,7 @@ private:
     void ScheduleNextFrame();
 
     LinkHandler m_onLinkClicked;
+    UINT m_dpi = 0;  // 0 until the window exists
     fw::GdiObject<HFONT> m_font;
     fw::GdiObject<HFONT> m_linkHoverFont;
     fw::GdiObject<HFONT> m_boldFont;

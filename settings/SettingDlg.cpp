@@ -176,7 +176,7 @@ void CSettingDlg::OnConfirm() {
 void CSettingDlg::OnClose() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 fw::Result CSettingDlg::OnPaint(WPARAM, LPARAM) {
-    PaintDialogBands(hwnd_, L".\\skin\\settingtop.jpg", L".\\skin\\settingbottom.jpg",
+    PaintDialogBands(hwnd_, L"settingtop.jpg", L"settingbottom.jpg",
                      {IDC_SETTINGS_OK, IDC_SETTINGS_CLOSE, IDC_SETTINGS_ALERTS});
     return 0;
 }

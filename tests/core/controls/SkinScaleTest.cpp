@@ -32,3 +32,17 @@ TEST(SkinScale, LargerPicturesLiveInTheirScalesFolder) {
     EXPECT_EQ(SkinPicturePath(L"bg.jpg", 150), L".\\skin\\150\\bg.jpg");
     EXPECT_EQ(SkinPicturePath(L"button4over.png", 200), L".\\skin\\200\\button4over.png");
 }
+
+TEST(SkinScale, APictureOfAnyScaleLandsOnItsSizeAtTheDpi) {
+    // A 33-pixel side at 100 % is 50 at 144 DPI, whichever scale's file is drawn, and whichever way the
+    // renderer rounded the larger files.
+    struct Case {
+        int sideInFile, scale, dpi, side;
+    } cases[] = {
+        {33, 100, 96, 33},  {33, 100, 144, 50}, {50, 150, 144, 50}, {49, 150, 144, 50}, {66, 200, 144, 50},
+        {50, 150, 120, 41}, {66, 200, 192, 66}, {56, 100, 120, 70}, {84, 150, 96, 56},
+        {0, 150, 144, 0},   {1, 200, 96, 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SkinSideAtDpi(c.sideInFile, c.scale, c.dpi), c.side) << c.sideInFile << " at " << c.scale << " %, " << c.dpi;
+}

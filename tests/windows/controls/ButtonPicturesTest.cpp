@@ -30,10 +30,10 @@ TEST(ButtonPictures, TabPicturesAreNumberedByControlId) {
                          Case{1063, 0}, Case{0, 0}})
         EXPECT_EQ(TabPictureNumber(c.controlId), c.number) << c.controlId;
 
-    EXPECT_EQ(TabPicturePath(1, TabPicture::Leave), L".\\skin\\button1leave.png");
-    EXPECT_EQ(TabPicturePath(2, TabPicture::Over), L".\\skin\\button2over.png");
-    EXPECT_EQ(TabPicturePath(3, TabPicture::Down), L".\\skin\\button3down.png");
-    EXPECT_EQ(TabPicturePath(4, TabPicture::Selected), L".\\skin\\button4selected.png");
+    EXPECT_EQ(TabPictureFile(1, TabPicture::Leave), L"button1leave.png");
+    EXPECT_EQ(TabPictureFile(2, TabPicture::Over), L"button2over.png");
+    EXPECT_EQ(TabPictureFile(3, TabPicture::Down), L"button3down.png");
+    EXPECT_EQ(TabPictureFile(4, TabPicture::Selected), L"button4selected.png");
 }
 
 TEST(ButtonPictures, ImageButtonFrameFollowsTheStateTable) {

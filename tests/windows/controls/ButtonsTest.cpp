@@ -9,6 +9,7 @@
 #include "controls/CoolButton.h"
 #include "controls/PngButton.h"
 #include "controls/SkinImage.h"
+#include "controls/SkinScale.h"
 #include "framework/Dialog.h"
 #include "tests/windows/controls/SkinFixture.h"
 #include "tests/windows/controls/TestButtons.h"
@@ -58,7 +59,7 @@ protected:
         for (int number = 1; number <= 4; ++number) {
             for (TabPicture picture : {TabPicture::Leave, TabPicture::Over, TabPicture::Down, TabPicture::Selected}) {
                 const COLORREF c = TabColour(number, picture);
-                ASSERT_TRUE(WriteSolidPicture(TabPicturePath(number, picture), 24, 10,
+                ASSERT_TRUE(WriteSolidPicture(SkinPicturePath(TabPictureFile(number, picture), 100), 24, 10,
                                               {GetRValue(c), GetGValue(c), GetBValue(c)}));
             }
         }
@@ -109,8 +110,8 @@ TEST_F(SkinnedButtons, TabShowsThePictureOfItsState) {
         EXPECT_EQ(forex.ShownPicture(), step.shown);
         const COLORREF expected = TabColour(2, step.shown);
         EXPECT_EQ(WindowPixel(forex.Hwnd(), 5, 5), expected) << Describe(WindowPixel(forex.Hwnd(), 5, 5));
-        // Drawn at its own size: white beyond the picture.
-        EXPECT_EQ(WindowPixel(forex.Hwnd(), 30, 15), RGB(255, 255, 255));
+        // Stretched over the whole tab.
+        EXPECT_EQ(WindowPixel(forex.Hwnd(), 38, 18), expected) << Describe(WindowPixel(forex.Hwnd(), 38, 18));
     }
 }
 
@@ -124,7 +125,7 @@ TEST_F(SkinnedButtons, EachTabDrawsItsOwnPicturesAndAnyOtherButtonIsWhite) {
     EXPECT_EQ(WindowPixel(dialog.notATab.Hwnd(), 5, 5), RGB(255, 255, 255));
 
     // Without its picture files a tab is a white rectangle.
-    DeleteFileW(TabPicturePath(4, TabPicture::Leave).c_str());
+    DeleteFileW(SkinPicturePath(TabPictureFile(4, TabPicture::Leave), 100).c_str());
     Repaint(dialog.tabs[3].Hwnd());
     EXPECT_EQ(WindowPixel(dialog.tabs[3].Hwnd(), 5, 5), RGB(255, 255, 255));
 }
@@ -136,12 +137,11 @@ TEST_F(SkinnedButtons, ImageButtonTakesTheSizeOfOneFrame) {
         const wchar_t* path;
         SIZE size;
     };
-    for (const Case c : {Case{L"skin\\wide56.png", {14, 14}}, Case{L"skin\\wide58.png", {14, 20}},
-                         Case{L"skin\\missing.png", {0, 0}}}) {
+    for (const Case c : {Case{L"wide56.png", {14, 14}}, Case{L"wide58.png", {14, 20}}, Case{L"missing.png", {0, 0}}}) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.path)));
         RECT before;
         GetWindowRect(dialog.help.Hwnd(), &before);
-        dialog.help.LoadPng(c.path);
+        dialog.help.LoadPng(c.path, 96);
         RECT after;
         GetWindowRect(dialog.help.Hwnd(), &after);
         EXPECT_EQ(after.right - after.left, c.size.cx);
@@ -158,7 +158,7 @@ TEST_F(SkinnedButtons, ImageButtonShowsTheFrameOfItsState) {
         return Rgba{GetRValue(c), GetGValue(c), GetBValue(c)};
     }));
     PngButton& button = dialog.advise;
-    button.LoadPng(L"skin\\strip.png");
+    button.LoadPng(L"strip.png", 96);
 
     struct Step {
         const char* action;
@@ -204,7 +204,7 @@ TEST_F(SkinnedButtons, ClicksReachTheDialog) {
          {{WM_LBUTTONDOWN, 5}, {WM_LBUTTONUP, 5}, {WM_LBUTTONDBLCLK, 5}, {WM_LBUTTONUP, 5}}, 2},
     };
     ASSERT_TRUE(WriteSolidPicture(L"skin\\help.png", 72, 18, {0, 0, 200}));
-    dialog.help.LoadPng(L"skin\\help.png");
+    dialog.help.LoadPng(L"help.png", 96);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         dialog.clicks.clear();
@@ -218,7 +218,7 @@ TEST_F(SkinnedButtons, TenThousandRepaintsLeaveTheGdiObjectCountFlat) {
     // The window runs for weeks and repaints its tabs, image buttons and pictures all the while. Each repaint
     // is the drawing request the button's own painting sends its dialog, so no time goes to the screen.
     ASSERT_TRUE(WriteSolidPicture(L"skin\\help.png", 72, 18, {0, 0, 200}));
-    dialog.help.LoadPng(L"skin\\help.png");
+    dialog.help.LoadPng(L"help.png", 96);
     ASSERT_TRUE(WritePicture(L"skin\\bg.png", 16, 16, [](int x, int) { return Rgba{200, 0, 0, BYTE(x * 16)}; }));
     CSkinImage background;
     ASSERT_TRUE(background.Load(L"skin\\bg.png"));

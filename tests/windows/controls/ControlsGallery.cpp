@@ -11,6 +11,7 @@
 #include "controls/CoolButton.h"
 #include "controls/PngButton.h"
 #include "controls/SkinImage.h"
+#include "controls/SkinScale.h"
 #include "framework/Dialog.h"
 #include "tests/windows/controls/SkinFixture.h"
 #include "tests/windows/support/Screenshot.h"
@@ -28,11 +29,11 @@ struct ImageButtonInfo {
     int id;
     const wchar_t* path;
 };
-constexpr ImageButtonInfo kImageButtons[] = {{1063, L".\\skin\\help.png"},
-                                             {1066, L".\\skin\\advise.png"},
-                                             {1067, L".\\skin\\set.png"},
-                                             {1064, L".\\skin\\person.png"},
-                                             {1068, L".\\skin\\exit.png"}};
+constexpr ImageButtonInfo kImageButtons[] = {{1063, L"help.png"},
+                                             {1066, L"advise.png"},
+                                             {1067, L"set.png"},
+                                             {1064, L"person.png"},
+                                             {1068, L"exit.png"}};
 constexpr const wchar_t* kFrameNames[] = {L"rest", L"hover", L"pushed"};
 
 constexpr int kTop = 30, kRowStep = 28, kTabLeft = 70, kTabStep = 62, kTabWidth = 56, kTabHeight = 20;
@@ -56,8 +57,8 @@ public:
 protected:
     bool OnInitDialog() override {
         SetWindowPos(Hwnd(), nullptr, 20, 20, 640, kTop + 4 * kRowStep + 10, SWP_NOZORDER | SWP_NOACTIVATE);
-        titleLeft_.Load(L".\\skin\\titlebarleft.png");
-        titleText_.Load(L".\\skin\\titletext.png");
+        titleLeft_.LoadForDpi(L"titlebarleft.png", 96);
+        titleText_.LoadForDpi(L"titletext.png", 96);
         for (int state = 0; state < 4; ++state)
             for (int tab = 0; tab < 4; ++tab)
                 tabs[state][tab].Attach(MakeButton(kTabIds[tab], kTabLeft + kTabStep * tab, kTop + kRowStep * state,
@@ -67,7 +68,7 @@ protected:
             for (int i = 0; i < 5; ++i) {
                 PngButton& button = imageButtons[frame][i];
                 button.Attach(MakeButton(kImageButtons[i].id, left, kTop + kRowStep * frame, 1, 1));
-                button.LoadPng(kImageButtons[i].path);
+                button.LoadPng(kImageButtons[i].path, 96);
                 RECT size;
                 GetClientRect(button.Hwnd(), &size);
                 left += size.right + kImageGap;
@@ -134,7 +135,7 @@ void ExpectFrameShown(const PngButton& button, const wchar_t* path, int frame) {
     ASSERT_GT(size.right, 0) << "no picture " << testing::PrintToString(std::wstring(path));
     for (int y = 0; y < size.bottom; ++y) {
         for (int x = 0; x < size.right; ++x) {
-            const Rgba stored = PicturePixel(path, (frame - 1) * size.right + x, y);
+            const Rgba stored = PicturePixel(SkinPicturePath(path, 100), (frame - 1) * size.right + x, y);
             if (stored.a != 255) continue;
             EXPECT_EQ(WindowPixel(button.Hwnd(), x, y), RGB(stored.r, stored.g, stored.b))
                 << testing::PrintToString(std::wstring(path)) << " frame " << frame << " at " << x << "," << y;
@@ -162,7 +163,7 @@ TEST(ControlsGallery, EveryButtonShowsItsSkinPictureForItsState) {
 
         for (int state = 0; state < 4; ++state) {
             for (int tab = 0; tab < 4; ++tab) {
-                const std::wstring path = TabPicturePath(TabPictureNumber(kTabIds[tab]), kTabStates[state]);
+                const std::wstring path = SkinPicturePath(TabPictureFile(TabPictureNumber(kTabIds[tab]), kTabStates[state]), 100);
                 const Rgba stored = PicturePixel(path, kTabWidth / 2, kTabHeight / 2);
                 EXPECT_EQ(WindowPixel(gallery.tabs[state][tab].Hwnd(), kTabWidth / 2, kTabHeight / 2),
                           RGB(stored.r, stored.g, stored.b))

@@ -175,16 +175,8 @@ TEST(PictureFile, DrawsScaledOrByPartAndNothingWhenMissing) {
     EXPECT_EQ(part.At(4, 8), RGB(0, 0, 0));
     EXPECT_EQ(part.At(15, 8), RGB(0, 0, 0));
 
-    Canvas atOwnSize(RGB(0, 0, 0));
-    DrawPictureFileAtOwnSize(atOwnSize.Dc(), L"skin\\strip.png", 2, 3);
-    EXPECT_EQ(atOwnSize.At(2, 3), kRed);
-    EXPECT_EQ(atOwnSize.At(41, 8), kWhite);
-    EXPECT_EQ(atOwnSize.At(42, 8), RGB(0, 0, 0));
-    EXPECT_EQ(atOwnSize.At(41, 9), RGB(0, 0, 0));
-
     Canvas untouched(kRed);
     DrawPictureFile(untouched.Dc(), L"skin\\missing.png", {0, 0, 64, 48});
-    DrawPictureFileAtOwnSize(untouched.Dc(), L"skin\\missing.png", 0, 0);
     EXPECT_EQ(untouched.At(10, 10), kRed);
 }
 

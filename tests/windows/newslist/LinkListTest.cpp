@@ -353,6 +353,30 @@ TEST_F(NativeListTest, HandleCountsStayFlatThroughABurstOfRows) {
     EXPECT_EQ(Titles().size(), 20u);
 }
 
+// At another DPI the rows are drawn with a font, paddings and columns scaled to it, and measured anew; back at
+// 96 DPI they stand where they stood. New fonts replace the old ones, so the GDI budget stays flat.
+TEST_F(NativeListTest, RowsFollowTheDpiAndTheirFontsAreReplacedNotAdded) {
+    list.AddUnit(Headline(L"美联储宣布维持利率不变"));
+    list.AddUnit(Headline(L"短讯"));
+    const RECT at96 = native->TitleRect(0);
+    const RECT secondAt96 = native->TitleRect(1);
+    ASSERT_EQ(at96.top, 3);
+
+    list.SetDpi(192);
+    const RECT at192 = native->TitleRect(0);
+    EXPECT_EQ(at192.top, 6) << "the top padding doubles";
+    EXPECT_EQ(at192.left, 2 * at96.left) << "the time column and the padding double";
+    EXPECT_NEAR(at192.bottom - at192.top, 2 * (at96.bottom - at96.top), 3) << "a font twice as tall";
+    EXPECT_NEAR(native->TitleRect(1).top, 2 * secondAt96.top, 4) << "the rows are measured anew";
+
+    const HandleCounts before = CurrentHandleCounts();
+    for (int i = 0; i < 20; ++i) list.SetDpi(i % 2 ? 96 : 144);
+    Repaint();
+    EXPECT_EQ(CurrentHandleCounts().gdi, before.gdi);
+    const RECT back = native->TitleRect(0);
+    EXPECT_TRUE(EqualRect(&back, &at96));
+}
+
 // The review rows shared with the page's browser tests: local time, title, link and an alert's matched words
 // (separated by "|") per line.
 struct ReviewRow {
@@ -418,6 +442,10 @@ TEST_F(NativeListTest, ReviewScreenshots) {
     SendMessageW(native->Hwnd(), WM_MOUSELEAVE, 0, 0);
     Repaint();
     EXPECT_TRUE(SaveWindowAsPng(native->Hwnd(), (screenshots / "newslist-native-full.png").wstring()));
+    // The same rows at 200 %, in the same window.
+    list.SetDpi(192);
+    Repaint();
+    EXPECT_TRUE(SaveWindowAsPng(native->Hwnd(), (screenshots / "newslist-native-200.png").wstring()));
 }
 
 }  // namespace
@@ -429,6 +457,7 @@ struct FakeBrowserState {
     CBrowserHost::PageStatus page = CBrowserHost::PageStatus::Loading;
     HRESULT status = S_OK;
     std::vector<std::wstring> calls;  // "name(arg, arg)"
+    int zoomPercent = 0;               // as last set
     ShowInfoHandler showInfo;
 };
 
@@ -449,6 +478,7 @@ public:
         return state_.status;
     }
     void SetBounds(const RECT&) override {}
+    void SetZoom(int percent) override { state_.zoomPercent = percent; }
 
 private:
     FakeBrowserState& state_;
@@ -503,6 +533,19 @@ TEST_F(BrowserListTest, WhatIsAskedBeforeThePageCompletesReachesItThen) {
     EXPECT_EQ(browser.calls, expected);
     const std::vector<std::wstring> native = {L"6", L"5", L"4", L"3"};
     EXPECT_EQ(NativeTitles(), native) << "the hidden copy holds the same rows";
+}
+
+// The page is zoomed to the list's DPI once it has completed (a zoom before is lost with the blank document),
+// and again at each DPI change.
+TEST_F(BrowserListTest, ThePageIsZoomedForTheDpiOnceCompleteAndAtEachChange) {
+    list.SetDpi(144);
+    EXPECT_EQ(browser.zoomPercent, 0);
+    CompletePage();
+    EXPECT_EQ(browser.zoomPercent, 150);
+    list.SetDpi(192);
+    EXPECT_EQ(browser.zoomPercent, 200);
+    list.SetDpi(120);
+    EXPECT_EQ(browser.zoomPercent, 125);
 }
 
 TEST_F(BrowserListTest, OperationsCallThePagesFunctions) {
