@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Renders the skin pictures, the program icon, the embedded bitmaps, the two notification
-# sounds and the demo server's banners from the sources in svg/.
+# Renders the skin pictures at 100 %, 150 % and 200 % (skin/, skin/150/, skin/200/), the program
+# icon, the embedded bitmaps, the notification sounds and the demo server's banners from the
+# sources in svg/.
 #
-#   generate.sh [--scale N] [--out DIR] [--preview FILE]
+#   generate.sh [--out DIR] [--preview FILE]
 #
-#   --scale N      render the pictures N times larger (for high-DPI screens); default 1
 #   --out DIR      write below DIR instead of the repository root
 #   --preview FILE also compose the main window at its normal size into FILE, for review
 #
@@ -15,19 +15,16 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 src=$here/svg
 out=$(cd "$here/../.." && pwd)
-scale=1
 preview=
 
 while [ $# -gt 0 ]; do
     case $1 in
-        --scale) scale=$2; shift 2 ;;
         --out) out=$2; shift 2 ;;
         --preview) preview=$2; shift 2 ;;
-        -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
         *) echo "generate.sh: unknown argument $1" >&2; exit 2 ;;
     esac
 done
-case $scale in ''|*[!0-9]*|0) echo "generate.sh: --scale takes a whole number from 1 up" >&2; exit 2 ;; esac
 
 for tool in rsvg-convert convert sox fc-list; do
     command -v "$tool" >/dev/null || { echo "generate.sh: $tool is missing" >&2; exit 1; }
@@ -37,21 +34,27 @@ fc-list | grep -q 'WenQuanYi Micro Hei' || { echo "generate.sh: font WenQuanYi M
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-skin=$out/skin
-mkdir -p "$skin" "$out/res/icons" "$out/res/bitmaps" "$out/res/sounds" "$out/tools/demo-server/data"
+mkdir -p "$out/res/icons" "$out/res/bitmaps" "$out/res/sounds" "$out/tools/demo-server/data"
 
 # Same bytes for the same sources: no dates, no comments, no profiles in the files.
 png_opts=(-strip -define "png:exclude-chunks=date,time" -define png:compression-level=9)
 jpg_opts=(-strip -sampling-factor 1x1 -quality 92 -interlace none)
 
-s() { echo $(( $1 * scale )); }
+# The skin scale being rendered, in percent. s N: N window pixels at that scale, rounded half up
+# as the program rounds its layout, so every picture is exactly as large as the place it fills.
+percent=100
+s() { echo $(( ($1 * percent + 50) / 100 )); }
 
-# render SVG PNG [WIDTH HEIGHT]: an SVG at the chosen scale, or at an exact pixel size.
+# render SVG PNG [WIDTH HEIGHT]: an SVG at the scale being rendered, or at an exact pixel size.
 render() {
     if [ $# -ge 4 ]; then
         rsvg-convert -w "$3" -h "$4" "$1" -o "$2"
     else
-        rsvg-convert -z "$scale" "$1" -o "$2"
+        local size w h
+        size=$(grep -o '<svg[^>]*>' "$1" | head -1)
+        w=$(sed -n 's/.* width="\([0-9]*\)".*/\1/p' <<<"$size")
+        h=$(sed -n 's/.* height="\([0-9]*\)".*/\1/p' <<<"$size")
+        rsvg-convert -w "$(s "$w")" -h "$(s "$h")" "$1" -o "$2"
     fi
 }
 
@@ -79,89 +82,100 @@ backdrop() {
 over_background() {
     local svg=$1 x=$2 y=$3 w=$4 h=$5 frames=$6 dest=$7; shift 7
     template "$svg" "$work/t.svg" "$@"
-    render "$work/t.svg" "$work/t.png"
+    # Each frame lands on whole pixels: the strip is FRAMES times the frame's scaled width.
+    render "$work/t.svg" "$work/t.png" "$(( frames * $(s "$w") ))" "$(s "$h")"
     backdrop "$x" "$y" "$w" "$h" "$frames" "$work/under.png"
     convert "$work/under.png" "$work/t.png" -compose over -composite -alpha on "${png_opts[@]}" "PNG32:$dest"
 }
 
-echo "main window"
-render "$src/bg.svg" "$work/bg.png"
-convert "$work/bg.png" -alpha off -background white -flatten "${jpg_opts[@]}" "$skin/bg.jpg"
-over_background "$src/titlebarleft.svg" 0 0 31 18 1 "$skin/titlebarleft.png"
-over_background "$src/titletext.svg" 31 2 56 15 1 "$skin/titletext.png"
+# render_skin PERCENT DIR: every skin picture at a scale, into DIR.
+render_skin() {
+    percent=$1
+    skin=$2
+    mkdir -p "$skin"
+    echo "skin at $percent %"
+    render "$src/bg.svg" "$work/bg.png"
+    convert "$work/bg.png" -alpha off -background white -flatten "${jpg_opts[@]}" "$skin/bg.jpg"
+    over_background "$src/titlebarleft.svg" 0 0 31 18 1 "$skin/titlebarleft.png"
+    over_background "$src/titletext.svg" 31 2 56 15 1 "$skin/titletext.png"
 
-# Title buttons at their places in a 600 x 430 window.
-over_background "$src/advise.svg" 310 2 56 14 4 "$skin/advise.png"
-over_background "$src/set.svg" 375 2 56 14 4 "$skin/set.png"
-over_background "$src/help.svg" 480 2 18 18 4 "$skin/help.png"
-over_background "$src/person.svg" 510 2 18 18 4 "$skin/person.png"
-over_background "$src/exit.svg" 551 2 47 19 4 "$skin/exit.png"
+    # Title buttons at their places in a 600 x 430 window.
+    over_background "$src/advise.svg" 310 2 56 14 4 "$skin/advise.png"
+    over_background "$src/set.svg" 375 2 56 14 4 "$skin/set.png"
+    over_background "$src/help.svg" 480 2 18 18 4 "$skin/help.png"
+    over_background "$src/person.svg" 510 2 18 18 4 "$skin/person.png"
+    over_background "$src/exit.svg" 551 2 47 19 4 "$skin/exit.png"
 
-echo "tabs"
-# Left to right the tabs show pictures 4, 3, 2, 1.
-tab_x=(0 187 131 75 19)
-tab_label=(- 黄金 外汇 期货 股票)
-for n in 1 2 3 4; do
-    over_background "$src/tabs.svg" "${tab_x[$n]}" 56 56 20 4 "$work/tab.png" "LABEL=${tab_label[$n]}"
-    i=0
-    for state in leave over down selected; do
-        convert "$work/tab.png" -crop "$(s 56)x$(s 20)+$(( i * $(s 56) ))+0" +repage "${png_opts[@]}" "PNG32:$skin/button${n}${state}.png"
-        i=$((i + 1))
+    echo "tabs"
+    # Left to right the tabs show pictures 4, 3, 2, 1.
+    tab_x=(0 187 131 75 19)
+    tab_label=(- 黄金 外汇 期货 股票)
+    for n in 1 2 3 4; do
+        over_background "$src/tabs.svg" "${tab_x[$n]}" 56 56 20 4 "$work/tab.png" "LABEL=${tab_label[$n]}"
+        i=0
+        for state in leave over down selected; do
+            convert "$work/tab.png" -crop "$(s 56)x$(s 20)+$(( i * $(s 56) ))+0" +repage "${png_opts[@]}" "PNG32:$skin/button${n}${state}.png"
+            i=$((i + 1))
+        done
     done
-done
 
-echo "busy pictures"
-# gif NAME FRAMES...: a looping animation, 70 ms a frame, anti-aliased against white (the news
-# list shows it over a white veil) with the white itself transparent.
-gif() {
-    local name=$1; shift
-    convert -delay 7 -loop 0 -dispose Background "$@" -background white -alpha remove -alpha off \
-        -transparent white "$skin/$name"
-}
-frames=()
-for ((f = 0; f < 12; f++)); do
-    template "$src/connecting.svg" "$work/c.svg" "ANGLE=$((f * 30))"
-    render "$work/c.svg" "$work/connecting-$f.png"
-    frames+=("$work/connecting-$f.png")
-done
-gif connecting.gif "${frames[@]}"
-frames=()
-for ((f = 0; f < 12; f++)); do
-    # Each dot swells and darkens in turn, a third of a cycle after its left neighbour.
-    read -r r1 c1 r2 c2 r3 c3 < <(awk -v f="$f" 'BEGIN {
-        pi = atan2(0, -1)
-        for (i = 0; i < 3; i++) {
-            v = (1 + cos(2 * pi * (f / 12 - i / 4))) / 2; v = v * v
-            r = 2.2 + 1.9 * v
-            # from #C3CCD7 at rest to #1B314F at the peak
-            printf "%.2f #%02X%02X%02X ", r, 195 + (27 - 195) * v, 204 + (49 - 204) * v, 215 + (79 - 215) * v
-        }
-        print ""
-    }')
-    template "$src/loading.svg" "$work/l.svg" "R1=$r1" "C1=$c1" "R2=$r2" "C2=$c2" "R3=$r3" "C3=$c3"
-    render "$work/l.svg" "$work/loading-$f.png"
-    frames+=("$work/loading-$f.png")
-done
-gif loading.gif "${frames[@]}"
+    echo "busy pictures"
+    # gif NAME FRAMES...: a looping animation, 70 ms a frame, anti-aliased against white (the news
+    # list shows it over a white veil) with the white itself transparent.
+    gif() {
+        local name=$1; shift
+        convert -delay 7 -loop 0 -dispose Background "$@" -background white -alpha remove -alpha off \
+            -transparent white "$skin/$name"
+    }
+    frames=()
+    for ((f = 0; f < 12; f++)); do
+        template "$src/connecting.svg" "$work/c.svg" "ANGLE=$((f * 30))"
+        render "$work/c.svg" "$work/connecting-$f.png"
+        frames+=("$work/connecting-$f.png")
+    done
+    gif connecting.gif "${frames[@]}"
+    frames=()
+    for ((f = 0; f < 12; f++)); do
+        # Each dot swells and darkens in turn, a third of a cycle after its left neighbour.
+        read -r r1 c1 r2 c2 r3 c3 < <(awk -v f="$f" 'BEGIN {
+            pi = atan2(0, -1)
+            for (i = 0; i < 3; i++) {
+                v = (1 + cos(2 * pi * (f / 12 - i / 4))) / 2; v = v * v
+                r = 2.2 + 1.9 * v
+                # from #C3CCD7 at rest to #1B314F at the peak
+                printf "%.2f #%02X%02X%02X ", r, 195 + (27 - 195) * v, 204 + (49 - 204) * v, 215 + (79 - 215) * v
+            }
+            print ""
+        }')
+        template "$src/loading.svg" "$work/l.svg" "R1=$r1" "C1=$c1" "R2=$r2" "C2=$c2" "R3=$r3" "C3=$c3"
+        render "$work/l.svg" "$work/loading-$f.png"
+        frames+=("$work/loading-$f.png")
+    done
+    gif loading.gif "${frames[@]}"
 
-echo "pop-up and settings"
-# jpeg NAME: an opaque skin picture from svg/NAME.svg.
-jpeg() {
-    render "$src/$1.svg" "$work/$1.png"
-    convert "$work/$1.png" -background white -flatten "${jpg_opts[@]}" "$skin/$1.jpg"
+    echo "pop-up and settings"
+    # jpeg NAME: an opaque skin picture from svg/NAME.svg.
+    jpeg() {
+        render "$src/$1.svg" "$work/$1.png"
+        convert "$work/$1.png" -background white -flatten "${jpg_opts[@]}" "$skin/$1.jpg"
+    }
+    for name in quickinfotitlebar quickinfoborder quickinfoborderbottom quickinfobkg settingbottom; do
+        jpeg "$name"
+    done
+    # dialog_top NAME KEY=VALUE...: a skinned dialog's top band with its own title.
+    dialog_top() {
+        local name=$1; shift
+        template "$src/dialogtop.svg" "$work/$name.svg" "$@"
+        render "$work/$name.svg" "$work/$name.png"
+        convert "$work/$name.png" -background white -flatten "${jpg_opts[@]}" "$skin/$name.jpg"
+    }
+    dialog_top settingtop "TITLE=系统配置" "SUBTITLE_X=112" "SUBTITLE=启动 · 资讯速递 · 提示音"
+    dialog_top alertstop "TITLE=关键词提醒" "SUBTITLE_X=127" "SUBTITLE=提醒规则 · 启用 · 声音 · 试一试"
 }
-for name in quickinfotitlebar quickinfoborder quickinfoborderbottom quickinfobkg settingbottom; do
-    jpeg "$name"
-done
-# dialog_top NAME KEY=VALUE...: a skinned dialog's top band with its own title.
-dialog_top() {
-    local name=$1; shift
-    template "$src/dialogtop.svg" "$work/$name.svg" "$@"
-    render "$work/$name.svg" "$work/$name.png"
-    convert "$work/$name.png" -background white -flatten "${jpg_opts[@]}" "$skin/$name.jpg"
-}
-dialog_top settingtop "TITLE=系统配置" "SUBTITLE_X=112" "SUBTITLE=启动 · 资讯速递 · 提示音"
-dialog_top alertstop "TITLE=关键词提醒" "SUBTITLE_X=127" "SUBTITLE=提醒规则 · 启用 · 声音 · 试一试"
+render_skin 150 "$out/skin/150"
+render_skin 200 "$out/skin/200"
+# The 100 % skin last: the preview and the rest below are drawn at 100 %.
+render_skin 100 "$out/skin"
 
 echo "bitmaps"
 # bitmap SVG OUT: a 24-bit Windows bitmap with no alpha, for the resources.
