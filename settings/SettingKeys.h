@@ -34,6 +34,7 @@ inline constexpr const wchar_t* kShowKey = L"Show";
 inline constexpr const wchar_t* kDelayKey = L"Delay";
 inline constexpr const wchar_t* kSoundKey = L"Sound";
 inline constexpr const wchar_t* kNone = L"None";  // the default that marks a key never written
+inline constexpr const wchar_t* kPopupMonitorKey = L"PopupMonitor";  // see popup/PopupPlacement.h
 
 // prefix + "Show" / prefix + "Delay" for a category's own keys (prefix empty for the general ones).
 std::wstring ShowKey(const wchar_t* categoryPrefix);
