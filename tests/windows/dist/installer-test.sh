@@ -107,7 +107,8 @@ echo "[${SECONDS}s] == Silent install into a fresh prefix"
 run "$(windows_path "$setup")" /S
 check "silent install exits with 0" test $? -eq 0
 settle "silent install"
-for file in Corvane.exe uninstall.exe Setting.ini $(cd "$input" && find skin -type f); do
+# The larger skin scales by name too, so an install folder that lost them cannot pass.
+for file in Corvane.exe uninstall.exe Setting.ini skin/150/bg.jpg skin/200/exit.png $(cd "$input" && find skin -type f); do
     check "installed: $file" test -f "$inst/$file"
 done
 # Setting.ini and what a run of the program writes beside itself are not the package's to copy.

@@ -100,14 +100,22 @@ TEST(ResourceData, IconSoundsAndPageArePresent) {
     EXPECT_NE(page.find("oTBody0"), std::string_view::npos) << "the page holds the list body";
 }
 
-TEST(ResourceManifest, AsksForCommonControls6AndTheCallersRights) {
+TEST(ResourceManifest, AsksForCommonControls6TheCallersRightsAndPerMonitorDpi) {
     std::string_view manifest = ResourceBytes(RT_MANIFEST, 1);
     ASSERT_FALSE(manifest.empty());
     std::string_view controls = ElementWith(manifest, "assemblyIdentity", "name=\"Microsoft.Windows.Common-Controls\"");
     EXPECT_NE(controls.find("version=\"6.0.0.0\""), std::string_view::npos) << controls;
     std::string_view level = ElementWith(manifest, "requestedExecutionLevel", "level=");
     EXPECT_NE(level.find("level=\"asInvoker\""), std::string_view::npos) << level;
-    EXPECT_NE(manifest.find(">false</dpiAware>"), std::string_view::npos) << "the system scales the pixel skin";
+    // Per-monitor v2, per-monitor where v2 is unknown, and the older element for the oldest systems.
+    std::string_view dpiAware = ElementWith(manifest, "dpiAware", "xmlns=");
+    EXPECT_NE(dpiAware.find("\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\""), std::string_view::npos)
+        << dpiAware;
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string_view::npos);
+    std::string_view dpiAwareness = ElementWith(manifest, "dpiAwareness", "xmlns=");
+    EXPECT_NE(dpiAwareness.find("\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\""), std::string_view::npos)
+        << dpiAwareness;
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string_view::npos);
 }
 
 TEST(ResourceManifest, TakesEffectInTheProcess) {
@@ -121,4 +129,16 @@ TEST(ResourceManifest, TakesEffectInTheProcess) {
     CharLowerW(folder.data());
     EXPECT_NE(folder.find(L"microsoft.windows.common-controls_6595b64144ccf1df_6.0."), std::wstring::npos) << path;
     FreeLibrary(comctl);
+
+    // And the process runs per-monitor aware (2; v2 reports the same awareness), not unaware (0), which
+    // the system would stretch as a bitmap.
+    using GetContextFn = HANDLE(WINAPI*)();
+    using GetAwarenessFn = int(WINAPI*)(HANDLE);
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const auto getContext =
+        reinterpret_cast<GetContextFn>(reinterpret_cast<void*>(GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
+    const auto getAwareness = reinterpret_cast<GetAwarenessFn>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    ASSERT_TRUE(getContext && getAwareness);
+    EXPECT_EQ(getAwareness(getContext()), 2);
 }
