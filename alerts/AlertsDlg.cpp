@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -10,6 +11,8 @@
 #include "alerts/AlertsDlgValues.h"
 #include "controls/DialogBands.h"
 #include "framework/DeviceContext.h"
+#include "framework/Dpi.h"
+#include "popup/PopupPlacement.h"
 #include "popup/QuietRules.h"
 #include "res/resource.h"
 #include "settings/NotSavedMessage.h"
@@ -19,6 +22,16 @@ namespace {
 constexpr const wchar_t* kCaption = L"关键词提醒";
 constexpr const wchar_t* kTestPrompt = L"在上面输入或粘贴一条标题，这里显示它匹配哪条规则、命中哪些词";
 
+// 弹出位置's choices, in the order of the drop-down.
+constexpr struct {
+    popup::PopupMonitorChoice choice;
+    const wchar_t* label;
+} kPopupMonitors[] = {
+    {popup::PopupMonitorChoice::Primary, L"主显示器"},
+    {popup::PopupMonitorChoice::Mouse, L"鼠标所在显示器"},
+    {popup::PopupMonitorChoice::MainWindow, L"主窗口所在显示器"},
+};
+
 // The list's columns, left to right.
 enum Column { kNumberColumn, kTextColumn, kOnColumn, kSoundColumn };
 
@@ -27,6 +40,9 @@ constexpr int kNumberWidth = 24;
 constexpr int kSwitchWidth = 26;
 // Rows a little taller than the text, so the switches are easy to hit.
 constexpr int kRowHeight = 12;
+
+// Posted to itself on WM_DPICHANGED: the dialog manager has scaled the template by the time it arrives.
+constexpr UINT kDpiScaled = WM_APP + 1;
 
 // Ample for any search terms; the file holds far longer values.
 constexpr int kRuleLengthLimit = 200;
@@ -100,6 +116,8 @@ bool CAlertsDlg::HandleMessage(fw::Message& message) {
         fw::OnNotify(IDC_ALERTS_LIST, NM_CUSTOMDRAW, &CAlertsDlg::OnListCustomDraw),
         fw::OnMessage(WM_CTLCOLORSTATIC, &CAlertsDlg::OnResultColour),
         fw::OnMessage(WM_PAINT, &CAlertsDlg::OnPaint),
+        fw::OnMessage(WM_DPICHANGED, &CAlertsDlg::OnDpiChanged),
+        fw::OnMessage(kDpiScaled, &CAlertsDlg::OnDpiScaled),
     };
     return fw::Dispatch(*this, table, message) || fw::Dialog::HandleMessage(message);
 }
@@ -112,6 +130,7 @@ void CAlertsDlg::BindControls() {
 bool CAlertsDlg::OnInitDialog() {
     rules_ = alerts::ReadAlertRules();
     CheckDlgButton(hwnd_, IDC_ALERTS_FULL_SCREEN, popup::ReadAlertsThroughFullScreen() ? BST_CHECKED : BST_UNCHECKED);
+    ShowPopupMonitor();
     changingSelected_ = false;
     testMatched_ = false;
     SendDlgItemMessageW(hwnd_, IDC_ALERTS_RULE, EM_LIMITTEXT, kRuleLengthLimit, 0);
@@ -121,31 +140,58 @@ bool CAlertsDlg::OnInitDialog() {
     return false;
 }
 
+void CAlertsDlg::ShowPopupMonitor() {
+    HWND box = GetDlgItem(hwnd_, IDC_ALERTS_POPUP_MONITOR);
+    SendMessageW(box, CB_RESETCONTENT, 0, 0);
+    const popup::PopupMonitorChoice stored = popup::ReadPopupMonitor();
+    for (int i = 0; i < static_cast<int>(std::size(kPopupMonitors)); ++i) {
+        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kPopupMonitors[i].label));
+        if (kPopupMonitors[i].choice == stored) SendMessageW(box, CB_SETCURSEL, i, 0);
+    }
+}
+
+popup::PopupMonitorChoice CAlertsDlg::ChosenPopupMonitor() const {
+    const auto index = SendDlgItemMessageW(hwnd_, IDC_ALERTS_POPUP_MONITOR, CB_GETCURSEL, 0, 0);
+    return index >= 0 && index < static_cast<LRESULT>(std::size(kPopupMonitors)) ? kPopupMonitors[index].choice
+                                                                                 : popup::PopupMonitorChoice::Primary;
+}
+
 void CAlertsDlg::AddColumns() {
     HWND list = GetDlgItem(hwnd_, IDC_ALERTS_LIST);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-    // The rows are as tall as the small images; the list destroys its image list with itself.
-    const HIMAGELIST rowSpacer = ImageList_Create(1, DialogUnitsToPixels(hwnd_, 0, kRowHeight).cy, ILC_COLOR, 0, 0);
-    SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(rowSpacer));
-    const int switchWidth = DialogUnitsToPixels(hwnd_, kSwitchWidth, 0).cx;
     const struct {
         const wchar_t* title;
-        int width;
         int format;
     } columns[] = {
-        {L"序号", DialogUnitsToPixels(hwnd_, kNumberWidth, 0).cx, LVCFMT_LEFT},
-        {L"规则", 0, LVCFMT_LEFT},  // sized with the rows
-        {L"启用", switchWidth, LVCFMT_CENTER},
-        {L"声音", switchWidth, LVCFMT_CENTER},
+        {L"序号", LVCFMT_LEFT},
+        {L"规则", LVCFMT_LEFT},
+        {L"启用", LVCFMT_CENTER},
+        {L"声音", LVCFMT_CENTER},
     };
     for (int i = 0; i < 4; ++i) {
         LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.mask = LVCF_TEXT | LVCF_FMT;
         column.fmt = columns[i].format;
-        column.cx = columns[i].width;
         column.pszText = const_cast<wchar_t*>(columns[i].title);
         SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
     }
+    SizeRowsAndColumns();
+}
+
+// From the dialog's units, so the list follows its font and DPI.
+void CAlertsDlg::SizeRowsAndColumns() {
+    HWND list = GetDlgItem(hwnd_, IDC_ALERTS_LIST);
+    // The rows are as tall as the small images; the list destroys its image list with itself, and the one
+    // it held before is ours to destroy.
+    const HIMAGELIST rowSpacer = ImageList_Create(1, DialogUnitsToPixels(hwnd_, 0, kRowHeight).cy, ILC_COLOR, 0, 0);
+    if (const auto previous = reinterpret_cast<HIMAGELIST>(
+            SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(rowSpacer))))
+        ImageList_Destroy(previous);
+    const int switchWidth = DialogUnitsToPixels(hwnd_, kSwitchWidth, 0).cx;
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, kNumberColumn, DialogUnitsToPixels(hwnd_, kNumberWidth, 0).cx);
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, kOnColumn, switchWidth);
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, kSoundColumn, switchWidth);
+    SizeTextColumn();
 }
 
 // The rule's text takes the width the other columns leave, less the scroll bar when the rows need one.
@@ -306,7 +352,8 @@ void CAlertsDlg::OnTestChange() { ShowTestResult(); }
 void CAlertsDlg::OnConfirm() {
     if (!TakeUnaddedRule()) return;
     if (!alerts::WriteAlertRules(rules_) ||
-        !alerts::WriteAlertsThroughFullScreen(IsDlgButtonChecked(hwnd_, IDC_ALERTS_FULL_SCREEN) == BST_CHECKED)) {
+        !alerts::WriteAlertsThroughFullScreen(IsDlgButtonChecked(hwnd_, IDC_ALERTS_FULL_SCREEN) == BST_CHECKED) ||
+        !popup::WritePopupMonitor(ChosenPopupMonitor())) {
         ShowNotSavedMessage(hwnd_, L"提醒规则", L"提醒规则未保存");
         return;
     }
@@ -429,6 +476,20 @@ fw::Result CAlertsDlg::OnResultColour(WPARAM wParam, LPARAM lParam) {
 fw::Result CAlertsDlg::OnPaint(WPARAM, LPARAM) {
     PaintDialogBands(hwnd_, L"alertstop.jpg", L"settingbottom.jpg",
                      {IDC_ALERTS_OK, IDC_ALERTS_CANCEL});
+    return 0;
+}
+
+// The dialog manager scales the template's controls and font once the message goes on to it; the list's
+// rows and columns and the bands are ours.
+fw::Result CAlertsDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    fw::TakeSuggestedDpiChange(hwnd_, wParam, lParam);
+    PostMessageW(hwnd_, kDpiScaled, 0, 0);
+    return fw::Declined;
+}
+
+fw::Result CAlertsDlg::OnDpiScaled(WPARAM, LPARAM) {
+    SizeRowsAndColumns();
+    InvalidateRect(hwnd_, nullptr, TRUE);
     return 0;
 }
 

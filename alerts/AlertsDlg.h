@@ -1,6 +1,7 @@
 #pragma once
 // The keyword alerts dialog "关键词提醒": the rules with their two switches (启用, 声音), adding, changing
-// and deleting them, and a test box that shows which rule a headline would match. The rules are read
+// and deleting them, a test box that shows which rule a headline would match, and the options 全屏时也提醒
+// and 弹出位置 (the monitor the pop-up goes to). The rules are read
 // when it opens and written only by 确定; a rule with a problem is refused with a message.
 #include <cstddef>
 #include <optional>
@@ -9,6 +10,7 @@
 #include "alerts/AlertRules.h"
 #include "framework/Dialog.h"
 #include "framework/StandardControls.h"
+#include "popup/PopupPlacement.h"
 
 class CAlertsDlg : public fw::Dialog {
 public:
@@ -23,7 +25,10 @@ protected:
 private:
     enum class Switch { On, Sound };
 
+    void ShowPopupMonitor();
+    popup::PopupMonitorChoice ChosenPopupMonitor() const;
     void AddColumns();
+    void SizeRowsAndColumns();
     void SizeTextColumn();
     void ShowRules(std::optional<std::size_t> selected);
     void ShowSelection();
@@ -53,6 +58,8 @@ private:
     void DrawSwitches(const NMLVCUSTOMDRAW& draw);
     fw::Result OnResultColour(WPARAM wParam, LPARAM lParam);
     fw::Result OnPaint(WPARAM, LPARAM);
+    fw::Result OnDpiChanged(WPARAM, LPARAM);
+    fw::Result OnDpiScaled(WPARAM, LPARAM);
 
     std::vector<alerts::AlertRule> rules_;  // as edited, written by 确定
     bool changingSelected_ = false;         // the rule box holds the selected rule for 修改 (Enter changes it)

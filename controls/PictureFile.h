@@ -29,4 +29,4 @@ void DrawSkinPicture(HDC dc, std::wstring_view fileName, UINT dpi, const RECT& d
 // A copy of picture made of frames (equal parts side by side) at frameWidth x height each, in 32-bit
 // premultiplied ARGB: each frame is scaled with high quality on its own, so no frame's edge takes colour
 // from its neighbour. nullptr when GDI+ cannot make it.
-std::unique_ptr<Gdiplus::Bitmap> ResizedPicture(Gdiplus::Image& picture, int frames, int frameWidth, int height);
+std::unique_ptr<Gdiplus::Bitmap> ResizedPicture(Gdiplus::Bitmap& picture, int frames, int frameWidth, int height);

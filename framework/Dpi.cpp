@@ -70,4 +70,12 @@ HFONT CreateFontForDpi(const LOGFONTW& faceAt96Dpi, UINT dpi) {
     return CreateFontIndirectW(&face);
 }
 
+void KeepDialogLayoutOnDpiChange(HWND dialog) {
+    using SetDialogDpiChangeBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
+    static const auto setBehavior = UserFunction<SetDialogDpiChangeBehaviorFn>("SetDialogDpiChangeBehavior");
+    constexpr int kDisableAll = 1;  // DDC_DISABLE_ALL
+    if (setBehavior) setBehavior(dialog, kDisableAll, kDisableAll);
+}
+
 }  // namespace fw
+

@@ -26,4 +26,9 @@ UINT TakeSuggestedDpiChange(HWND window, WPARAM wParam, LPARAM lParam);
 // A font of the same face at another DPI: its height scaled from the one given at 96 DPI.
 HFONT CreateFontForDpi(const LOGFONTW& faceAt96Dpi, UINT dpi);
 
+// A dialog that lays itself out on WM_DPICHANGED: the dialog manager's own scaling of its size, controls
+// and font is switched off (SetDialogDpiChangeBehavior, where the system has it).
+void KeepDialogLayoutOnDpiChange(HWND dialog);
+
 }  // namespace fw
+

@@ -2,6 +2,11 @@
 
 #include <commctrl.h>
 
+#include <memory>
+
+#include "controls/SkinScale.h"
+#include "framework/GdiplusHeaders.h"
+
 namespace fw {
 
 namespace {
@@ -45,6 +50,33 @@ bool SetStaticBitmap(HWND control, HBITMAP bitmap) {
     }
     if (bitmap != HandedOver(control) || !bitmap) Replace(control, bitmap);
     return true;
+}
+
+HBITMAP LoadBitmapResourceForDpi(int resource, UINT dpi) {
+    const auto stored = static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!stored || dpi == kBaseDpi) return stored;
+    BITMAP size{};
+    GetObjectW(stored, sizeof size, &size);
+    const int width = ScaleForDpi(size.bmWidth, static_cast<int>(dpi));
+    const int height = ScaleForDpi(size.bmHeight, static_cast<int>(dpi));
+    HBITMAP scaled = nullptr;
+    {
+        const std::unique_ptr<Gdiplus::Bitmap> source(Gdiplus::Bitmap::FromHBITMAP(stored, nullptr));
+        Gdiplus::Bitmap target(width, height, PixelFormat24bppRGB);
+        Gdiplus::Graphics graphics(&target);
+        graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+        graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+        // Clamped edges, so the border pixels do not fade into the transparent outside.
+        Gdiplus::ImageAttributes edges;
+        edges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+        if (source && graphics.DrawImage(source.get(), Gdiplus::Rect(0, 0, width, height), 0, 0, size.bmWidth,
+                                         size.bmHeight, Gdiplus::UnitPixel, &edges) == Gdiplus::Ok)
+            target.GetHBITMAP(Gdiplus::Color(255, 255, 255), &scaled);
+    }
+    if (!scaled) return stored;
+    DeleteObject(stored);
+    return scaled;
 }
 
 }  // namespace fw

@@ -17,4 +17,8 @@ namespace fw {
 // alpha). False when control is no window: the bitmap is deleted at once.
 bool SetStaticBitmap(HWND control, HBITMAP bitmap);
 
+// A bitmap of the program's resources at a DPI: drawn at its size at 96 DPI scaled with high quality (GDI+
+// bicubic; the caller has GDI+ started), or as stored at 96 DPI. The caller owns it; nullptr when missing.
+HBITMAP LoadBitmapResourceForDpi(int resource, UINT dpi);
+
 }  // namespace fw

@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "controls/PictureFile.h"
+#include "controls/SkinScale.h"
+#include "framework/Dpi.h"
 #include "framework/GdiplusHeaders.h"
 #include "framework/StaticBitmap.h"
 #include "newslist/ServerLink.h"
@@ -13,7 +15,7 @@
 namespace {
 
 constexpr const wchar_t* kBackgroundPicture = L".\\skin\\quickinfobkg.jpg";
-// Where the title control in use stands, in pixels: beside the logo, two lines high, and clear of the
+// Where the title control in use stands, in pixels at 96 DPI: beside the logo, two lines high, and clear of the
 // pop-up's right border (its client area is 274 pixels wide), so no glyph of a wrapped line is cut.
 constexpr RECT kTitlePlace{112, 10, 112 + 156, 10 + 30};
 constexpr std::size_t kTitleLines = 2;
@@ -32,8 +34,56 @@ CQIUnit::CQIUnit() : Dialog(IDD_POPUP_ENTRY), whiteBrush_(CreateSolidBrush(RGB(0
 
 CQIUnit::~CQIUnit() = default;
 
+// The template is laid out at the DPI the window is made at; the entry scales itself from there.
+bool CQIUnit::CreateAtDpi(HWND parent) {
+    if (!Create(parent)) return false;
+    fw::KeepDialogLayoutOnDpiChange(hwnd_);
+    dpi_ = fw::WindowDpi(hwnd_);
+    return true;
+}
+
+RECT CQIUnit::TitlePlace() const {
+    const int dpi = static_cast<int>(dpi_);
+    return {ScaleForDpi(kTitlePlace.left, dpi), ScaleForDpi(kTitlePlace.top, dpi), ScaleForDpi(kTitlePlace.right, dpi),
+            ScaleForDpi(kTitlePlace.bottom, dpi)};
+}
+
+void CQIUnit::PlaceTitle(HWND title) {
+    shownTitle_ = title;
+    const RECT place = TitlePlace();
+    MoveWindow(title, place.left, place.top, place.right - place.left, place.bottom - place.top, FALSE);
+}
+
+void CQIUnit::SetDpi(UINT dpi) {
+    if (!hwnd_ || dpi == dpi_ || dpi == 0) return;
+    const auto scale = [&](LONG length) { return MulDiv(length, static_cast<int>(dpi), static_cast<int>(dpi_)); };
+    RECT own{};
+    GetWindowRect(hwnd_, &own);
+    SetWindowPos(hwnd_, nullptr, 0, 0, scale(own.right - own.left), scale(own.bottom - own.top),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    LOGFONTW face{};
+    GetObjectW(EntryFont(), sizeof face, &face);
+    face.lfHeight = scale(face.lfHeight);
+    face.lfWidth = scale(face.lfWidth);
+    fw::GdiObject<HFONT> font(CreateFontIndirectW(&face));
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT place{};
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&place), 2);
+        MoveWindow(child, scale(place.left), scale(place.top), scale(place.right - place.left),
+                   scale(place.bottom - place.top), FALSE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    }
+    scaledFont_ = std::move(font);  // the previous one is no longer in use
+    dpi_ = dpi;
+    if (shownTitle_) PlaceTitle(shownTitle_);
+    if (logo_) ShowLogo(logo_);
+    if (alert_) LayOutAlertTitle();
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 int CQIUnit::CreateForItem(const NewsItem& item, HWND parent, const alerts::AlertMatch* alert) {
-    if (!Create(parent)) return 0;
+    if (!CreateAtDpi(parent)) return 0;
     ShowLogo(popup::EntryBitmap(item.category));
     link_ = item.link;
     if (alert)
@@ -48,7 +98,7 @@ int CQIUnit::CreateForItem(const NewsItem& item, HWND parent, const alerts::Aler
 }
 
 int CQIUnit::CreateForSummary(const std::wstring& text, std::int64_t time, HWND parent, HWND mainWindow) {
-    if (!Create(parent)) return 0;
+    if (!CreateAtDpi(parent)) return 0;
     summary_ = true;
     mainWindow_ = mainWindow;
     ShowLogo(IDB_LOGO_OTHER);
@@ -56,8 +106,7 @@ int CQIUnit::CreateForSummary(const std::wstring& text, std::int64_t time, HWND 
     // the main window rather than a server's link.
     HWND title = GetDlgItem(hwnd_, IDC_ENTRY_TITLE_LINK);
     SetWindowTextW(title, (L"<a>" + text + L"</a>").c_str());
-    MoveWindow(title, kTitlePlace.left, kTitlePlace.top, kTitlePlace.right - kTitlePlace.left,
-               kTitlePlace.bottom - kTitlePlace.top, FALSE);
+    PlaceTitle(title);
     ShowWindow(title, SW_SHOWNA);
     SetDlgItemTextW(hwnd_, IDC_ENTRY_TIME, popup::EntryTimeText(time).c_str());
     return 1;
@@ -69,11 +118,11 @@ void CQIUnit::ShowMainWindow() {
 }
 
 void CQIUnit::ShowLogo(int bitmap) {
+    logo_ = bitmap;
     HWND image = GetDlgItem(hwnd_, IDC_ENTRY_LOGO);
     const LONG style = GetWindowLongW(image, GWL_STYLE);
     SetWindowLongW(image, GWL_STYLE, (style & ~SS_TYPEMASK) | SS_BITMAP | SS_CENTERIMAGE);
-    fw::SetStaticBitmap(image, static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmap),
-                                                               IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    fw::SetStaticBitmap(image, fw::LoadBitmapResourceForDpi(bitmap, dpi_));
 }
 
 void CQIUnit::ShowTitle(const NewsItem& item) {
@@ -89,8 +138,7 @@ void CQIUnit::ShowTitle(const NewsItem& item) {
         SetWindowLongW(title, GWL_STYLE, (style & ~SS_ELLIPSISMASK) | SS_NOPREFIX | SS_EDITCONTROL);
         SetWindowTextW(title, popup::EntryLabelText(item.title).c_str());
     }
-    MoveWindow(title, kTitlePlace.left, kTitlePlace.top, kTitlePlace.right - kTitlePlace.left,
-               kTitlePlace.bottom - kTitlePlace.top, FALSE);
+    PlaceTitle(title);
     ShowWindow(title, SW_SHOWNA);
 }
 
@@ -98,9 +146,19 @@ void CQIUnit::ShowTitle(const NewsItem& item) {
 // in the place, font and colour the controls would use. Its window text is the whole visible text.
 void CQIUnit::ShowAlertTitle(const alerts::AlertMatch& alert) {
     alert_ = true;
+    alertMatch_ = alert;
     SetWindowTextW(hwnd_, alert.visibleText.c_str());
+    LayOutAlertTitle();
+}
+
+// The dialog keeps the font it was made with (it deletes it itself); a scaled one is the entry's own.
+HFONT CQIUnit::EntryFont() const {
+    return scaledFont_ ? scaledFont_.Get() : reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+}
+
+void CQIUnit::LayOutAlertTitle() {
     LOGFONTW face{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)), sizeof face, &face);
+    GetObjectW(EntryFont(), sizeof face, &face);
     face.lfUnderline = link_.empty() ? FALSE : TRUE;
     titleFont_.Reset(CreateFontIndirectW(&face));
     face.lfWeight = FW_BOLD;
@@ -119,7 +177,8 @@ void CQIUnit::ShowAlertTitle(const alerts::AlertMatch& alert) {
         GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
         return static_cast<int>(size.cx);
     };
-    alertTitle_ = popup::LayOutAlertTitle(alert.visibleText, alert.words, kTitlePlace.right - kTitlePlace.left,
+    const RECT place = TitlePlace();
+    alertTitle_ = popup::LayOutAlertTitle(alertMatch_.visibleText, alertMatch_.words, place.right - place.left,
                                           kTitleLines, measure);
 }
 
@@ -128,7 +187,7 @@ void CQIUnit::DrawAlert(HDC dc, const RECT& client) const {
         Gdiplus::Graphics graphics(dc);
         const Gdiplus::SolidBrush tint(kTintColour), band(kBandColour);
         graphics.FillRectangle(&tint, 0, 0, client.right, client.bottom);
-        graphics.FillRectangle(&band, 0, 0, kBandWidth, client.bottom);
+        graphics.FillRectangle(&band, 0, 0, ScaleForDpi(kBandWidth, static_cast<int>(dpi_)), client.bottom);
     }
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
@@ -144,9 +203,10 @@ void CQIUnit::DrawAlert(HDC dc, const RECT& client) const {
     }
 
     if (!link_.empty()) SetTextColor(dc, kAlertLinkColour);
-    int y = kTitlePlace.top;
+    const RECT place = TitlePlace();
+    int y = place.top;
     for (const popup::TitleLine& line : alertTitle_) {
-        int x = kTitlePlace.left;
+        int x = place.left;
         for (const popup::TitleRun& run : line) {
             const fw::SelectedObject font(dc, run.bold ? boldFont_.Get() : titleFont_.Get());
             const int length = static_cast<int>(run.text.size());

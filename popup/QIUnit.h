@@ -10,6 +10,9 @@
 // The summary entry after quiet looks like an ordinary one (the envelope, its text as a link, the time it
 // was shown); a click anywhere on it asks the main window to show itself and counts as read.
 //
+// Its sizes are for 96 DPI, scaled to its DPI: the one its window was made at, then what the pop-up hands it
+// (SetDpi), which scales the entry, its controls and its font and lays the title out again.
+//
 // An entry allocated with new frees itself after its window has been destroyed (Destroy, or its parent's end). One is made per
 // announced headline for as long as the program runs, so it releases every GDI object it made.
 #include <windows.h>
@@ -37,6 +40,10 @@ public:
     // IDM_SHOW_MAIN_WINDOW to mainWindow. 1 when made, 0 as above.
     int CreateForSummary(const std::wstring& text, std::int64_t time, HWND parent, HWND mainWindow);
 
+    // Lays the entry out at another DPI; its window keeps its place's top left corner.
+    void SetDpi(UINT dpi);
+    UINT Dpi() const { return dpi_; }
+
     bool IsAlert() const { return alert_; }
     bool Acknowledged() const { return acknowledged_; }
 
@@ -51,7 +58,12 @@ protected:
     void OnFinalMessage(HWND) override { delete this; }
 
 private:
+    bool CreateAtDpi(HWND parent);
+    RECT TitlePlace() const;
+    void PlaceTitle(HWND title);
     void ShowLogo(int bitmap);
+    void LayOutAlertTitle();
+    HFONT EntryFont() const;
     void ShowMainWindow();
     void ShowTitle(const NewsItem& item);
     void ShowAlertTitle(const alerts::AlertMatch& alert);
@@ -66,6 +78,10 @@ private:
     void OnIgnoredCommand() {}
 
     std::wstring link_;
+    UINT dpi_ = 96;
+    int logo_ = 0;                          // the logo's bitmap resource
+    HWND shownTitle_ = nullptr;             // the title control in use, if any
+    fw::GdiObject<HFONT> scaledFont_;       // the dialog's font at a DPI other than the one it was made at
     fw::GdiObject<HBRUSH> whiteBrush_;
 
     bool alert_ = false;
@@ -73,6 +89,7 @@ private:
     HWND mainWindow_ = nullptr;             // the summary's click goes there
     bool acknowledged_ = false;
     bool pressed_ = false;                  // the left button went down on the entry
+    alerts::AlertMatch alertMatch_;
     std::vector<popup::TitleLine> alertTitle_;
     fw::GdiObject<HFONT> titleFont_;        // the dialog's font, underlined when the title is a link
     fw::GdiObject<HFONT> boldFont_;         // the same, bold, for the matched words

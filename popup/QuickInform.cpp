@@ -10,13 +10,17 @@
 #include <vector>
 
 #include "controls/PictureFile.h"
+#include "controls/SkinScale.h"
 #include "framework/DeviceContext.h"
+#include "framework/Dpi.h"
+#include "popup/PopupPlacement.h"
 #include "popup/QIUnit.h"
 #include "popup/QuietFactsWin32.h"
 #include "res/resource.h"
 
 namespace {
 
+// Sizes in pixels at 96 DPI.
 constexpr int kWindowWidth = 280;
 constexpr int kRightGap = 10;      // between the window's right edge and the work area's
 constexpr int kRiseStep = 10;      // pixels per motion step while the window slides up
@@ -28,6 +32,9 @@ constexpr int kBorderWidth = 3;
 constexpr const wchar_t* kTitleBarPicture = L".\\skin\\quickinfotitlebar.jpg";
 constexpr const wchar_t* kBorderPicture = L".\\skin\\quickinfoborder.jpg";
 constexpr const wchar_t* kBottomPicture = L".\\skin\\quickinfoborderbottom.jpg";
+
+// The close area of the title band, in window coordinates from its top right corner.
+constexpr RECT kCloseAreaFromRight{37, 7, 5, 25};
 
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
@@ -64,7 +71,7 @@ CQuickInform::CQuickInform(QuickInformIntervals intervals, SoundPlayer playSound
     : Dialog(IDD_POPUP),
       intervals_(intervals),
       playSound_(playSound ? std::move(playSound) : PlayEmbeddedSound),
-      quietFacts_(quietFacts ? std::move(quietFacts) : popup::GatherQuietFacts) {
+      quietFacts_(quietFacts ? std::move(quietFacts) : [this] { return popup::GatherQuietFacts(monitor_.bounds); }) {
     intervals_.stayDivisor = std::max(1u, intervals_.stayDivisor);
 }
 
@@ -101,7 +108,7 @@ int CQuickInform::AddNewsBatch(std::span<const NewsItem> items, HWND parent,
     }
     const std::vector<std::size_t> shown = popup::BatchEntries(batch, kBurstEntries);
     if (shown.empty()) return 1;
-    if (!hwnd_ && !OpenWindow(parent)) return 0;
+    if (!ShowOnMonitor(parent)) return 0;
 
     PlayBatchSound(batch);
     KillTimer(hwnd_, kStayTimer);
@@ -113,6 +120,7 @@ int CQuickInform::AddNewsBatch(std::span<const NewsItem> items, HWND parent,
 }
 
 bool CQuickInform::CheckQuietEnded(HWND parent) {
+    monitor_ = popup::PopupMonitorArea(mainWindow_);
     lastFacts_ = quietFacts_();
     if (backlog_.Empty() || IsQuietNow()) return false;
     return ReleaseWaiting(parent);
@@ -123,14 +131,14 @@ bool CQuickInform::IsQuietNow() const { return popup::Quiet(lastFacts_, false) !
 // The summary entry is made first: its height tells how many entries one view holds, and so how many of
 // the waiting alerts show above it.
 bool CQuickInform::ReleaseWaiting(HWND parent) {
-    if (!hwnd_ && !OpenWindow(parent)) return false;
+    if (!ShowOnMonitor(parent)) return false;
     auto summary = std::make_unique<CQIUnit>();
     if (!summary->CreateForSummary(popup::QuietSummaryText(backlog_.Received()), std::time(nullptr), hwnd_,
                                    mainWindow_)) {
         if (entries_.empty()) Destroy();
         return false;
     }
-    const std::size_t view = popup::EntriesPerView(Height(workArea_), kTitleBandHeight + kBorderWidth,
+    const std::size_t view = popup::EntriesPerView(workArea_.Height(), FrameHeight(),
                                                    Height(WindowRect(summary->Hwnd())));
     const popup::QuietRelease release = backlog_.Release(view);
 
@@ -168,16 +176,42 @@ bool CQuickInform::OpenWindow(HWND parent) {
     const DWMNCRENDERINGPOLICY policy = DWMNCRP_DISABLED;
     DwmSetWindowAttribute(hwnd_, DWMWA_NCRENDERING_POLICY, &policy, sizeof policy);
 
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea_, 0);
-    // The frame alone: the template has no client height.
-    const int height = kTitleBandHeight + kBorderWidth;
-    SetWindowPos(hwnd_, nullptr, workArea_.right - kWindowWidth - kRightGap, workArea_.bottom - height, kWindowWidth,
-                 height, kQuietMove | SWP_FRAMECHANGED);
+    // On the chosen monitor first, so the window takes that monitor's DPI; then sized for it. The frame
+    // alone: the template has no client height.
+    workArea_ = monitor_.work;
+    const RECT made = WindowRect(hwnd_);
+    const ScreenRect inside = popup::PopupRestingRect(workArea_, Width(made), Height(made), 0);
+    SetWindowPos(hwnd_, nullptr, inside.left, inside.top, 0, 0, kQuietMove | SWP_NOSIZE);
+    dpi_ = fw::WindowDpi(hwnd_);
+    const ScreenRect place = popup::PopupRestingRect(workArea_, Scaled(kWindowWidth), FrameHeight(), Scaled(kRightGap));
+    SetWindowPos(hwnd_, nullptr, place.left, place.top, place.Width(), place.Height(), kQuietMove | SWP_FRAMECHANGED);
     addedCount_ = 0;
     // Shown without activation: the user may be typing in another program.
     SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     return true;
 }
+
+bool CQuickInform::ShowOnMonitor(HWND parent) {
+    if (!hwnd_) return OpenWindow(parent);
+    FollowWorkArea();
+    return true;
+}
+
+// An open window moves with its work area as read for the newest items: a taskbar moved to another edge,
+// or the mouse or the main window gone to another monitor. It keeps how far it still has to rise.
+void CQuickInform::FollowWorkArea() {
+    const ScreenRect work = monitor_.work;
+    if (work == workArea_) return;
+    const RECT window = WindowRect(hwnd_);
+    const ScreenRect place = popup::PopupRestingRect(work, Width(window), Height(window), Scaled(kRightGap));
+    const int top = window.top + (work.bottom - workArea_.bottom);
+    workArea_ = work;
+    SetWindowPos(hwnd_, nullptr, place.left, std::max(top, place.top), 0, 0, kQuietMove | SWP_NOSIZE);
+}
+
+int CQuickInform::Scaled(int pixelsAt96Dpi) const { return ScaleForDpi(pixelsAt96Dpi, static_cast<int>(dpi_)); }
+
+int CQuickInform::FrameHeight() const { return Scaled(kTitleBandHeight) + Scaled(kBorderWidth); }
 
 bool CQuickInform::AddEntry(const NewsItem& item, const alerts::AlertMatch* alert) {
     auto created = std::make_unique<CQIUnit>();
@@ -187,15 +221,16 @@ bool CQuickInform::AddEntry(const NewsItem& item, const alerts::AlertMatch* aler
 
 bool CQuickInform::PlaceEntry(std::unique_ptr<CQIUnit> created) {
     CQIUnit* entry = created.release();  // from here on it frees itself with its window
+    entry->SetDpi(dpi_);
 
     const int height = Height(WindowRect(hwnd_));
     const RECT entryRect = WindowRect(entry->Hwnd());
     const int entryWidth = Width(entryRect), entryHeight = Height(entryRect);
-    if (height < Height(workArea_) / 2) {
+    if (height < workArea_.Height() / 2) {
         // Growing: the new entry goes below the others; the window's bottom now lies below the work area
         // until the motion brings it up.
-        SetWindowPos(hwnd_, nullptr, 0, 0, kWindowWidth, height + entryHeight, kQuietMove | SWP_NOMOVE);
-        SetWindowPos(entry->Hwnd(), nullptr, 0, static_cast<int>(addedCount_) * entryHeight, kWindowWidth,
+        SetWindowPos(hwnd_, nullptr, 0, 0, Scaled(kWindowWidth), height + entryHeight, kQuietMove | SWP_NOMOVE);
+        SetWindowPos(entry->Hwnd(), nullptr, 0, static_cast<int>(addedCount_) * entryHeight, Scaled(kWindowWidth),
                      entryHeight, kQuietMove);
         if (!entries_.empty()) InvalidateRect(entries_.back()->Hwnd(), nullptr, TRUE);
     } else {
@@ -257,8 +292,11 @@ void CQuickInform::ScrollEntries(int by) {
 
 void CQuickInform::OnMotionTimer() {
     const RECT window = WindowRect(hwnd_);
-    if (window.bottom > workArea_.bottom) {
-        SetWindowPos(hwnd_, nullptr, window.left, window.top - kRiseStep, 0, 0, kQuietMove | SWP_NOSIZE);
+    const int restingTop =
+        popup::PopupRestingRect(workArea_, Width(window), Height(window), Scaled(kRightGap)).top;
+    if (window.top > restingTop) {
+        const int rise = std::min(Scaled(kRiseStep), static_cast<int>(window.top) - restingTop);
+        SetWindowPos(hwnd_, nullptr, window.left, window.top - rise, 0, 0, kQuietMove | SWP_NOSIZE);
         return;
     }
     if (!entries_.empty()) {
@@ -269,7 +307,7 @@ void CQuickInform::OnMotionTimer() {
             if (entries_.empty()) return;
         }
         if (WindowRect(entries_.back()->Hwnd()).bottom > window.bottom) {
-            ScrollEntries(kScrollStep);
+            ScrollEntries(Scaled(kScrollStep));
             return;
         }
     }
@@ -302,6 +340,32 @@ void CQuickInform::OnStayTimer() {
     Destroy();
 }
 
+// Another DPI (moved to a monitor of another scale, or the scale changed): the frame, the width and every
+// entry are laid out again, the entries stacked with the newest at the bottom, in the work area's corner.
+fw::Result CQuickInform::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    dpi_ = fw::TakeSuggestedDpiChange(hwnd_, wParam, lParam);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    int inView = 0;
+    for (CQIUnit* entry : entries_) {
+        const RECT place = RectInParent(entry->Hwnd(), hwnd_);
+        const bool shown = place.bottom > 0 && place.top < client.bottom;
+        entry->SetDpi(dpi_);
+        if (shown) inView += Height(WindowRect(entry->Hwnd()));
+    }
+    const int width = Scaled(kWindowWidth);
+    const ScreenRect place = popup::PopupRestingRect(workArea_, width, FrameHeight() + inView, Scaled(kRightGap));
+    SetWindowPos(hwnd_, nullptr, place.left, place.top, place.Width(), place.Height(), kQuietMove | SWP_FRAMECHANGED);
+    int bottom = inView;
+    for (auto entry = entries_.rbegin(); entry != entries_.rend(); ++entry) {
+        const int height = Height(WindowRect((*entry)->Hwnd()));
+        SetWindowPos((*entry)->Hwnd(), nullptr, 0, bottom - height, width, height, kQuietMove);
+        bottom -= height;
+    }
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN);
+    return 0;
+}
+
 void CQuickInform::CloseAllEntries() {
     for (CQIUnit* entry : entries_) entry->Destroy();
     entries_.clear();
@@ -319,6 +383,7 @@ bool CQuickInform::HandleMessage(fw::Message& message) {
         fw::OnMessage(WM_NCLBUTTONDOWN, &CQuickInform::OnNcLButtonDown),
         fw::OnMessage(WM_NCLBUTTONUP, &CQuickInform::OnNcLButtonUp),
         fw::OnMessage(WM_DESTROY, &CQuickInform::OnDestroy),
+        fw::OnMessage(WM_DPICHANGED, &CQuickInform::OnDpiChanged),
     };
     return fw::Dispatch(*this, table, message) || Dialog::HandleMessage(message);
 }
@@ -338,10 +403,11 @@ fw::Result CQuickInform::OnDestroy(WPARAM, LPARAM) {
 // (A system frame is smaller or larger depending on the system, and would cut the band or show its own.)
 fw::Result CQuickInform::OnNcCalcSize(WPARAM, LPARAM lParam) {
     RECT& client = *reinterpret_cast<RECT*>(lParam);  // the first rectangle in either form of the message
-    client.left += kBorderWidth;
-    client.right = std::max(client.left, client.right - kBorderWidth);
-    client.top += kTitleBandHeight;
-    client.bottom = std::max(client.top, client.bottom - kBorderWidth);
+    const int border = Scaled(kBorderWidth);
+    client.left += border;
+    client.right = std::max(client.left, client.right - border);
+    client.top += Scaled(kTitleBandHeight);
+    client.bottom = std::max(client.top, client.bottom - border);
     return 0;
 }
 
@@ -380,14 +446,15 @@ void CQuickInform::PaintFrame() {
     // Starts from what the frame shows, so a missing picture leaves its part as it was.
     const fw::OffscreenDC buffer(dc, width, height);
     BitBlt(buffer, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-    DrawPictureFile(buffer, kTitleBarPicture, {0, 0, width, kTitleBandHeight});
-    DrawPictureFile(buffer, kBorderPicture, {0, kTitleBandHeight, kBorderWidth, kTitleBandHeight + height});
-    DrawPictureFile(buffer, kBorderPicture,
-                    {width - kBorderWidth, kTitleBandHeight, width, kTitleBandHeight + height});
-    DrawPictureFile(buffer, kBottomPicture, {0, height - kBorderWidth, width, height});
+    const int band = Scaled(kTitleBandHeight), border = Scaled(kBorderWidth);
+    DrawPictureFile(buffer, kTitleBarPicture, {0, 0, width, band});
+    DrawPictureFile(buffer, kBorderPicture, {0, band, border, band + height});
+    DrawPictureFile(buffer, kBorderPicture, {width - border, band, width, band + height});
+    DrawPictureFile(buffer, kBottomPicture, {0, height - border, width, height});
     buffer.CopyTo(dc, 0, 0);
 
-    closeArea_ = {width - 37, 7, width - 5, 25};
+    closeArea_ = {width - Scaled(kCloseAreaFromRight.left), Scaled(kCloseAreaFromRight.top),
+                  width - Scaled(kCloseAreaFromRight.right), Scaled(kCloseAreaFromRight.bottom)};
 }
 
 bool CQuickInform::InCloseArea(LPARAM screenPoint) const {

@@ -1,6 +1,8 @@
 #pragma once
 // The pop-up notifier: a small always-on-top window at the lower right corner of the work area that
-// announces live headlines. It opens for an announced item, plays a sound, adds one entry (CQIUnit) per
+// announces live headlines. The work area is that of the monitor chosen in Setting.ini (popup/PopupPlacement.h),
+// read again for every item handed in, so the window follows a moved taskbar or the chosen monitor. All its
+// sizes are for 96 DPI and scaled to the window's DPI, taken when it opens and from WM_DPICHANGED. It opens for an announced item, plays a sound, adds one entry (CQIUnit) per
 // item at the bottom, rises into view, grows up to half the work-area height and then scrolls older
 // entries out at the top. After the stay time chosen in Setting.ini without a new announced item it
 // closes itself; the close area of its title band closes it too. The next announced item opens it again.
@@ -29,6 +31,7 @@
 #include "alerts/AlertMatcher.h"
 #include "connection/NewsItem.h"
 #include "framework/Dialog.h"
+#include "controls/ScreenAreas.h"
 #include "popup/PopupRules.h"
 #include "popup/QuietBacklog.h"
 #include "popup/QuietRules.h"
@@ -46,7 +49,7 @@ struct QuickInformIntervals {
 using SoundPlayer = std::function<void(int resource)>;
 
 // The facts the quiet decision is made on. The pop-up's own gathers them from the system
-// (popup::GatherQuietFacts); tests hand in their own.
+// (popup::GatherQuietFacts, on the pop-up's monitor); tests hand in their own.
 using QuietFactsSource = std::function<popup::QuietFacts()>;
 
 class CQuickInform : public fw::Dialog {
@@ -76,11 +79,14 @@ public:
     bool IsQuietNow() const;
     // The headlines waiting to be summed up.
     std::size_t WaitingCount() const { return backlog_.Received(); }
-    // The window the summary entry's click asks to show (WM_COMMAND IDM_SHOW_MAIN_WINDOW).
+    // The window the summary entry's click asks to show (WM_COMMAND IDM_SHOW_MAIN_WINDOW), and whose
+    // monitor the pop-up goes to when the user chose so.
     void SetMainWindow(HWND mainWindow) { mainWindow_ = mainWindow; }
 
     // The entries on show, oldest first.
     std::size_t EntryCount() const { return entries_.size(); }
+    // The DPI the window draws at.
+    UINT Dpi() const { return dpi_; }
 
     bool HandleMessage(fw::Message& message) override;
 
@@ -93,6 +99,10 @@ protected:
 
 private:
     bool OpenWindow(HWND parent);
+    bool ShowOnMonitor(HWND parent);
+    void FollowWorkArea();
+    int Scaled(int pixelsAt96Dpi) const;
+    int FrameHeight() const;
     void PlayBatchSound(std::span<const popup::Announcement> batch) const;
     bool AddEntry(const NewsItem& item, const alerts::AlertMatch* alert);
     bool PlaceEntry(std::unique_ptr<CQIUnit> created);
@@ -108,6 +118,7 @@ private:
     void OnStayTimer();
     fw::Result OnAlertAcknowledged(WPARAM, LPARAM);
     fw::Result OnDestroy(WPARAM, LPARAM);
+    fw::Result OnDpiChanged(WPARAM, LPARAM);
     fw::Result OnNcCalcSize(WPARAM, LPARAM);
     fw::Result OnNcHitTest(WPARAM, LPARAM);
     fw::Result OnNcPaint(WPARAM, LPARAM);
@@ -126,7 +137,9 @@ private:
     HWND mainWindow_ = nullptr;
     std::deque<CQIUnit*> entries_;  // not owned: each entry frees itself with its window
     std::uint32_t addedCount_ = 0;  // entries added since the window last opened
-    RECT workArea_{};
+    MonitorArea monitor_;           // the chosen monitor as last read
+    ScreenRect workArea_;           // the work area the window stands in
+    UINT dpi_ = 96;
     RECT closeArea_{};              // window coordinates
     NewsItem latestItem_;
     bool latestIsAlert_ = false;

@@ -2,6 +2,11 @@
 
 #include <shellapi.h>
 
+#include <optional>
+
+#include "framework/Monitors.h"
+#include "popup/PopupPlacement.h"
+
 namespace popup {
 
 namespace {
@@ -12,7 +17,7 @@ NotificationState QueryNotificationState() {
     return static_cast<NotificationState>(state);
 }
 
-bool ForegroundFillsMonitor(HMONITOR monitor) {
+bool ForegroundFillsMonitor(const ScreenRect& monitor) {
     HWND foreground = GetForegroundWindow();
     if (!foreground) return false;
     wchar_t className[256]{};
@@ -21,13 +26,37 @@ bool ForegroundFillsMonitor(HMONITOR monitor) {
     GetWindowThreadProcessId(foreground, &process);
     if (!ForegroundCounts(foreground == GetDesktopWindow(), className, process == GetCurrentProcessId()))
         return false;
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
     RECT window{};
-    if (!GetMonitorInfoW(monitor, &info) || !GetWindowRect(foreground, &window)) return false;
-    const RECT& area = info.rcMonitor;
-    return FillsMonitor({window.left, window.top, window.right, window.bottom},
-                        {area.left, area.top, area.right, area.bottom});
+    return GetWindowRect(foreground, &window) && FillsMonitor(fw::ToScreenRect(window), monitor);
+}
+
+// A minimised window's rectangle lies far off every monitor; the monitor it was on stands for it then.
+std::optional<ScreenRect> MainWindowPlace(HWND mainWindow) {
+    if (!mainWindow || !IsWindow(mainWindow)) return std::nullopt;
+    RECT place{};
+    if (IsIconic(mainWindow)) {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        if (!GetMonitorInfoW(MonitorFromWindow(mainWindow, MONITOR_DEFAULTTONULL), &info)) return std::nullopt;
+        place = info.rcMonitor;
+    } else if (!GetWindowRect(mainWindow, &place)) {
+        return std::nullopt;
+    }
+    return fw::ToScreenRect(place);
+}
+
+// The primary monitor's work area as SPI_GETWORKAREA has it. Windows answers the same as GetMonitorInfo;
+// Wine keeps a work area set through SPI_SETWORKAREA apart from the monitor's, and that one counts.
+MonitorAreas MonitorsWithSetWorkArea() {
+    MonitorAreas monitors = fw::DesktopMonitors();
+    RECT setWork{};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &setWork, 0)) return monitors;
+    const ScreenRect work = fw::ToScreenRect(setWork);
+    for (MonitorArea& monitor : monitors)
+        if (monitor.primary && work.Width() > 0 && work.Height() > 0 && monitor.bounds.Contains(work.left, work.top) &&
+            monitor.bounds.Contains(work.right - 1, work.bottom - 1))
+            monitor.work = work;
+    return monitors;
 }
 
 }  // namespace
@@ -38,16 +67,18 @@ LocalMinute LocalNow() {
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute};
 }
 
-HMONITOR PopupMonitor(const RECT& workArea) {
-    return MonitorFromPoint({workArea.right - 1, workArea.bottom - 1}, MONITOR_DEFAULTTOPRIMARY);
+MonitorArea PopupMonitorArea(HWND mainWindow) {
+    POINT mouse{};
+    GetCursorPos(&mouse);
+    const MonitorAreas monitors = MonitorsWithSetWorkArea();
+    return ChoosePopupMonitor(monitors, ReadPopupMonitor(), {mouse.x, mouse.y}, MainWindowPlace(mainWindow))
+        .value_or(monitors.front());
 }
 
-QuietFacts GatherQuietFacts() {
-    RECT workArea{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+QuietFacts GatherQuietFacts(const ScreenRect& popupMonitor) {
     QuietFacts facts;
     facts.notifications = QueryNotificationState();
-    facts.foregroundFillsPopupMonitor = ForegroundFillsMonitor(PopupMonitor(workArea));
+    facts.foregroundFillsPopupMonitor = ForegroundFillsMonitor(popupMonitor);
     facts.choice = ReadQuietChoice();
     facts.now = LocalNow();
     facts.alertsThroughFullScreen = ReadAlertsThroughFullScreen();

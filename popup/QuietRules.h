@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "controls/ScreenAreas.h"
+
 namespace popup {
 
 // A local wall-clock minute, as the user reads it and as [Quiet] Until stores it.
@@ -78,9 +80,6 @@ QuietReason Quiet(const QuietFacts& facts, bool alert);
 // "Shell_TrayWnd", "Shell_SecondaryTrayWnd"), not a window of this program.
 bool ForegroundCounts(bool isDesktopWindow, const std::wstring& className, bool ownProcess);
 
-struct ScreenRect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-};
 // A window fills a monitor when it covers the monitor's whole area.
 bool FillsMonitor(const ScreenRect& window, const ScreenRect& monitor);
 

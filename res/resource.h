@@ -120,6 +120,7 @@
 #define IDC_ALERTS_TEST 1212             // a headline to try the rules on
 #define IDC_ALERTS_RESULT 1213
 #define IDC_ALERTS_FULL_SCREEN 1214      // alerts come through a full-screen program too
+#define IDC_ALERTS_POPUP_MONITOR 1215    // the monitor the pop-up goes to
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -6,6 +6,7 @@
 
 #include "alerts/AlertsDlg.h"
 #include "controls/DialogBands.h"
+#include "framework/Dpi.h"
 #include "framework/StaticBitmap.h"
 #include "res/resource.h"
 #include "settings/NotSavedMessage.h"
@@ -70,6 +71,7 @@ std::array<CSettingDlg::KeyControl, 11> CSettingDlg::KeyControls() {
 bool CSettingDlg::HandleMessage(fw::Message& message) {
     static constexpr fw::MessageEntry<CSettingDlg> table[] = {
         fw::OnCommand(IDC_SETTINGS_OK, &CSettingDlg::OnConfirm),
+        fw::OnMessage(WM_DPICHANGED, &CSettingDlg::OnDpiChanged),
         fw::OnCommand(IDC_SETTINGS_CLOSE, &CSettingDlg::OnClose),
         fw::OnCommand(IDC_SETTINGS_ALERTS, &CSettingDlg::OnAlerts),
         fw::OnCommand(IDC_SETTINGS_START_WITH_WINDOWS, &CSettingDlg::OnStartWithWindowsClick),
@@ -99,7 +101,7 @@ void CSettingDlg::BindControls() {
 }
 
 bool CSettingDlg::OnInitDialog() {
-    PutLogos();
+    PutLogos(fw::WindowDpi(hwnd_));
     FillLists();
     m_startWithWindows.SetCheckState(settings::IsRunValueSet(settings::ApplicationName()) ? BST_CHECKED
                                                                                           : BST_UNCHECKED);
@@ -108,14 +110,12 @@ bool CSettingDlg::OnInitDialog() {
     return true;
 }
 
-void CSettingDlg::PutLogos() {
+void CSettingDlg::PutLogos(UINT dpi) {
     for (const Logo& logo : kLogos) {
         HWND picture = GetDlgItem(hwnd_, logo.staticId);
         const LONG style = GetWindowLongW(picture, GWL_STYLE);
         SetWindowLongW(picture, GWL_STYLE, (style & ~SS_TYPEMASK) | SS_BITMAP | SS_CENTERIMAGE);
-        fw::SetStaticBitmap(picture, static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                                                     MAKEINTRESOURCEW(logo.bitmapId), IMAGE_BITMAP,
-                                                                     0, 0, LR_CREATEDIBSECTION)));
+        fw::SetStaticBitmap(picture, fw::LoadBitmapResourceForDpi(logo.bitmapId, dpi));
     }
 }
 
@@ -179,6 +179,14 @@ fw::Result CSettingDlg::OnPaint(WPARAM, LPARAM) {
     PaintDialogBands(hwnd_, L"settingtop.jpg", L"settingbottom.jpg",
                      {IDC_SETTINGS_OK, IDC_SETTINGS_CLOSE, IDC_SETTINGS_ALERTS});
     return 0;
+}
+
+// The dialog manager scales the template's controls and font itself once the message goes on to it; the
+// logos and the bands are ours.
+fw::Result CSettingDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    PutLogos(fw::TakeSuggestedDpiChange(hwnd_, wParam, lParam));
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    return fw::Declined;
 }
 
 // The keyword dialog opens over this one, which waits for it.

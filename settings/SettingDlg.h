@@ -28,7 +28,7 @@ private:
     // Every key, in the order they are read and written.
     std::array<KeyControl, 11> KeyControls();
 
-    void PutLogos();
+    void PutLogos(UINT dpi);
     void FillLists();
     void ReadSettings();
     void EnableListsOf(int checkBoxId);
@@ -38,6 +38,7 @@ private:
     void OnSwitchClick(int checkBoxId);
     void OnAlerts();
     fw::Result OnPaint(WPARAM, LPARAM);
+    fw::Result OnDpiChanged(WPARAM, LPARAM);
 
     fw::CheckBox m_startWithWindows;  // 1055
     fw::CheckBox m_show;              // 1054

@@ -318,6 +318,44 @@ TEST_F(AlertsDialog, TheFullScreenBoxShowsAndStoresItsKey) {
     }
 }
 
+// 弹出位置 shows [Properties] PopupMonitor ("0", "1", "2"; anything else the primary); 确定 writes the choice
+// as its number, 取消 writes nothing.
+TEST_F(AlertsDialog, ThePopupMonitorDropDownShowsAndStoresItsKey) {
+    const auto stored = [] { return settings::ReadString(settings::kProperties, L"PopupMonitor", L"-", 16); };
+    const struct {
+        const wchar_t* stored;  // nullptr: no key
+        int shown;
+        int chosen;
+        const wchar_t* written;
+    } cases[] = {{nullptr, 0, 2, L"2"}, {L"1", 1, 0, L"0"}, {L"2", 2, 1, L"1"}, {L"3", 0, 1, L"1"}, {L"x", 0, 0, L"0"}};
+    for (const auto& c : cases) {
+        if (c.stored)
+            ASSERT_TRUE(settings::WriteString(settings::kProperties, L"PopupMonitor", c.stored));
+        else
+            ASSERT_TRUE(settings::DeleteKey(settings::kProperties, L"PopupMonitor"));
+        Open();
+        HWND box = Item(IDC_ALERTS_POPUP_MONITOR);
+        ASSERT_EQ(SendMessageW(box, CB_GETCOUNT, 0, 0), 3);
+        EXPECT_EQ(SendMessageW(box, CB_GETCURSEL, 0, 0), c.shown) << c.stored;
+        SendMessageW(box, CB_SETCURSEL, c.chosen, 0);
+        Command(IDC_ALERTS_CANCEL);
+        EXPECT_EQ(stored(), c.stored ? c.stored : L"-") << "取消 writes nothing";
+        dialog.Destroy();
+
+        Open();
+        SendMessageW(Item(IDC_ALERTS_POPUP_MONITOR), CB_SETCURSEL, c.chosen, 0);
+        Command(IDC_ALERTS_OK);
+        EXPECT_EQ(stored(), c.written) << c.stored;
+        dialog.Destroy();
+    }
+    Open();
+    wchar_t label[64]{};
+    for (const auto& [index, text] : {std::pair{0, L"主显示器"}, {1, L"鼠标所在显示器"}, {2, L"主窗口所在显示器"}}) {
+        SendMessageW(Item(IDC_ALERTS_POPUP_MONITOR), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(label));
+        EXPECT_STREQ(label, text);
+    }
+}
+
 // The test box matches the rules as they stand in the dialog, not yet saved, on the headline's visible text.
 TEST_F(AlertsDialog, TheTestBoxShowsWhichRuleMatchesTheRulesAsEdited) {
     ASSERT_TRUE(alerts::WriteAlertRules(kTraderRules));

@@ -3,6 +3,7 @@
 // and both report clicks as the main window expects (a double click on an image button is two clicks).
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -184,6 +185,53 @@ TEST_F(SkinnedButtons, ImageButtonShowsTheFrameOfItsState) {
             EXPECT_EQ(WindowPixel(button.Hwnd(), x, 4), frames[step.frame - 1]) << x;
     }
     EXPECT_TRUE(dialog.clicks.empty());
+}
+
+TEST_F(SkinnedButtons, ImageButtonFramesAreSizedAtItsDpiFromTheMatchingScale) {
+    // Strips of four frames whose colours differ per scale: 10 x 8 frames at 100 %, 15 x 12 at 150 %.
+    std::filesystem::create_directories(L"skin\\150");
+    const auto writeStrip = [](const std::wstring& path, int frameWidth, int height, BYTE shade) {
+        return WritePicture(path, 4 * frameWidth, height, [=](int x, int) {
+            const int frame = x / frameWidth;
+            return Rgba{BYTE(frame == 0 ? shade : 0), BYTE(frame == 1 ? shade : 0), BYTE(frame == 2 ? shade : 0)};
+        });
+    };
+    ASSERT_TRUE(writeStrip(SkinPicturePath(L"strip.png", 100), 10, 8, 200));
+    ASSERT_TRUE(writeStrip(SkinPicturePath(L"strip.png", 150), 15, 12, 160));
+    struct Case {
+        UINT dpi;
+        SIZE size;
+        BYTE shade;
+    };
+    for (const Case c : {Case{96, {10, 8}, 200}, Case{120, {13, 10}, 160}, Case{144, {15, 12}, 160},
+                         Case{192, {20, 16}, 200}}) {  // no 200 % strip: the 100 % one, scaled up
+        SCOPED_TRACE(c.dpi);
+        PngButton& button = dialog.advise;
+        button.LoadPng(L"strip.png", c.dpi);
+        RECT client;
+        GetClientRect(button.Hwnd(), &client);
+        EXPECT_EQ(client.right, c.size.cx);
+        EXPECT_EQ(client.bottom, c.size.cy);
+        SendMessageW(button.Hwnd(), WM_MOUSEHOVER, 0, 0);
+        Repaint(button.Hwnd());
+        // Frame 2 edge to edge, with nothing of frames 1 and 3 blended into its outer columns.
+        for (const int x : {0, int(c.size.cx / 2), int(c.size.cx - 1)})
+            EXPECT_TRUE(Near(WindowPixel(button.Hwnd(), x, c.size.cy / 2), RGB(0, c.shade, 0), 4))
+                << x << " " << Describe(WindowPixel(button.Hwnd(), x, c.size.cy / 2));
+        SendMessageW(button.Hwnd(), WM_MOUSELEAVE, 0, 0);
+    }
+}
+
+TEST_F(SkinnedButtons, TabDrawsThePictureOfTheScaleForItsDpi) {
+    std::filesystem::create_directories(L"skin\\150");
+    ASSERT_TRUE(WriteSolidPicture(SkinPicturePath(TabPictureFile(2, TabPicture::Leave), 150), 36, 15, {0, 0, 250}));
+    CCoolButton& forex = dialog.tabs[1];
+    for (const auto& [dpi, colour] : {std::pair{144u, RGB(0, 0, 250)}, std::pair{96u, TabColour(2, TabPicture::Leave)},
+                                      std::pair{192u, TabColour(2, TabPicture::Leave)}}) {
+        forex.SetDpi(dpi);
+        Repaint(forex.Hwnd());
+        EXPECT_EQ(WindowPixel(forex.Hwnd(), 20, 10), colour) << dpi << " " << Describe(WindowPixel(forex.Hwnd(), 20, 10));
+    }
 }
 
 TEST_F(SkinnedButtons, ClicksReachTheDialog) {

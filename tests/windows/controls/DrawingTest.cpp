@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
 #include "controls/MemoryDC.h"
 #include "controls/PictureFile.h"
 #include "controls/SkinImage.h"
+#include "controls/SkinScale.h"
 #include "framework/DeviceContext.h"
 #include "framework/GdiplusHeaders.h"
 #include "tests/windows/controls/SkinFixture.h"
@@ -150,6 +152,78 @@ TEST(SkinImage, DoesNotHoldItsFileOpen) {
     ASSERT_TRUE(banner.Load(L"1.jpg"));
     EXPECT_TRUE(DeleteFileW(L"1.jpg"));
     EXPECT_FALSE(banner.IsEmpty());
+}
+
+// One picture of one colour per skin scale, each at its size for that scale (20 x 10 at 100 %).
+void WriteScaledPictures(const std::wstring& fileName) {
+    ASSERT_TRUE(WriteSolidPicture(SkinPicturePath(fileName, 100), 20, 10, {200, 0, 0}));
+    ASSERT_TRUE(WriteSolidPicture(SkinPicturePath(fileName, 150), 30, 15, {0, 160, 0}));
+    ASSERT_TRUE(WriteSolidPicture(SkinPicturePath(fileName, 200), 40, 20, {0, 0, 220}));
+}
+
+TEST(SkinImage, LoadsThePictureOfTheDpisScaleAtItsSizeForTheDpi) {
+    ScratchSkin skin;
+    std::filesystem::create_directories(L"skin\\150");
+    std::filesystem::create_directories(L"skin\\200");
+    WriteScaledPictures(L"pic.png");
+    ASSERT_TRUE(WriteSolidPicture(L"skin\\only100.jpg", 20, 10, {200, 0, 0}));
+    struct Case {
+        const wchar_t* fileName;
+        UINT dpi;
+        COLORREF colour;
+        int width, height;
+    };
+    const Case cases[] = {
+        {L"pic.png", 96, kRed, 20, 10},       {L"pic.png", 120, kGreen, 25, 13},
+        {L"pic.png", 144, kGreen, 30, 15},    {L"pic.png", 168, kBlue, 35, 18},
+        {L"pic.png", 192, kBlue, 40, 20},     {L"pic.png", 288, kBlue, 60, 30},
+        {L"only100.jpg", 144, kRed, 30, 15},  // an older skin folder: the 100 % picture, scaled up
+        {L"only100.jpg", 192, kRed, 40, 20},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.fileName)) + " at " + std::to_string(c.dpi));
+        CSkinImage image;
+        ASSERT_TRUE(image.LoadForDpi(c.fileName, c.dpi));
+        EXPECT_EQ(image.Width(), c.width);
+        EXPECT_EQ(image.Height(), c.height);
+        Canvas canvas(kWhite);
+        image.Draw(canvas.Dc(), {0, 0, image.Width(), image.Height()});
+        // Every pixel, the edges too, is the picture's own: resampling takes nothing from outside it.
+        for (const POINT p : {POINT{0, 0}, POINT{c.width / 2, c.height / 2}, POINT{c.width - 1, c.height - 1}})
+            EXPECT_TRUE(Near(canvas.At(p.x, p.y), c.colour, 4)) << p.x << "," << p.y << " " << Describe(canvas.At(p.x, p.y));
+    }
+    CSkinImage missing;
+    EXPECT_FALSE(missing.LoadForDpi(L"missing.png", 144));
+    EXPECT_TRUE(missing.IsEmpty());
+}
+
+TEST(SkinImage, KeepsPremultipliedAlphaWhenResampled) {
+    ScratchSkin skin;
+    std::filesystem::create_directories(L"skin\\200");
+    // Red at half coverage; at 168 DPI the 200 % picture is resampled to 35 x 18.
+    ASSERT_TRUE(WritePicture(SkinPicturePath(L"half.png", 200), 40, 20, [](int, int) { return Rgba{200, 0, 0, 128}; }));
+    CSkinImage image;
+    ASSERT_TRUE(image.LoadForDpi(L"half.png", 168));
+    EXPECT_TRUE(image.HasAlpha());
+    EXPECT_EQ(image.Width(), 35);
+    Canvas onWhite(kWhite);
+    image.Draw(onWhite.Dc(), {0, 0, image.Width(), image.Height()});
+    EXPECT_TRUE(Near(onWhite.At(17, 9), RGB(228, 127, 127), 4)) << Describe(onWhite.At(17, 9));
+}
+
+TEST(PictureFile, DrawsTheSkinPictureOfTheDpisScaleIntoItsPlace) {
+    ScratchSkin skin;
+    std::filesystem::create_directories(L"skin\\150");
+    std::filesystem::create_directories(L"skin\\200");
+    WriteScaledPictures(L"band.jpg");
+    for (const auto& [dpi, colour] : {std::pair{96u, kRed}, std::pair{144u, kGreen}, std::pair{192u, kBlue}}) {
+        Canvas canvas(kWhite);
+        DrawSkinPicture(canvas.Dc(), L"band.jpg", dpi, {4, 4, 60, 44});
+        EXPECT_TRUE(Near(canvas.At(4, 4), colour, 6)) << dpi << " " << Describe(canvas.At(4, 4));
+        EXPECT_TRUE(Near(canvas.At(59, 43), colour, 6)) << dpi << " " << Describe(canvas.At(59, 43));
+        EXPECT_EQ(canvas.At(3, 3), kWhite);
+        EXPECT_EQ(canvas.At(60, 44), kWhite);
+    }
 }
 
 TEST(PictureFile, DrawsScaledOrByPartAndNothingWhenMissing) {

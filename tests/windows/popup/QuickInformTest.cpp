@@ -45,10 +45,12 @@ TEST(QuickInform, FirstItemOpensBelowTheWorkAreaAndRisesUntilInside) {
     while (WindowRectOf(hwnd).bottom > work.bottom && ticks < 100) {
         Tick(popup);
         ++ticks;
-        EXPECT_EQ(WindowRectOf(hwnd).top, opened.top - 10 * ticks) << "10 pixels a step";
+        EXPECT_EQ(WindowRectOf(hwnd).top, std::max(opened.top - 10 * ticks, work.bottom - Height(opened)))
+            << "10 pixels a step, the last one up to the bottom edge";
     }
     EXPECT_EQ(ticks, (entryHeight + 9) / 10);
     const RECT risen = WindowRectOf(hwnd);
+    EXPECT_EQ(risen.bottom, work.bottom) << "standing on the work area's bottom edge";
     EXPECT_EQ(Settle(popup), 0) << "nothing moves once the bottom edge is inside";
     EXPECT_TRUE(Same(WindowRectOf(hwnd), risen));
     EXPECT_LE(WindowRectOf(entries[0]).bottom, risen.bottom);
@@ -63,6 +65,69 @@ TEST(QuickInform, FirstItemOpensBelowTheWorkAreaAndRisesUntilInside) {
             EXPECT_LE(WindowRectOf(title).right, client.right - 4) << id;
         }
     }
+}
+
+// The work area is read again for each item: a taskbar moved to the right edge and made taller while the
+// window is open moves it into the new corner.
+TEST(QuickInform, FollowsTheWorkAreaWhenItChangesWhileOpen) {
+    const RECT screen = WorkArea();
+    const PopupFolder folder;
+    CQuickInform popup(kStepsByHand);
+    ASSERT_EQ(popup.AddNews(Item(kGold.guid, L"现货黄金走高"), GetDesktopWindow()), 1);
+    Settle(popup);
+    const RECT moved{screen.left, screen.top, screen.right - 120, screen.bottom - 60};
+    const ScopedWorkArea taskbarOnTheRight(moved);
+    ASSERT_EQ(popup.AddNews(Item(kGold.guid, L"现货黄金再创新高"), GetDesktopWindow()), 1);
+    Settle(popup);
+    const RECT window = WindowRectOf(popup.Hwnd());
+    EXPECT_EQ(window.right, moved.right - 10);
+    EXPECT_EQ(window.bottom, moved.bottom);
+}
+
+// WM_DPICHANGED (which Wine never sends): the window takes the new DPI and lays itself out again at it, its
+// frame, width and entries scaled, back in the work area's corner.
+TEST(QuickInform, LaysItselfOutAgainAtANewDpi) {
+    const RECT work = WorkArea();
+    const PopupFolder folder;
+    CQuickInform popup(kStepsByHand);
+    ASSERT_EQ(popup.AddNews(Item(kForex.guid, L"美元指数走低"), GetDesktopWindow()), 1);
+    ASSERT_EQ(popup.AddNews(Item(kStocks.guid, L"沪指收涨"), GetDesktopWindow()), 1);
+    Settle(popup);
+    const UINT dpi = popup.Dpi();
+    std::vector<HWND> entries = EntryWindows(popup.Hwnd());
+    ASSERT_EQ(entries.size(), 2u);
+    const int entryHeight = Height(WindowRectOf(entries[0]));
+
+    const UINT doubled = 2 * dpi;
+    RECT suggested = WindowRectOf(popup.Hwnd());
+    suggested.right = suggested.left + 2 * (suggested.right - suggested.left);
+    suggested.bottom = suggested.top + 2 * Height(suggested);
+    SendMessageW(popup.Hwnd(), WM_DPICHANGED, MAKEWPARAM(doubled, doubled), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(popup.Dpi(), doubled);
+    const RECT window = WindowRectOf(popup.Hwnd());
+    EXPECT_EQ(window.right - window.left, 2 * 280);
+    EXPECT_EQ(window.right, work.right - 20) << "in the corner, the gap scaled";
+    EXPECT_EQ(window.bottom, work.bottom);
+    POINT clientTop{0, 0};
+    ClientToScreen(popup.Hwnd(), &clientTop);
+    EXPECT_EQ(clientTop.y - window.top, 2 * 29) << "the title band";
+    entries = EntryWindows(popup.Hwnd());
+    ASSERT_EQ(entries.size(), 2u);
+    for (HWND entry : entries) {
+        EXPECT_NEAR(Height(WindowRectOf(entry)), 2 * entryHeight, 1);
+        EXPECT_EQ(WindowRectOf(entry).right - WindowRectOf(entry).left, 2 * 280);
+    }
+    EXPECT_EQ(WindowRectOf(entries[1]).bottom, window.bottom - 2 * 3) << "the newest at the bottom";
+    EXPECT_EQ(WindowRectOf(entries[0]).bottom, WindowRectOf(entries[1]).top);
+    const RECT title = WindowRectOf(GetDlgItem(entries[1], IDC_ENTRY_TITLE_LINK));
+    EXPECT_EQ(title.left - WindowRectOf(entries[1]).left, 2 * 112);
+    EXPECT_EQ(title.right - title.left, 2 * 156);
+
+    // An item after the change gets an entry at the new DPI too.
+    ASSERT_EQ(popup.AddNews(Item(kGold.guid, L"金价回落"), GetDesktopWindow()), 1);
+    Settle(popup);
+    EXPECT_NEAR(Height(WindowRectOf(EntryWindows(popup.Hwnd()).back())), 2 * entryHeight, 1);
+    EXPECT_EQ(WindowRectOf(popup.Hwnd()).bottom, work.bottom);
 }
 
 TEST(QuickInform, GrowsToHalfTheWorkAreaThenScrollsNewEntriesIn) {
