@@ -1,6 +1,7 @@
 // A gallery of the skinned buttons drawn from the real skin folder: the four tabs in each of their states
-// and the five image buttons in each frame a state shows, on the title band's colour. It checks that every
-// button shows its picture and saves the window as screenshots/controls-gallery.png in the build tree.
+// and the five image buttons in each frame a state shows, on the title band's colour, at 96, 144 and 192
+// DPI. It checks that every button shows its picture of the scale for that DPI, pixel for pixel, and saves
+// the window as screenshots/controls-gallery.png (and -144, -192) in the build tree.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -13,6 +14,7 @@
 #include "controls/SkinImage.h"
 #include "controls/SkinScale.h"
 #include "framework/Dialog.h"
+#include "framework/Dpi.h"
 #include "tests/windows/controls/SkinFixture.h"
 #include "tests/windows/support/Screenshot.h"
 #include "tests/windows/support/TestFolders.h"
@@ -41,7 +43,7 @@ constexpr int kImageLabelLeft = 330, kImageLeft = 390, kImageGap = 8;
 
 class GalleryDlg : public fw::Dialog {
 public:
-    GalleryDlg() : Dialog(kGalleryTemplate) {}
+    explicit GalleryDlg(UINT dpi) : Dialog(kGalleryTemplate), dpi_(dpi) {}
 
     std::array<std::array<CCoolButton, 4>, 4> tabs;         // [state][tab]
     std::array<std::array<PngButton, 5>, 3> imageButtons;  // [frame - 1][button]
@@ -56,28 +58,33 @@ public:
 
 protected:
     bool OnInitDialog() override {
-        SetWindowPos(Hwnd(), nullptr, 20, 20, 640, kTop + 4 * kRowStep + 10, SWP_NOZORDER | SWP_NOACTIVATE);
-        titleLeft_.LoadForDpi(L"titlebarleft.png", 96);
-        titleText_.LoadForDpi(L"titletext.png", 96);
-        for (int state = 0; state < 4; ++state)
-            for (int tab = 0; tab < 4; ++tab)
-                tabs[state][tab].Attach(MakeButton(kTabIds[tab], kTabLeft + kTabStep * tab, kTop + kRowStep * state,
-                                                   kTabWidth, kTabHeight));
+        SetWindowPos(Hwnd(), nullptr, 20, 20, S(640), S(kTop + 4 * kRowStep + 10), SWP_NOZORDER | SWP_NOACTIVATE);
+        titleLeft_.LoadForDpi(L"titlebarleft.png", dpi_);
+        titleText_.LoadForDpi(L"titletext.png", dpi_);
+        for (int state = 0; state < 4; ++state) {
+            for (int tab = 0; tab < 4; ++tab) {
+                tabs[state][tab].Attach(MakeButton(kTabIds[tab], S(kTabLeft + kTabStep * tab), S(kTop + kRowStep * state),
+                                                   S(kTabWidth), S(kTabHeight)));
+                tabs[state][tab].SetDpi(dpi_);
+            }
+        }
         for (int frame = 0; frame < 3; ++frame) {
-            int left = kImageLeft;
+            int left = S(kImageLeft);
             for (int i = 0; i < 5; ++i) {
                 PngButton& button = imageButtons[frame][i];
-                button.Attach(MakeButton(kImageButtons[i].id, left, kTop + kRowStep * frame, 1, 1));
-                button.LoadPng(kImageButtons[i].path, 96);
+                button.Attach(MakeButton(kImageButtons[i].id, left, S(kTop + kRowStep * frame), 1, 1));
+                button.LoadPng(kImageButtons[i].path, dpi_);
                 RECT size;
                 GetClientRect(button.Hwnd(), &size);
-                left += size.right + kImageGap;
+                left += size.right + S(kImageGap);
             }
         }
         return true;
     }
 
 private:
+    int S(int pixels) const { return ScaleForDpi(pixels, static_cast<int>(dpi_)); }
+
     HWND MakeButton(int id, int x, int y, int width, int height) {
         return CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, x, y, width, height, Hwnd(),
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
@@ -91,24 +98,29 @@ private:
         const fw::OffscreenDC buffer(paint, client.right, client.bottom);
         fw::GdiObject<HBRUSH> band(CreateSolidBrush(kTitleBand));
         FillRect(buffer, &client, band.Get());
-        titleLeft_.Draw(buffer, {0, 0, 31, 18});
-        titleText_.Draw(buffer, {31, 2, 87, 17});
+        titleLeft_.Draw(buffer, {0, 0, titleLeft_.Width(), titleLeft_.Height()});
+        titleText_.Draw(buffer, {S(31), S(2), S(31) + titleText_.Width(), S(2) + titleText_.Height()});
         SetBkMode(buffer, TRANSPARENT);
         SetTextColor(buffer, RGB(230, 236, 245));
-        const fw::SelectedObject font(buffer, reinterpret_cast<HGDIOBJ>(SendMessageW(Hwnd(), WM_GETFONT, 0, 0)));
-        for (int row = 0; row < 4; ++row) Label(buffer, kStateNames[row], 10, kTop + kRowStep * row);
-        for (int row = 0; row < 3; ++row) Label(buffer, kFrameNames[row], kImageLabelLeft, kTop + kRowStep * row);
+        LOGFONTW face{};
+        GetObjectW(reinterpret_cast<HGDIOBJ>(SendMessageW(Hwnd(), WM_GETFONT, 0, 0)), sizeof face, &face);
+        const fw::GdiObject<HFONT> labelFont(fw::CreateFontForDpi(face, dpi_));
+        const fw::SelectedObject font(buffer, labelFont.Get());
+        for (int row = 0; row < 4; ++row) Label(buffer, kStateNames[row], S(10), S(kTop + kRowStep * row), S(58), S(kTabHeight));
+        for (int row = 0; row < 3; ++row)
+            Label(buffer, kFrameNames[row], S(kImageLabelLeft), S(kTop + kRowStep * row), S(58), S(kTabHeight));
         buffer.CopyTo(paint, 0, 0);
         return 0;
     }
 
-    static void Label(HDC dc, const wchar_t* text, int x, int y) {
-        RECT place{x, y, x + 58, y + kTabHeight};
+    static void Label(HDC dc, const wchar_t* text, int x, int y, int width, int height) {
+        RECT place{x, y, x + width, y + height};
         DrawTextW(dc, text, -1, &place, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     }
 
     fw::Result OnEraseBackground(WPARAM, LPARAM) { return TRUE; }
 
+    UINT dpi_;
     CSkinImage titleLeft_;
     CSkinImage titleText_;
 };
@@ -129,13 +141,13 @@ void SetStates(GalleryDlg& gallery) {
 }
 
 // Where an image button's frame has an opaque pixel, the window shows exactly that pixel.
-void ExpectFrameShown(const PngButton& button, const wchar_t* path, int frame) {
+void ExpectFrameShown(const PngButton& button, const std::wstring& path, int frame) {
     RECT size;
     GetClientRect(button.Hwnd(), &size);
     ASSERT_GT(size.right, 0) << "no picture " << testing::PrintToString(std::wstring(path));
     for (int y = 0; y < size.bottom; ++y) {
         for (int x = 0; x < size.right; ++x) {
-            const Rgba stored = PicturePixel(SkinPicturePath(path, 100), (frame - 1) * size.right + x, y);
+            const Rgba stored = PicturePixel(path, (frame - 1) * size.right + x, y);
             if (stored.a != 255) continue;
             EXPECT_EQ(WindowPixel(button.Hwnd(), x, y), RGB(stored.r, stored.g, stored.b))
                 << testing::PrintToString(std::wstring(path)) << " frame " << frame << " at " << x << "," << y;
@@ -153,29 +165,37 @@ TEST(ControlsGallery, EveryButtonShowsItsSkinPictureForItsState) {
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(source);  // the skin is found by relative paths, as beside the program
 
-    {
+    for (const UINT dpi : {96u, 144u, 192u}) {
+        SCOPED_TRACE(dpi);
+        const int scale = SkinScaleForDpi(static_cast<int>(dpi));
         const fw::GdiplusSession gdiplus;
-        GalleryDlg gallery;
+        GalleryDlg gallery(dpi);
         ASSERT_TRUE(gallery.Create(nullptr));
         SetStates(gallery);
         ShowWindow(gallery.Hwnd(), SW_SHOWNOACTIVATE);
         RedrawWindow(gallery.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 
+        const int tabWidth = ScaleForDpi(kTabWidth, static_cast<int>(dpi));
+        const int tabHeight = ScaleForDpi(kTabHeight, static_cast<int>(dpi));
         for (int state = 0; state < 4; ++state) {
             for (int tab = 0; tab < 4; ++tab) {
-                const std::wstring path = SkinPicturePath(TabPictureFile(TabPictureNumber(kTabIds[tab]), kTabStates[state]), 100);
-                const Rgba stored = PicturePixel(path, kTabWidth / 2, kTabHeight / 2);
-                EXPECT_EQ(WindowPixel(gallery.tabs[state][tab].Hwnd(), kTabWidth / 2, kTabHeight / 2),
+                const std::wstring path =
+                    SkinPicturePath(TabPictureFile(TabPictureNumber(kTabIds[tab]), kTabStates[state]), scale);
+                const Rgba stored = PicturePixel(path, tabWidth / 2, tabHeight / 2);
+                EXPECT_EQ(WindowPixel(gallery.tabs[state][tab].Hwnd(), tabWidth / 2, tabHeight / 2),
                           RGB(stored.r, stored.g, stored.b))
                     << testing::PrintToString(path);
             }
         }
         for (int frame = 1; frame <= 3; ++frame)
-            for (int i = 0; i < 5; ++i) ExpectFrameShown(gallery.imageButtons[frame - 1][i], kImageButtons[i].path, frame);
+            for (int i = 0; i < 5; ++i)
+                ExpectFrameShown(gallery.imageButtons[frame - 1][i], SkinPicturePath(kImageButtons[i].path, scale), frame);
 
         const std::filesystem::path screenshots = std::filesystem::path(build) / "screenshots";
         std::filesystem::create_directories(screenshots);
-        EXPECT_TRUE(SaveClientAreaAsPng(gallery.Hwnd(), (screenshots / "controls-gallery.png").wstring()));
+        const std::wstring name = dpi == 96 ? L"controls-gallery.png" : L"controls-gallery-" + std::to_wstring(dpi) + L".png";
+        EXPECT_TRUE(SaveClientAreaAsPng(gallery.Hwnd(), (screenshots / name).wstring()));
+        gallery.Destroy();
     }
     std::filesystem::current_path(previous);
 }
