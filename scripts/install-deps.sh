@@ -8,7 +8,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   libgtest-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 xvfb x11-apps x11-utils xauth xdotool
+  wine wine64 xvfb xserver-xephyr x11-apps x11-utils x11-xserver-utils xauth xdotool
   imagemagick fonts-wqy-microhei fonts-wine
   chromium nodejs npm
   nsis python3

@@ -185,19 +185,107 @@ class ScriptedServer:
         self.refresh()
 
 
+class Screen:
+    """What the programs of a session see. By default the harness's own display with one virtual desktop of
+    SCREEN's size at 96 DPI. Otherwise an X server of the session's own (NestedDisplay): heads side by side,
+    with the given work areas, the prefix's DPI (LogPixels), and the head Windows takes as its primary
+    (PrimaryMonitor, so heads left of it lie at negative x). Wine's virtual desktop has one monitor: with
+    several heads, the programs run on the X desktop itself."""
+
+    def __init__(self, heads=None, dpi=96, primary=0, work_areas=None, virtual_desktop=None):
+        self.heads = heads
+        self.dpi = dpi
+        self.primary = primary
+        self.work_areas = work_areas
+        self.virtual_desktop = (heads is None or len(heads) == 1) if virtual_desktop is None else virtual_desktop
+
+    def size(self):
+        if not self.heads:
+            return SCREEN
+        return sum(w for w, _ in self.heads), max(h for _, h in self.heads)
+
+    def registry(self):
+        """The prefix's settings for this screen. Every value some screen changes is written each time, so a
+        prefix set up for one screen is set up again for the next."""
+        def value(name, text):
+            return '"%s"=%s\n' % (name, text if text is not None else '-')
+        desktop = value('Desktop', '"Default"' if self.virtual_desktop else None)
+        size = '"%dx%d"' % self.size()
+        several = bool(self.heads) and len(self.heads) > 1
+        return ('REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n' + desktop +
+                '\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n' + value('Default', size) +
+                '\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n' +
+                value('LogPixels', 'dword:%08x' % self.dpi if self.dpi != 96 else None) +
+                # Wine takes the heads from Xinerama only when it does not ask XRandR, which sees one screen.
+                '\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n' + value('UseXRandR', '"N"' if several else None) +
+                value('PrimaryMonitor', '"%d"' % self.primary if several else None))
+
+
+class NestedDisplay:
+    """An X server of the session's own inside the harness's display: Xephyr with its heads side by side as one
+    Xinerama screen, and each head's work area in the root window's _GTK_WORKAREAS_D0, where Wine reads it
+    (a taskbar is where a head's work area leaves a strip). Set before any program starts: a Wine process
+    keeps the work area it read first."""
+
+    def __init__(self, heads, work_areas=None):
+        ready_path = os.path.join('/tmp', 'corvane-e2e-display-%d' % os.getpid())
+        args = ['-noreset', '-nolisten', 'tcp'] + (['+xinerama'] if len(heads) > 1 else [])
+        x = 0
+        for w, h in heads:
+            args += ['-screen', '%dx%d+%d+0' % (w, h, x)]
+            x += w
+        self.process = None
+        for number in range(190, 290):
+            if os.path.exists('/tmp/.X%d-lock' % number) or os.path.exists('/tmp/.X11-unix/X%d' % number):
+                continue
+            with open(ready_path, 'w+') as ready:
+                process = subprocess.Popen(['Xephyr', ':%d' % number] + args + ['-displayfd', str(ready.fileno())],
+                                           pass_fds=(ready.fileno(),), stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL)
+                deadline = time.time() + 10
+                while process.poll() is None and time.time() < deadline:
+                    ready.seek(0)
+                    if ready.read().strip():
+                        break
+                    time.sleep(0.05)
+                ready.seek(0)
+                if process.poll() is None and ready.read().strip():
+                    self.process, self.name = process, ':%d' % number
+                    break
+                process.kill()
+                process.wait()
+        os.remove(ready_path)
+        check(self.process, 'no nested X display could be started (Xephyr, from xserver-xephyr)')
+        # A desktop colour, so the heads stand out from what lies beyond them in the screenshots.
+        self.run('xsetroot', '-solid', '#3a6ea5')
+        if work_areas:
+            self.set_work_areas(work_areas)
+
+    def run(self, *command):
+        return subprocess.run(list(command), env=dict(os.environ, DISPLAY=self.name), check=True,
+                              stdout=subprocess.PIPE, text=True).stdout
+
+    def set_work_areas(self, areas):
+        """areas: one (x, y, w, h) per head, in X coordinates (the leftmost head starts at 0)."""
+        numbers = ','.join(str(n) for area in areas for n in area)
+        self.run('xprop', '-root', '-format', '_GTK_WORKAREAS_D0', '32c', '-set', '_GTK_WORKAREAS_D0', numbers)
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
 class Wine:
-    """This harness's own Wine prefix in the build tree, whose programs all run in one virtual desktop."""
+    """This harness's own Wine prefix in the build tree, set up for the session's screen (by default every
+    program runs in one virtual desktop)."""
 
-    EXTRA_REGISTRY = '''REGEDIT4
-
-[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
-"Desktop"="Default"
-
-[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]
-"Default"="%dx%d"
-''' % SCREEN
-
-    def __init__(self):
+    def __init__(self, screen=None):
+        self.registry = (screen or Screen()).registry()
         self.prefix = os.path.join(build_dir(), 'e2e', 'wineprefix')
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG=os.environ.get('WINEDEBUG', '-all'),
                         WINEARCH='win64', CORVANE_WINEPREFIX=self.prefix, CORVANE_BUILD_DIR=build_dir(),
@@ -213,16 +301,16 @@ class Wine:
     def _prepare(self):
         self._shell('corvane_prepare_prefix')
         stamp = os.path.join(self.prefix, '.corvane-e2e-ready')
-        if os.path.exists(stamp) and open(stamp).read() == self.EXTRA_REGISTRY:
+        if os.path.exists(stamp) and open(stamp).read() == self.registry:
             return
         reg = os.path.join(self.prefix, 'corvane-e2e.reg')
         with open(reg, 'w') as f:
-            f.write(self.EXTRA_REGISTRY)
+            f.write(self.registry)
         subprocess.run([self.wine, 'regedit.exe', '/S', 'Z:' + reg.replace('/', '\\')], env=self.env,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.stop()
         with open(stamp, 'w') as f:
-            f.write(self.EXTRA_REGISTRY)
+            f.write(self.registry)
 
     def start(self, program, *args, **popen):
         return subprocess.Popen([self.wine, program] + list(args), env=self.env, **popen)
@@ -265,6 +353,20 @@ class Probe:
         if answer:
             return wait_until(lambda: self.log.events(answer, since), timeout_s, 'the probe to answer ' + line)[-1]
         return None
+
+    def command_lines(self, line, answer, timeout_s=10):
+        """A command's whole answer: the lines the probe wrote after it up to its last line, `answer`."""
+        with self.log.lock:
+            start = len(self.log.lines)
+        self.process.stdin.write(line + '\n')
+        self.process.stdin.flush()
+
+        def answered():
+            with self.log.lock:
+                lines = self.log.lines[start:]
+            ends = [i for i, l in enumerate(lines) if l[1] == answer]
+            return lines[:ends[0] + 1] if ends else None
+        return wait_until(answered, timeout_s, 'the probe to answer ' + line)
 
     def windows(self):
         """The top-level windows now: hwnd -> dict(pid, visible, rect, cls, title)."""
@@ -378,7 +480,7 @@ def cpu_seconds(pid):
 class Session:
     """One scenario's world: server, install folder, Wine desktop, probe, and the program once started."""
 
-    def __init__(self, name, settings=None, install=True):
+    def __init__(self, name, settings=None, install=True, screen=None):
         self.name = name
         self.workdir = os.path.join(build_dir(), 'e2e', name)
         shutil.rmtree(self.workdir, ignore_errors=True)
@@ -390,11 +492,50 @@ class Session:
         self.install = os.path.join(self.workdir, 'install')
         if install:
             self.make_install(settings or {})
-        self.wine = Wine()
-        self.wine.stop()
-        self.probe = Probe(self.wine)
         self.programs = []
         self.shot_count = 0
+        self.display = None
+        self.harness_display = os.environ.get('DISPLAY')
+        self.start_desktop(screen or Screen())
+
+    def start_desktop(self, screen):
+        """The display, the prefix set up for it, and the probe in its desktop."""
+        self.screen = screen
+        if screen.heads:
+            self.display = NestedDisplay(screen.heads, screen.work_areas)
+            # xdotool and the screenshots go to the same display as the programs.
+            os.environ['DISPLAY'] = self.display.name
+        self.wine = Wine(screen)
+        self.wine.stop()
+        self.probe = Probe(self.wine)
+
+    def stop_desktop(self):
+        self.probe.stop()
+        for process in self.programs:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+        self.wine.stop()
+        if self.display:
+            self.display.stop()
+            self.display = None
+            os.environ['DISPLAY'] = self.harness_display or ''
+        self.probe_logs = getattr(self, 'probe_logs', '') + self.probe.log.text() + '\n'
+
+    def use_screen(self, screen):
+        """Ends what runs on the present screen and starts afresh on another: the program is started again."""
+        self.stop_desktop()
+        self.programs = []
+        self.start_desktop(screen)
+
+    def monitors(self):
+        """The monitors as Windows sees them now: [dict(primary, bounds, work)] with (x, y, w, h) rectangles,
+        and the cursor's position and the screen's DPI."""
+        lines = self.probe.command_lines('monitors', 'monitors')
+        found = [dict(primary=n[1] == 1, bounds=tuple(n[2:6]), work=tuple(n[6:10]))
+                 for n in ([int(v) for v in e[2].split()] for e in lines if e[1] == 'monitor')]
+        parts = [int(v) for v in lines[-1][2].split()]
+        return found, (parts[1], parts[2]), parts[3]
 
     def make_install(self, properties):
         dist = os.environ.get('CORVANE_E2E_DIST') or os.path.join(build_dir(), 'dist')
@@ -467,12 +608,7 @@ class Session:
         return screenshot(os.path.join(self.shots, '%02d-%s.png' % (self.shot_count, label)))
 
     def close(self):
-        self.probe.stop()
-        for process in self.programs:
-            if process.poll() is None:
-                process.kill()
-                process.wait()
-        self.wine.stop()
+        self.stop_desktop()
         self.server.stop()
         with open(os.path.join(self.workdir, 'probe.log'), 'w', encoding='utf-8') as f:
-            f.write(self.probe.log.text())
+            f.write(self.probe_logs)

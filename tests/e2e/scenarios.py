@@ -10,8 +10,8 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (Failure, Session, check, click, drag, now_ms, screenshot, sound_pitch, wait_until,  # noqa: E402
-                     MAIN_TITLE, SOURCE)
+from harness import (Failure, Screen, Session, check, click, drag, now_ms, screenshot, sound_pitch,  # noqa: E402
+                     wait_until, MAIN_TITLE, SOURCE)
 
 WM_COMMAND = 0x111
 TRAY_ICON_CENTRE = (1270, 790)  # the one icon of the desktop's notification area
@@ -53,10 +53,10 @@ def connect_and_load(s, history=5, start_args=()):
     """Starts the program, lets the server answer the stocks request with a short history, waits until
     the list shows it; returns the main window."""
     s.server.step('auto-history %d 0' % history)
-    s.start_program(*start_args)
+    _, started = s.start_program(*start_args)
     main = s.main_window()
     watch_list(s, main)
-    asked = s.server.wait_received('category stocks', 20)
+    asked = s.server.wait_received('category stocks', 20, started)
     wait_until(lambda: s.server.events('sent', asked) and list_changes(s, asked), 5, 'the history in the list')
     time.sleep(0.5)
     return main
@@ -864,6 +864,220 @@ def full_screen_holds_popup(s):
     s.shot('popup-after-full-screen')
 
 
+# --- Screens ---------------------------------------------------------------------------------------------
+WM_CLOSE = 0x0010
+IDM_TRAY_SETTINGS, IDM_TRAY_KEYWORDS = 10001, 10002
+MAIN_SIZE_AT_96 = (600, 430)
+POPUP_WIDTH_AT_96 = 280
+
+
+def scale_for_dpi(pixels, dpi):
+    """A size written for 96 DPI at another DPI, rounded as the program rounds (MulDiv)."""
+    return (pixels * dpi + 48) // 96
+
+
+def crop(s, label, rect):
+    """Saves one window of the screen, as the screenshot of the whole screen shows it, for review."""
+    whole = screenshot(os.path.join(s.workdir, 'screen.png'))
+    x, y, w, h = rect
+    out = os.path.join(s.shots, label + '.png')
+    subprocess.run(['convert', whole, '-crop', '%dx%d+%d+%d' % (w, h, x, y), '+repage', out], check=False)
+    return out
+
+
+def settled(s, title, timeout_s=6):
+    """A window of that title once it has stopped moving (the pop-up slides up into place)."""
+    def still():
+        found = s.probe.find(title=title, visible=True)
+        if not found:
+            return None
+        window = found[0]
+        return window if now_ms() - window['since'] > 500 else None
+    return wait_until(still, timeout_s, '"%s" to settle' % title)
+
+
+def dialog_controls(s, box):
+    """(id, class, text, rect) of each visible control of a dialog, rect in screen coordinates (the controls
+    of controls, such as a combo box's edit, left out)."""
+    out = []
+    for child in s.probe.children(top=box['hwnd']).values():
+        if child['visible'] and child['id'] > 0:
+            parts = s.probe.command('control %s %d' % (box['hwnd'], child['id']), 'control')[2].split()
+            if parts[2] == child['hwnd']:
+                out.append((child['id'], child['cls'], child['text'], tuple(int(p) for p in parts[3:7])))
+    return out
+
+
+def text_room(s, box, control_id, font):
+    """(needed, had): the size a static control's text needs in its font, and the size of the control; None when
+    the control shortens its text itself. font: (points, face) of the dialog's template."""
+    parts = s.probe.command('fits %s %d %d %s' % ((box['hwnd'], control_id) + font), 'fits')[2].split()
+    if len(parts) < 6:
+        return None
+    n = [int(v) for v in parts[2:6]]
+    return (n[0], n[1]), (n[2], n[3])
+
+
+def check_dialog_fits(s, box, label, font=None):
+    """Every control lies inside its dialog, and every static control has the room its text needs in the
+    template's font (points, face), when given."""
+    controls = dialog_controls(s, box)
+    check(controls, 'the %s dialog reports its controls' % label)
+    bx, by, bw, bh = box['rect']
+    outside = [(i, text) for i, _, text, (x, y, w, h) in controls
+               if x < bx or y < by or x + w > bx + bw or y + h > by + bh]
+    check(not outside, 'controls of the %s dialog outside it: %s' % (label, outside))
+    rooms = [(i, text, text_room(s, box, i, font)) for i, cls, text, _ in controls if cls == 'Static' and text and font]
+    cut = [(i, text, room) for i, text, room in rooms if room and (room[0][0] > room[1][0] or room[0][1] > room[1][1])]
+    check(not cut, 'texts without room in the %s dialog (id, text, (needed, had)): %s' % (label, cut))
+
+
+def open_from_tray(s, main, command, title):
+    opened = now_ms()
+    s.probe.post(main['hwnd'], WM_COMMAND, command, 0)
+    box = s.probe.wait_window(10, 'the dialog ' + title, title=title, visible=True)
+    wait_until(lambda: s.probe.children(top=box['hwnd'], since=opened), 5, 'the dialog filled in')
+    time.sleep(0.8)
+    return settled(s, title)
+
+
+def high_dpi(s):
+    """The real program on screens of 100 %, 150 % and 200 % (the prefix's DPI): the main window's and the
+    pop-up's sizes follow the DPI, the windows hold their controls and the dialogs' texts have room. Every
+    window is kept for review at each scale before what failed is told."""
+    s.write_settings({'Fx168Delay': '0'})
+    problems = []
+
+    def expect(what, *args):
+        try:
+            what(*args)
+        except Failure as failure:
+            problems.append(str(failure))
+
+    for dpi, heads in ((96, None), (144, [(1920, 1200)]), (192, [(2560, 1600)])):
+        percent = dpi * 100 // 96
+        if heads:
+            s.use_screen(Screen(heads=heads, dpi=dpi))
+        monitors = s.monitors()
+        check(monitors[2] == dpi, 'the prefix runs at %d DPI: %s' % (dpi, monitors))
+        main = connect_and_load(s)
+        main = settled(s, MAIN_TITLE)
+        crop(s, 'main-%d' % percent, main['rect'])
+        size, expected = main['rect'][2:], tuple(scale_for_dpi(n, dpi) for n in MAIN_SIZE_AT_96)
+        expect(check, size == expected, 'the main window at %d DPI is %dx%d, not %dx%d' % ((dpi,) + size + expected))
+        expect(check_dialog_fits, s, main, 'main')
+
+        sent = now_ms()
+        s.server.step('news forex "美联储官员：通胀回落速度快于预期，年内仍有一次加息的可能" http://127.0.0.1/a',
+                      'news stocks "沪指午后翻红 创业板指涨0.6%" http://127.0.0.1/b')
+        wait_popup_text(s, '沪指午后翻红 创业板指涨0.6%', sent)
+        time.sleep(1.0)
+        popup = settled(s, POPUP_TITLE)
+        crop(s, 'popup-%d' % percent, popup['rect'])
+        expect(check, popup['rect'][2] == scale_for_dpi(POPUP_WIDTH_AT_96, dpi),
+               'the pop-up at %d DPI is %d wide' % (dpi, popup['rect'][2]))
+
+        # Hidden in the tray, so the dialogs open over no window of their own process (which stays black
+        # on this screen).
+        s.probe.post(main['hwnd'], WM_CLOSE)
+        wait_until(lambda: not s.probe.find(title=MAIN_TITLE, visible=True), 5, 'the main window to hide')
+        for command, title, label, font in ((IDM_TRAY_SETTINGS, '系统配置', 'settings', (8, 'MS Shell Dlg')),
+                                            (IDM_TRAY_KEYWORDS, '关键词提醒', 'keywords', (8, 'MS Shell Dlg'))):
+            box = open_from_tray(s, main, command, title)
+            crop(s, '%s-%d' % (label, percent), box['rect'])
+            expect(check_dialog_fits, s, box, '%s (%d DPI)' % (label, dpi), font)
+            s.probe.post(box['hwnd'], WM_CLOSE)
+            wait_until(lambda: not s.probe.find(title=title, visible=True), 5, 'the dialog to close')
+    check(not problems, '; '.join(problems))
+
+
+# Two heads side by side in X: A (1280x800) on the left with a taskbar on its left edge, B (1024x768) on the
+# right with one along its bottom. B is Windows' primary monitor, so A lies at negative x.
+HEADS = [(1280, 800), (1024, 768)]
+WORK_AREAS = [(48, 0, 1232, 800), (1280, 0, 1024, 728)]  # X coordinates, one per head
+PRIMARY_HEAD = 1
+# How far the pop-up may stand off the corner: its gap to the right edge, and at the bottom the last step
+# of its rise, which may stop short of the edge.
+CORNER_SLACK = (40, 12)
+
+
+def inside(window, work):
+    x, y, w, h = window
+    wx, wy, ww, wh = work
+    return x >= wx and y >= wy and x + w <= wx + ww and y + h <= wy + wh
+
+
+def in_corner(window, work):
+    """Whether a window sits in the bottom-right corner of a work area, wholly inside it."""
+    x, y, w, h = window
+    wx, wy, ww, wh = work
+    return inside(window, work) and wx + ww - (x + w) <= CORNER_SLACK[0] and wy + wh - (y + h) <= CORNER_SLACK[1]
+
+
+def outline_work_areas(path):
+    """Marks each head's work area on a screenshot of the two heads, so a reviewer sees the corners the pop-up
+    goes to: the taskbars' strips lie outside the yellow lines, and what no head shows is black."""
+    tallest, x, beyond = max(h for _, h in HEADS), 0, []
+    for w, h in HEADS:
+        if h < tallest:
+            beyond.append('rectangle %d,%d %d,%d' % (x, h, x + w - 1, tallest - 1))
+        x += w
+    areas = ' '.join('rectangle %d,%d %d,%d' % (x, y, x + w - 1, y + h - 1) for x, y, w, h in WORK_AREAS)
+    subprocess.run(['convert', path, '-fill', 'black', '-draw', ' '.join(beyond) or 'point -1,-1', '-fill', 'none',
+                    '-stroke', '#ffd24a', '-draw', areas, path], check=False)
+
+
+def two_monitors(s):
+    """Two monitors, the primary on the right, the other at negative x with a taskbar on its left edge: the
+    pop-up goes to the corner of the monitor "弹出位置" chooses: the one with the mouse, the main window's,
+    or the primary."""
+    s.use_screen(Screen(heads=HEADS, primary=PRIMARY_HEAD, work_areas=WORK_AREAS))
+    monitors, _, _ = s.monitors()
+    offset = sum(w for w, _ in HEADS[:PRIMARY_HEAD])  # from X to Windows coordinates
+    expected = sorted(((x - offset, 0, w, h), (ax - offset, ay, aw, ah), head == PRIMARY_HEAD)
+                      for head, ((w, h), (ax, ay, aw, ah)) in enumerate(zip(HEADS, WORK_AREAS))
+                      for x in [sum(w for w, _ in HEADS[:head])])
+    seen = sorted((m['bounds'], m['work'], m['primary']) for m in monitors)
+    check(seen == expected, 'Wine sees the monitors %s, not %s' % (seen, expected))
+    left, primary = (m['work'] for m in sorted(monitors, key=lambda m: m['bounds'][0]))
+
+    def point_on(work):  # a point inside a work area, in X coordinates
+        x, y, w, h = work
+        return x + w // 2 + offset, y + h // 3
+
+    def move_mouse(work):
+        subprocess.run(['xdotool', 'mousemove'] + [str(n) for n in point_on(work)], check=True)
+        time.sleep(0.3)
+
+    def popup_lands_on(choice, work, label):
+        s.write_settings({'PopupMonitor': choice, 'Fx168Delay': '0'})
+        sent = now_ms()
+        s.server.step('news forex "弹出位置 %s"' % choice)
+        wait_popup_text(s, '弹出位置 %s' % choice, sent)
+        popup = settled(s, POPUP_TITLE)
+        outline_work_areas(s.shot(label))
+        check(in_corner(popup['rect'], work), 'PopupMonitor=%s: the pop-up at %s, not in the corner of %s'
+              % (choice, popup['rect'], work))
+        wait_until(lambda: not s.probe.find(title=POPUP_TITLE, visible=True), 12, 'the pop-up to close')
+
+    move_mouse(primary)
+    main = connect_and_load(s)
+    check(inside(main['rect'], primary), 'the main window opens on the monitor with the mouse: %s' % (main['rect'],))
+    move_mouse(left)
+    popup_lands_on('1', left, 'mouse-monitor')
+
+    x, y, w, _ = main['rect']
+    to_x, to_y = point_on(left)
+    drag(x + offset + w // 2, y + 10, to_x, to_y)
+    main = wait_until(lambda: [m for m in s.probe.find(title=MAIN_TITLE, visible=True) if m['rect'][0] < 0], 5,
+                      'the main window on the left monitor')[0]
+    move_mouse(primary)
+    popup_lands_on('2', left, 'main-window-monitor')
+
+    move_mouse(left)
+    popup_lands_on('0', primary, 'primary-monitor')
+
+
 SCENARIOS = {
     'first_start': first_start,
     'tabs': tabs,
@@ -881,6 +1095,8 @@ SCENARIOS = {
     'quiet_from_tray': quiet_from_tray,
     'quiet_survives_restart': quiet_survives_restart,
     'full_screen_holds_popup': full_screen_holds_popup,
+    'high_dpi': high_dpi,
+    'two_monitors': two_monitors,
 }
 
 

@@ -18,6 +18,13 @@
 //   ping HWND               -> pong HWND MS ok|hung   (a message answered within 1 s, or not)
 //   usage PID               -> usage PID GDI USER HANDLES PRIVATE_BYTES WINDOWS
 //   stats                   -> stats POLLS AVERAGE_MS MAX_MS   (the time one look at the desktop took)
+//   fits HWND ID POINTS FACE -> fits HWND ID NEED_W NEED_H HAVE_W HAVE_H: the room a static control's text needs
+//                              (wrapped as the control wraps it) against its client area, in the control's
+//                              font where it can be read (Wine keeps another process's fonts from us), else
+//                              in that font at the screen's DPI, as a dialog template names it;
+//                              fits HWND ID shortens when the control shortens its text with an ellipsis
+//   monitors                -> monitor INDEX PRIMARY X Y W H WORK_X WORK_Y WORK_W WORK_H   (each, as Windows
+//                              sees them) and then: monitors COUNT CURSOR_X CURSOR_Y DPI
 //   lock PATH               hold a file open without sharing, so no other program can write it (Wine run
 //                           as root writes a read-only file anyway) -> ok lock | failed lock
 //   unlock                  let it go
@@ -223,6 +230,14 @@ public:
         } else if (verb == "unlock") {
             Unlock();
             Emit("ok unlock");
+        } else if (verb == "fits") {
+            std::string hwnd, id, face;
+            int points = 9;
+            in >> hwnd >> id >> points;
+            std::getline(in >> std::ws, face);
+            Emit(TextFits(GetDlgItem(Handle(hwnd), static_cast<int>(Number(id))), points, Wide(face), hwnd + ' ' + id));
+        } else if (verb == "monitors") {
+            ReportMonitors();
         } else if (verb == "quit") {
             quit_ = true;
         } else if (!verb.empty()) {
@@ -236,6 +251,69 @@ private:
     void Unlock() {
         if (lock_ != INVALID_HANDLE_VALUE) CloseHandle(lock_);
         lock_ = INVALID_HANDLE_VALUE;
+    }
+
+    static std::string TextFits(HWND control, int points, const std::wstring& face, const std::string& name) {
+        HDC dc = GetDC(nullptr);
+        LOGFONTW font{};
+        const auto handle = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+        if (!handle || !GetObjectW(handle, sizeof font, &font)) {
+            font = LOGFONTW{};
+            font.lfHeight = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+            font.lfWeight = FW_NORMAL;
+            font.lfCharSet = DEFAULT_CHARSET;
+            lstrcpynW(font.lfFaceName, face.c_str(), LF_FACESIZE);
+        }
+        RECT have{};
+        GetClientRect(control, &have);
+        const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+        const UINT type = static_cast<UINT>(style & SS_TYPEMASK);
+        const bool wraps = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT;
+        if (style & SS_ELLIPSISMASK) {  // shortened on purpose
+            ReleaseDC(nullptr, dc);
+            return "fits " + name + " shortens";
+        }
+        RECT need{0, 0, have.right, 0};
+        HFONT copy = CreateFontIndirectW(&font);
+        HGDIOBJ old = SelectObject(dc, copy);
+        const std::wstring text = TextOf(control);
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need,
+                  DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+        SelectObject(dc, old);
+        DeleteObject(copy);
+        ReleaseDC(nullptr, dc);
+        std::ostringstream out;
+        out << "fits " << name << ' ' << need.right << ' ' << need.bottom << ' ' << have.right << ' ' << have.bottom;
+        return out.str();
+    }
+
+    static void ReportMonitors() {
+        int count = 0;
+        EnumDisplayMonitors(
+            nullptr, nullptr,
+            [](HMONITOR monitor, HDC, LPRECT, LPARAM c) -> BOOL {
+                int& index = *reinterpret_cast<int*>(c);
+                MONITORINFO info{};
+                info.cbSize = sizeof info;
+                GetMonitorInfoW(monitor, &info);
+                const RECT& b = info.rcMonitor;
+                const RECT& w = info.rcWork;
+                std::ostringstream out;
+                out << "monitor " << index++ << ' ' << ((info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0) << ' ' << b.left
+                    << ' ' << b.top << ' ' << b.right - b.left << ' ' << b.bottom - b.top << ' ' << w.left << ' ' << w.top
+                    << ' ' << w.right - w.left << ' ' << w.bottom - w.top;
+                Emit(out.str());
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&count));
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        HDC screen = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        std::ostringstream out;
+        out << "monitors " << count << ' ' << cursor.x << ' ' << cursor.y << ' ' << dpi;
+        Emit(out.str());
     }
 
     static unsigned long long Number(const std::string& text) { return std::strtoull(text.c_str(), nullptr, 0); }
@@ -422,8 +500,19 @@ void ReadCommands() {
 
 }  // namespace
 
+// The probe reports what the screen shows, so it must see windows at their real size on a high-DPI screen,
+// not scaled down to 96 DPI as an unaware program would.
+void SeeTruePixels() {
+    using SetContext = BOOL(WINAPI*)(HANDLE);
+    const auto set = reinterpret_cast<SetContext>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+    const HANDLE perMonitor = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-3));
+    if (!set || !set(perMonitor)) SetProcessDPIAware();
+}
+
 int main(int argc, char** argv) {
     const DWORD pollMs = argc > 1 ? static_cast<DWORD>(std::atoi(argv[1])) : 5;
+    SeeTruePixels();
     Probe probe;
     std::thread reader(ReadCommands);
     reader.detach();  // a blocked console read cannot be cancelled; the process ends with it
