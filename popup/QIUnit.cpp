@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr const wchar_t* kBackgroundPicture = L".\\skin\\quickinfobkg.jpg";
+constexpr const wchar_t* kBackgroundPicture = L"quickinfobkg.jpg";
 // Where the title control in use stands, in pixels at 96 DPI: beside the logo, two lines high, and clear of the
 // pop-up's right border (its client area is 274 pixels wide), so no glyph of a wrapped line is cut.
 constexpr RECT kTitlePlace{112, 10, 112 + 156, 10 + 30};
@@ -261,7 +261,7 @@ fw::Result CQIUnit::OnEraseBackground(WPARAM wParam, LPARAM) {
     const fw::OffscreenDC buffer(dc, client.right, client.bottom);
     // What shows where the picture is missing: the dialog's own background.
     FillRect(buffer, &client, GetSysColorBrush(COLOR_BTNFACE));
-    DrawPictureFile(buffer, kBackgroundPicture, client);
+    DrawSkinPicture(buffer, kBackgroundPicture, dpi_, client);
     if (alert_) DrawAlert(buffer, client);
     buffer.CopyTo(dc, 0, 0);
     return TRUE;

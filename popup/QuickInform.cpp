@@ -29,9 +29,9 @@ constexpr std::uint32_t kClosingAfter = 5;  // entries added before scrolled-out
 
 constexpr int kTitleBandHeight = 29;
 constexpr int kBorderWidth = 3;
-constexpr const wchar_t* kTitleBarPicture = L".\\skin\\quickinfotitlebar.jpg";
-constexpr const wchar_t* kBorderPicture = L".\\skin\\quickinfoborder.jpg";
-constexpr const wchar_t* kBottomPicture = L".\\skin\\quickinfoborderbottom.jpg";
+constexpr const wchar_t* kTitleBarPicture = L"quickinfotitlebar.jpg";
+constexpr const wchar_t* kBorderPicture = L"quickinfoborder.jpg";
+constexpr const wchar_t* kBottomPicture = L"quickinfoborderbottom.jpg";
 
 // The close area of the title band, in window coordinates from its top right corner.
 constexpr RECT kCloseAreaFromRight{37, 7, 5, 25};
@@ -447,10 +447,10 @@ void CQuickInform::PaintFrame() {
     const fw::OffscreenDC buffer(dc, width, height);
     BitBlt(buffer, 0, 0, width, height, dc, 0, 0, SRCCOPY);
     const int band = Scaled(kTitleBandHeight), border = Scaled(kBorderWidth);
-    DrawPictureFile(buffer, kTitleBarPicture, {0, 0, width, band});
-    DrawPictureFile(buffer, kBorderPicture, {0, band, border, band + height});
-    DrawPictureFile(buffer, kBorderPicture, {width - border, band, width, band + height});
-    DrawPictureFile(buffer, kBottomPicture, {0, height - border, width, height});
+    DrawSkinPicture(buffer, kTitleBarPicture, dpi_, {0, 0, width, band});
+    DrawSkinPicture(buffer, kBorderPicture, dpi_, {0, band, border, band + height});
+    DrawSkinPicture(buffer, kBorderPicture, dpi_, {width - border, band, width, band + height});
+    DrawSkinPicture(buffer, kBottomPicture, dpi_, {0, height - border, width, height});
     buffer.CopyTo(dc, 0, 0);
 
     closeArea_ = {width - Scaled(kCloseAreaFromRight.left), Scaled(kCloseAreaFromRight.top),
