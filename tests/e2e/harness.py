@@ -175,13 +175,7 @@ class ScriptedServer:
         return out
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)
         self.refresh()
 
 
@@ -271,13 +265,8 @@ class NestedDisplay:
         self.run('xprop', '-root', '-format', '_GTK_WORKAREAS_D0', '32c', '-set', '_GTK_WORKAREAS_D0', numbers)
 
     def stop(self):
-        if self.process and self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        if self.process:
+            end_process(self.process)
 
 
 class Wine:
@@ -458,6 +447,17 @@ def screenshot(path):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     subprocess.run([os.path.join(WINE_SCRIPTS, 'screenshot.sh'), path], check=False)
     return path
+
+
+def end_process(process):
+    """Asks a process of ours to end, and ends it when it has not within 5 s."""
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
 
 
 def rss_anon_kb(pid):
