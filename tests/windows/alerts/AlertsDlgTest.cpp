@@ -397,6 +397,32 @@ TEST_F(AlertsDialog, AFileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen) {
     EXPECT_EQ(FileBytes("Setting.ini"), before);
 }
 
+// Told of another DPI (Wine never says so itself), the dialog stands on the suggested rectangle and sizes the
+// rule list's rows and columns again; the row images it replaces go, so DPI changes cost no handles.
+TEST_F(AlertsDialog, ADpiChangeMovesItToTheSuggestedPlaceAndKeepsTheListWhole) {
+    Open();
+    Write(L"非农");
+    Command(IDC_ALERTS_ADD);
+    PumpPending();
+    const HandleCounts before = CurrentHandleCounts();
+    for (const UINT dpi : {144u, 192u, 96u}) {
+        RECT suggested{20, 10, 20 + MulDiv(460, dpi, 96), 10 + MulDiv(480, dpi, 96)};
+        SendMessageW(dialog.Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        PumpPending();
+        RECT placed;
+        GetWindowRect(dialog.Hwnd(), &placed);
+        EXPECT_TRUE(EqualRect(&placed, &suggested)) << dpi;
+        RECT client;
+        GetClientRect(List(), &client);
+        int columns = 0;
+        for (int column = 0; column < 4; ++column)
+            columns += static_cast<int>(SendMessageW(List(), LVM_GETCOLUMNWIDTH, column, 0));
+        EXPECT_EQ(columns, client.right) << "the rule's column takes the width the others leave, at " << dpi;
+        EXPECT_EQ(Rows(), std::vector<std::wstring>{L"非农"}) << dpi;
+    }
+    EXPECT_EQ(CurrentHandleCounts(), before);
+}
+
 TEST_F(AlertsDialog, ReopeningKeepsHandleCountsFlat) {
     ASSERT_TRUE(alerts::WriteAlertRules(kTraderRules));
     const auto openAndPaint = [this] {

@@ -224,6 +224,32 @@ TEST_F(SettingDialog, BandsShowTheirPicturesOrTheFaceColour) {
     }
 }
 
+// Told of another DPI (Wine never says so itself), the dialog stands on the suggested rectangle and draws its
+// logos for that DPI, replacing the ones it had.
+TEST_F(SettingDialog, ADpiChangeMovesItToTheSuggestedPlaceAndRedrawsTheLogosAtIt) {
+    Open();
+    const auto logoSize = [&] {
+        BITMAP logo{};
+        GetObjectW(reinterpret_cast<HBITMAP>(SendMessageW(Item(IDC_SETTINGS_FOREX_LOGO), STM_GETIMAGE, IMAGE_BITMAP, 0)),
+                   sizeof(logo), &logo);
+        return SIZE{logo.bmWidth, logo.bmHeight};
+    };
+    const SIZE atStart = logoSize();
+    ASSERT_GT(atStart.cx, 0);
+    const HandleCounts before = CurrentHandleCounts();
+    for (const UINT dpi : {192u, 96u}) {
+        RECT suggested{40, 30, 40 + MulDiv(380, dpi, 96), 30 + MulDiv(400, dpi, 96)};
+        SendMessageW(dialog.Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        PumpPending();
+        RECT placed;
+        GetWindowRect(dialog.Hwnd(), &placed);
+        EXPECT_TRUE(EqualRect(&placed, &suggested)) << dpi;
+        EXPECT_EQ(logoSize().cx, MulDiv(atStart.cx, dpi, 96)) << dpi;
+        EXPECT_EQ(logoSize().cy, MulDiv(atStart.cy, dpi, 96)) << dpi;
+    }
+    EXPECT_EQ(CurrentHandleCounts(), before);
+}
+
 TEST_F(SettingDialog, ReopeningKeepsHandleCountsFlat) {
     Open();
     dialog.Destroy();
