@@ -16,3 +16,11 @@ std::wstring SkinPicturePath(std::wstring_view fileName, int scalePercent) {
     path += fileName;
     return path;
 }
+
+std::wstring AtSkinScale(std::wstring_view picturePath, int scalePercent) {
+    std::wstring path(picturePath);
+    if (scalePercent == 100) return path;
+    const std::size_t name = path.find_last_of(L"\\/");
+    path.insert(name == std::wstring::npos ? 0 : name + 1, std::to_wstring(scalePercent) + L"\\");
+    return path;
+}

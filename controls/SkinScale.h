@@ -33,3 +33,7 @@ int SkinSideAtDpi(int sideInFile, int scalePercent, int dpi);
 
 // The relative path of a skin picture at a scale, e.g. ".\skin\150\bg.jpg"; 100 gives ".\skin\bg.jpg".
 std::wstring SkinPicturePath(std::wstring_view fileName, int scalePercent);
+
+// The same picture at another scale, from the path of its 100 % file in a skin folder (absolute or relative):
+// "C:\app\skin\loading.gif" at 150 is "C:\app\skin\150\loading.gif"; 100 gives the path as it is.
+std::wstring AtSkinScale(std::wstring_view picturePath, int scalePercent);

@@ -85,6 +85,7 @@ void CNativeNewsList::SetDpi(UINT dpi) {
         TEXTMETRICW metrics{};
         if (GetTextMetricsW(dc, &metrics)) m_lineHeight = metrics.tmHeight;
     }
+    if (SkinScaleForDpi(at) != m_pictureScale && !m_picturePath.empty()) LoadPicture(m_picturePath);
     Relayout();
 }
 
@@ -327,11 +328,12 @@ void CNativeNewsList::DrawOverlay(HDC dc, const RECT& client) {
         AlphaBlend(dc, 0, 0, client.right, client.bottom, white, 0, 0, 1, 1, blend);
     }
     if (!m_picture) return;
-    // The busy pictures are drawn for 96 DPI: scaled to the list's DPI.
+    // The picture of the nearest skin scale, sized for the list's DPI.
     const LONG width = static_cast<LONG>(m_picture->GetWidth());
     const LONG height = static_cast<LONG>(m_picture->GetHeight());
-    const LONG shownWidth = Scaled(width);
-    const LONG shownHeight = Scaled(height);
+    const int dpi = static_cast<int>(m_dpi ? m_dpi : kBaseDpi);
+    const LONG shownWidth = SkinSideAtDpi(width, m_pictureScale, dpi);
+    const LONG shownHeight = SkinSideAtDpi(height, m_pictureScale, dpi);
     const LONG left = (client.right - shownWidth) / 2;
     const LONG top = (client.bottom - shownHeight) / 2;
     DrawPicturePart(dc, *m_picture, {0, 0, width, height}, {left, top, left + shownWidth, top + shownHeight});
@@ -490,7 +492,13 @@ void CNativeNewsList::LoadPicture(const std::wstring& path) {
     m_frameDelays.clear();
     if (Hwnd()) KillTimer(Hwnd(), kAnimationTimer);
     if (path.empty()) return;
-    auto picture = std::make_unique<Gdiplus::Image>(path.c_str());
+    // The picture drawn for the list's DPI, or the 100 % one when the skin has no such scale.
+    m_pictureScale = SkinScaleForDpi(static_cast<int>(m_dpi ? m_dpi : kBaseDpi));
+    auto picture = std::make_unique<Gdiplus::Image>(AtSkinScale(path, m_pictureScale).c_str());
+    if (picture->GetLastStatus() != Gdiplus::Ok || picture->GetWidth() == 0) {
+        m_pictureScale = 100;
+        picture = std::make_unique<Gdiplus::Image>(path.c_str());
+    }
     if (picture->GetLastStatus() != Gdiplus::Ok || picture->GetWidth() == 0) return;
     if (picture->GetFrameDimensionsCount() > 0) {
         picture->GetFrameDimensionsList(&m_frameDimension, 1);

@@ -42,7 +42,8 @@ public:
     void PopBottom();
     void ClearList();
     void SetMaxRows(int maxRows);
-    // picturePath: a picture file shown centred in the overlay; empty for none.
+    // picturePath: a skin picture file at 100 % shown centred in the overlay, drawn from the file of the skin
+    // scale for the list's DPI where the skin has one; empty for none.
     void ShowProgressBusy(bool show, const std::wstring& picturePath);
     // Fonts, paddings and columns for a new DPI (the window's own at creation); the rows are measured anew.
     void SetDpi(UINT dpi);
@@ -127,6 +128,7 @@ private:
     bool m_busy = false;
     std::wstring m_picturePath;
     std::unique_ptr<Gdiplus::Image> m_picture;
+    int m_pictureScale = 100;  // the skin scale m_picture was drawn at
     GUID m_frameDimension{};
     unsigned m_frameCount = 0;
     unsigned m_frame = 0;

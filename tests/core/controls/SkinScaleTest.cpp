@@ -46,3 +46,10 @@ TEST(SkinScale, APictureOfAnyScaleLandsOnItsSizeAtTheDpi) {
     for (const Case& c : cases)
         EXPECT_EQ(SkinSideAtDpi(c.sideInFile, c.scale, c.dpi), c.side) << c.sideInFile << " at " << c.scale << " %, " << c.dpi;
 }
+
+TEST(SkinScale, ABusyPictureGivenAt100PercentIsFoundInItsScalesFolder) {
+    EXPECT_EQ(AtSkinScale(L"C:\\Corvane\\skin\\loading.gif", 100), L"C:\\Corvane\\skin\\loading.gif");
+    EXPECT_EQ(AtSkinScale(L"C:\\Corvane\\skin\\loading.gif", 150), L"C:\\Corvane\\skin\\150\\loading.gif");
+    EXPECT_EQ(AtSkinScale(L".\\skin\\connecting.gif", 200), L".\\skin\\200\\connecting.gif");
+    EXPECT_EQ(AtSkinScale(L"loading.gif", 200), L"200\\loading.gif");
+}

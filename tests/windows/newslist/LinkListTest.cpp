@@ -377,6 +377,35 @@ TEST_F(NativeListTest, RowsFollowTheDpiAndTheirFontsAreReplacedNotAdded) {
     EXPECT_TRUE(EqualRect(&back, &at96));
 }
 
+// The busy picture comes from the skin scale of the list's DPI, at the size the layout gives it there, and
+// from the 100 % file again when the DPI comes back.
+TEST_F(NativeListTest, TheBusyPictureIsTheSkinScalesOwnAtItsDpi) {
+    ScratchSkin folder;
+    std::filesystem::create_directories("skin\\200");
+    ASSERT_TRUE(WriteSolidPicture(L"skin\\loading.gif", 20, 10, {0, 0, 220}));
+    ASSERT_TRUE(WriteSolidPicture(L"skin\\200\\loading.gif", 40, 20, {220, 0, 0}));
+    const std::wstring picture = (std::filesystem::current_path() / "skin" / "loading.gif").wstring();
+    RECT client{};
+    GetClientRect(native->Hwnd(), &client);
+    const POINT middle{client.right / 2, client.bottom / 2};
+    struct Case {
+        UINT dpi;
+        COLORREF colour;
+        int halfWidth;
+    } cases[] = {{192, RGB(220, 0, 0), 20}, {96, RGB(0, 0, 220), 10}};
+    list.ShowProgressBusy(true, picture);
+    for (const Case& c : cases) {
+        list.SetDpi(c.dpi);
+        Repaint();
+        EXPECT_TRUE(Near(WindowPixel(native->Hwnd(), middle.x, middle.y), c.colour, 8))
+            << c.dpi << ": " << Describe(WindowPixel(native->Hwnd(), middle.x, middle.y));
+        EXPECT_TRUE(Near(WindowPixel(native->Hwnd(), middle.x + c.halfWidth - 2, middle.y), c.colour, 8)) << c.dpi;
+        EXPECT_FALSE(Near(WindowPixel(native->Hwnd(), middle.x + c.halfWidth + 2, middle.y), c.colour, 8))
+            << c.dpi << ": the picture is " << 2 * c.halfWidth << " pixels wide";
+    }
+    list.ShowProgressBusy(false, L"");
+}
+
 // The review rows shared with the page's browser tests: local time, title, link and an alert's matched words
 // (separated by "|") per line.
 struct ReviewRow {
