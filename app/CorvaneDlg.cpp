@@ -185,8 +185,14 @@ void CCorvaneDlg::AddAboutToSystemMenu() {
 }
 
 void CCorvaneDlg::LoadBannerImages() {
-    // A missing, empty or unreadable file leaves the banner empty: the background shows through.
-    for (int i = 0; i < 3; ++i) m_bannerImages[i].Load(Banners().Slot(i + 1).imagePath.c_str());
+    // Each picture is resampled once to its slot's size at this DPI, so a paint only copies it. A missing,
+    // empty or unreadable file leaves the banner empty: the background shows through.
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const MainWindowLayout layout = LayOutMainWindow(client.right, client.bottom, static_cast<int>(m_dpi));
+    for (int i = 0; i < 3; ++i)
+        m_bannerImages[i].LoadSized(Banners().Slot(i + 1).imagePath.c_str(), layout.banners[i].width,
+                                    layout.banners[i].height);
 }
 
 // The banners are painted by the window itself, where the layout puts them.
@@ -503,6 +509,7 @@ fw::Result CCorvaneDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam) {
 fw::Result CCorvaneDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
     m_dpi = fw::TakeSuggestedDpiChange(hwnd_, wParam, lParam);
     LoadSkinPictures();
+    LoadBannerImages();
     m_newsList.SetDpi(m_dpi);
     LayOut();
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);

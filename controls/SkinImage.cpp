@@ -39,11 +39,21 @@ bool CSkinImage::LoadForDpi(std::wstring_view fileName, UINT dpi) {
     if (!picture) return false;
     const int width = SkinSideAtDpi(static_cast<int>(picture->GetWidth()), scalePercent, static_cast<int>(dpi));
     const int height = SkinSideAtDpi(static_cast<int>(picture->GetHeight()), scalePercent, static_cast<int>(dpi));
-    if (width == static_cast<int>(picture->GetWidth()) && height == static_cast<int>(picture->GetHeight()))
-        return Adopt(*picture);
+    return AdoptResized(*picture, width, height);
+}
+
+bool CSkinImage::LoadSized(const wchar_t* path, int width, int height) {
+    Release();
+    Gdiplus::Bitmap picture(path);
+    return picture.GetLastStatus() == Gdiplus::Ok && AdoptResized(picture, width, height);
+}
+
+bool CSkinImage::AdoptResized(Gdiplus::Bitmap& picture, int width, int height) {
+    if (width == static_cast<int>(picture.GetWidth()) && height == static_cast<int>(picture.GetHeight()))
+        return Adopt(picture);
     if (!FitsLargestSide(width, height)) return false;
-    const bool hasAlpha = Gdiplus::IsAlphaPixelFormat(picture->GetPixelFormat());
-    const auto resized = ResizedPicture(*picture, 1, width, height);
+    const bool hasAlpha = Gdiplus::IsAlphaPixelFormat(picture.GetPixelFormat());
+    const auto resized = ResizedPicture(picture, 1, width, height);
     if (!resized || !Adopt(*resized)) return false;
     m_hasAlpha = hasAlpha;  // the resampled copy always has a channel; an opaque picture keeps being copied
     return true;

@@ -23,6 +23,8 @@ public:
     // resampled with high quality to its 100 % size scaled to dpi when that scale is not the DPI's own.
     // Width() and Height() are then pixels at dpi.
     bool LoadForDpi(std::wstring_view fileName, UINT dpi);
+    // The file's picture resampled with high quality to width x height once, so drawing it there only copies.
+    bool LoadSized(const wchar_t* path, int width, int height);
     void Release();
 
     bool IsEmpty() const { return !m_bitmap; }
@@ -37,6 +39,7 @@ public:
 
 private:
     bool Adopt(Gdiplus::Bitmap& picture);
+    bool AdoptResized(Gdiplus::Bitmap& picture, int width, int height);
 
     fw::GdiObject<HBITMAP> m_bitmap;
     int m_width = 0;

@@ -144,6 +144,23 @@ TEST(SkinImage, BlendsAlphaPicturesExactlyAndCopiesOthers) {
     }
 }
 
+// A banner is resampled once to its slot at the window's DPI, its halves where they were and no edge faded.
+TEST(SkinImage, ABannerIsResampledOnceToItsSlotsSize) {
+    ScratchSkin skin;
+    ASSERT_TRUE(WritePicture(L"1.png", 8, 4, [](int x, int) { return x < 4 ? Rgba{0, 0, 220} : Rgba{0, 160, 0}; }));
+    CSkinImage banner;
+    ASSERT_TRUE(banner.LoadSized(L"1.png", 20, 10));
+    EXPECT_EQ(banner.Width(), 20);
+    EXPECT_EQ(banner.Height(), 10);
+    Canvas canvas(kRed);
+    banner.StretchCopy(canvas.Dc(), {0, 0, 20, 10});
+    EXPECT_TRUE(Near(canvas.At(0, 0), kBlue, 12)) << "no edge fades: " << Describe(canvas.At(0, 0));
+    EXPECT_TRUE(Near(canvas.At(19, 9), kGreen, 12)) << Describe(canvas.At(19, 9));
+    EXPECT_EQ(canvas.At(25, 5), kRed);
+    EXPECT_FALSE(banner.LoadSized(L"missing.jpg", 20, 10));
+    EXPECT_TRUE(banner.IsEmpty());
+}
+
 TEST(SkinImage, DoesNotHoldItsFileOpen) {
     // A banner picture is replaced on disk while the window shows the old one.
     ScratchSkin skin;
