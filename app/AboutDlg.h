@@ -13,6 +13,8 @@ protected:
 
 private:
     LRESULT OnHomePageLink(NMHDR&);
+    fw::Result OnDpiChanged(WPARAM, LPARAM);
+    void PutIcon(UINT dpi);
 
     HICON m_icon = nullptr;  // at the dialog's DPI
 };

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "app/AboutDlg.h"
 #include "app/CorvaneDlg.h"
 #include "app/MainWindowLayout.h"
 #include "app/MainWindowPlacement.h"
@@ -23,6 +24,7 @@
 #include "framework/Sessions.h"
 #include "res/resource.h"
 #include "tests/core/support/TempWorkingDirectory.h"
+#include "tests/windows/support/HandleCounts.h"
 #include "tests/windows/support/MessagePump.h"
 #include "tests/windows/support/Screenshot.h"
 #include "tests/windows/support/TestFolders.h"
@@ -184,3 +186,32 @@ TEST_F(MainWindowDpiTest, MonitorsChangedWithTheWindowOffEveryWorkAreaBringBackT
 }
 
 }  // namespace
+
+// The About box, told of another DPI, stands on the suggested rectangle with its icon at that DPI's size; the
+// icon it showed before goes, so DPI changes cost no handles.
+TEST(AboutBoxDpi, ADpiChangeMovesItAndTakesTheIconAtTheNewSize) {
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create(nullptr));
+    const auto iconWidth = [&] {
+        const auto icon = reinterpret_cast<HICON>(SendDlgItemMessageW(about.Hwnd(), IDC_ABOUT_ICON, STM_GETICON, 0, 0));
+        ICONINFO info{};
+        if (!icon || !GetIconInfo(icon, &info)) return 0;
+        BITMAP picture{};
+        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(picture), &picture);
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        return static_cast<int>(picture.bmWidth);
+    };
+    const HandleCounts before = CurrentHandleCounts();
+    for (const UINT dpi : {192u, 96u, 144u, 96u}) {
+        RECT suggested{30, 20, 30 + MulDiv(250, dpi, 96), 20 + MulDiv(120, dpi, 96)};
+        SendMessageW(about.Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        PumpPending();
+        RECT placed{};
+        GetWindowRect(about.Hwnd(), &placed);
+        EXPECT_TRUE(SameRect(placed, suggested)) << dpi;
+        EXPECT_EQ(iconWidth(), fw::SystemMetricForDpi(SM_CXICON, dpi)) << dpi;
+    }
+    EXPECT_EQ(CurrentHandleCounts(), before);
+    about.Destroy();
+}
