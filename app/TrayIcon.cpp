@@ -4,6 +4,9 @@
 #include <cwchar>
 #include <utility>
 
+#include "controls/SkinScale.h"
+#include "framework/Dpi.h"
+#include "framework/StaticBitmap.h"
 #include "framework/platform/Text.h"
 #include "res/resource.h"
 
@@ -126,12 +129,12 @@ void CTrayIcon::Remove() {
 
 namespace {
 
-// The menu's pictures, loaded for one showing and freed with it.
+// The menu's pictures at the DPI of the monitor it opens on, loaded for one showing and freed with it.
 class MenuPicture {
 public:
-    explicit MenuPicture(int id) : bitmap_(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id))) {}
+    MenuPicture(int id, UINT dpi) : bitmap_(fw::LoadBitmapResourceForDpi(id, dpi)) {}
     // A line of text made a picture like the others: their height, words and colours, greyed.
-    explicit MenuPicture(const std::wstring& text);
+    MenuPicture(const std::wstring& text, UINT dpi);
     MenuPicture(const MenuPicture&) = delete;
     MenuPicture& operator=(const MenuPicture&) = delete;
     ~MenuPicture() {
@@ -143,17 +146,19 @@ private:
     HBITMAP bitmap_ = nullptr;
 };
 
-MenuPicture::MenuPicture(const std::wstring& text) {
+MenuPicture::MenuPicture(const std::wstring& text, UINT dpi) {
     if (text.empty()) return;
-    constexpr int kHeight = 19, kTextLeft = 24, kRightMargin = 10, kBaseline = 14;
+    const int at = static_cast<int>(dpi);
+    const int height = ScaleForDpi(19, at), textLeft = ScaleForDpi(24, at), rightMargin = ScaleForDpi(10, at),
+              baseline = ScaleForDpi(14, at);
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+    HFONT font = CreateFontW(-ScaleForDpi(12, at), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                              CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Microsoft YaHei");
     HGDIOBJ oldFont = SelectObject(dc, font);
     SIZE extent{};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    const RECT whole{0, 0, kTextLeft + extent.cx + kRightMargin, kHeight};
+    const RECT whole{0, 0, textLeft + extent.cx + rightMargin, height};
     bitmap_ = CreateCompatibleBitmap(screen, whole.right, whole.bottom);
     if (bitmap_) {
         HGDIOBJ oldBitmap = SelectObject(dc, bitmap_);
@@ -161,7 +166,7 @@ MenuPicture::MenuPicture(const std::wstring& text) {
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(0x7A, 0x84, 0x91));
         SetTextAlign(dc, TA_BASELINE | TA_LEFT);
-        TextOutW(dc, kTextLeft, kBaseline, text.c_str(), static_cast<int>(text.size()));
+        TextOutW(dc, textLeft, baseline, text.c_str(), static_cast<int>(text.size()));
         SelectObject(dc, oldBitmap);
     }
     SelectObject(dc, oldFont);
@@ -175,10 +180,12 @@ MenuPicture::MenuPicture(const std::wstring& text) {
 void CTrayIcon::ShowMenu(HWND window, POINT at, const std::wstring& quietState) {
     // Foreground first, so the menu closes when the user clicks elsewhere.
     SetForegroundWindow(window);
-    const MenuPicture settings(IDB_TRAY_SETTINGS), alerts(IDB_TRAY_ALERTS), exit(IDB_TRAY_EXIT);
-    const MenuPicture quiet(IDB_TRAY_QUIET), oneHour(IDB_TRAY_QUIET_ONE_HOUR), twoHours(IDB_TRAY_QUIET_TWO_HOURS),
-        morning(IDB_TRAY_QUIET_MORNING), manual(IDB_TRAY_QUIET_MANUAL), quietEnd(IDB_TRAY_QUIET_END);
-    const MenuPicture state(quietState);
+    const UINT dpi = fw::DpiAtPoint(at);
+    const MenuPicture settings(IDB_TRAY_SETTINGS, dpi), alerts(IDB_TRAY_ALERTS, dpi), exit(IDB_TRAY_EXIT, dpi);
+    const MenuPicture quiet(IDB_TRAY_QUIET, dpi), oneHour(IDB_TRAY_QUIET_ONE_HOUR, dpi),
+        twoHours(IDB_TRAY_QUIET_TWO_HOURS, dpi), morning(IDB_TRAY_QUIET_MORNING, dpi),
+        manual(IDB_TRAY_QUIET_MANUAL, dpi), quietEnd(IDB_TRAY_QUIET_END, dpi);
+    const MenuPicture state(quietState, dpi);
     HMENU menu = CreatePopupMenu();
     HMENU offers = CreatePopupMenu();
     if (menu && offers) {

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "app/TrayIcon.h"
+#include "controls/SkinScale.h"
+#include "framework/Dpi.h"
 #include "framework/Sessions.h"
 #include "res/resource.h"
 #include "tests/windows/support/MessagePump.h"
@@ -193,12 +195,24 @@ struct MenuItems {
     std::vector<UINT> commands;  // a submenu shows as UINT(-1)
     std::vector<UINT> submenu;
     std::vector<UINT> disabled;
+    std::vector<int> pictureHeights;  // of the top level's pictures
 };
+
+int MenuPictureHeight(HMENU menu, int position) {
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_TYPE;
+    if (!GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &item) || !(item.fType & MFT_BITMAP)) return 0;
+    BITMAP picture{};
+    GetObjectW(reinterpret_cast<HBITMAP>(item.dwTypeData), sizeof(picture), &picture);
+    return picture.bmHeight;
+}
 
 MenuItems ReadMenu(HMENU menu) {
     MenuItems items;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         items.commands.push_back(GetMenuItemID(menu, i));
+        items.pictureHeights.push_back(MenuPictureHeight(menu, i));
         if (HMENU sub = GetSubMenu(menu, i))
             for (int k = 0; k < GetMenuItemCount(sub); ++k) items.submenu.push_back(GetMenuItemID(sub, k));
         if (GetMenuState(menu, i, MF_BYPOSITION) & (MF_DISABLED | MF_GRAYED)) items.disabled.push_back(GetMenuItemID(menu, i));
@@ -206,9 +220,10 @@ MenuItems ReadMenu(HMENU menu) {
     return items;
 }
 
-// The menu holds 系统设置, 关键词提醒, the 免打扰 offers and 退出 as pictures, and while the user's 免打扰
-// holds its state line (disabled) and 结束免打扰. A thread timer, which the menu's own loop keeps serving,
-// reads it, saves it for review and closes it.
+// The menu holds 系统设置, 关键词提醒, the 免打扰 offers and 退出 as pictures at the DPI of the monitor it
+// opens on (this test also runs in a prefix at 192 DPI), and while the user's 免打扰 holds its state line
+// (disabled) and 结束免打扰. A thread timer, which the menu's own loop keeps serving, reads it, saves it for
+// review and closes it.
 TEST(TrayMenu, OffersTheQuietChoicesAndWhileQuietItsStateAndItsEnd) {
     const fw::GdiplusSession gdiplus;
     HWND owner = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, GetModuleHandleW(nullptr),
@@ -236,6 +251,8 @@ TEST(TrayMenu, OffersTheQuietChoicesAndWhileQuietItsStateAndItsEnd) {
         read = {};
         saved = false;
         screenshot = c.screenshot;
+        if (const int dpi = static_cast<int>(fw::DpiAtPoint({200, 200})); dpi != kBaseDpi)
+            screenshot.insert(screenshot.size() - 4, "-" + std::to_string(ScaleForDpi(100, dpi)));
         const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
             HWND menuWindow = FindWindowW(L"#32768", nullptr);
             if (!menuWindow || !IsWindowVisible(menuWindow)) return;
@@ -251,6 +268,8 @@ TEST(TrayMenu, OffersTheQuietChoicesAndWhileQuietItsStateAndItsEnd) {
         EXPECT_EQ(read.commands, c.commands) << c.screenshot;
         EXPECT_EQ(read.submenu, offers) << c.screenshot;
         EXPECT_EQ(read.disabled, c.disabled) << c.screenshot;
+        const int pictureHeight = ScaleForDpi(19, static_cast<int>(fw::DpiAtPoint({200, 200})));
+        EXPECT_EQ(read.pictureHeights, std::vector<int>(c.commands.size(), pictureHeight)) << c.screenshot;
         EXPECT_TRUE(saved);
     }
     DestroyWindow(owner);
