@@ -162,6 +162,9 @@ const std::vector<DialogCase>& Dialogs() {
              {IDC_ALERTS_RESULT, L"Static", SS_LEFT, kShown | SS_NOPREFIX | SS_ENDELLIPSIS, 0, L"", 14, 232, 275, 9},
              // No default push button: Enter confirms nothing.
              CheckBox(IDC_ALERTS_FULL_SCREEN, L"全屏时也提醒", 14, 252, 100, 10),
+             Label(IDC_STATIC, L"弹出位置", 150, 253, 36, 8),
+             {IDC_ALERTS_POPUP_MONITOR, L"ComboBox", CBS_DROPDOWNLIST, kShown | kTab | WS_VSCROLL, CBS_SORT, L"", 190, 250,
+              99, 60},
              {IDC_ALERTS_OK, L"Button", BS_PUSHBUTTON, kShown | kTab, 0, L"确定", 174, 271, 50, 14},
              {IDC_ALERTS_CANCEL, L"Button", BS_PUSHBUTTON, kShown | kTab, 0, L"取消", 238, 271, 50, 14},
          }},
