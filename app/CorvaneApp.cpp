@@ -121,7 +121,8 @@ bool CCorvaneApp::BecomeTheOnlyCopy() {
     while (!RunningCopyWindow() && GetTickCount() - start < kRunningCopyWaitMs)
         if (TakeOverLock(m_singleInstance, kRunningCopyPollMs)) return true;
 
-    MessageBoxW(nullptr, L"Tessaly已经开启!", L"提醒", MB_OK | MB_ICONINFORMATION);
+    // On top: the running copy's window may come up after this message and would otherwise hide it.
+    MessageBoxW(nullptr, L"Tessaly已经开启!", L"提醒", MB_OK | MB_ICONINFORMATION | MB_TOPMOST | MB_SETFOREGROUND);
     // Looked up again: a copy that was still opening has its window by now.
     if (HWND running = RunningCopyWindow()) {
         ShowWindow(running, SW_SHOW);

@@ -600,8 +600,19 @@ class Session:
         return process, started
 
     def main_window(self, timeout_s=30, since=0.0):
-        return wait_until(lambda: [w for w in self.probe.find(title=MAIN_TITLE, cls='#32770', visible=True)
-                                   if w['since'] >= since] or None, timeout_s, 'the main window')[0]
+        try:
+            return wait_until(lambda: [w for w in self.probe.find(title=MAIN_TITLE, cls='#32770', visible=True)
+                                       if w['since'] >= since] or None, timeout_s, 'the main window')[0]
+        except Failure as failure:
+            raise Failure('%s (%s)' % (failure, self.what_runs()))
+
+    def what_runs(self):
+        """For a failure's message: whether the programs started here still run, and the windows on screen."""
+        programs = ', '.join('running' if p.poll() is None else 'exited with %d' % p.returncode
+                             for p in self.programs) or 'none started'
+        shown = ', '.join('%s "%s"' % (w['cls'], w['title']) for w in self.probe.find(visible=True))
+        probe = 'running' if self.probe.process.poll() is None else 'exited with %d' % self.probe.process.returncode
+        return 'programs: %s; probe: %s; windows shown: %s' % (programs, probe, shown or 'none')
 
     def shot(self, label):
         self.shot_count += 1
