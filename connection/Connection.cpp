@@ -190,20 +190,25 @@ void CConnection::RunPasses() {
     // so an idle connection sleeps from heartbeat to heartbeat and a frame is taken the moment it arrives.
     while (!stop) {
         const std::uint32_t before = platform::TickCount();
-        // A frame already buffered is taken at once; the wait then only looks whether anything else is due.
+        // A frame already buffered is taken at once. The socket is looked at beside it only when something
+        // waits to be sent: in a burst a look per frame would cost a system call per frame.
         const bool buffered = reader.HasFrame();
-        const unsigned untilDeadline = buffered ? 0
-                                                : std::min(Remaining(before - lastHeartbeat, timings.heartbeatMs),
-                                                           Remaining(before - lastTraffic, timings.silenceLimitMs));
+        const bool sending = HasPendingSend();
         platform::Readiness ready;
-        if (platform::WaitSocketOrSignal(sock, HasPendingSend(), loopWake, untilDeadline, ready) < 0) return;
-        if (ready.woken) platform::ClearWakeSignal(loopWake);
+        if (!buffered || sending) {
+            const unsigned untilDeadline =
+                buffered ? 0
+                         : std::min(Remaining(before - lastHeartbeat, timings.heartbeatMs),
+                                    Remaining(before - lastTraffic, timings.silenceLimitMs));
+            if (platform::WaitSocketOrSignal(sock, sending, loopWake, untilDeadline, ready) < 0) return;
+            if (ready.woken) platform::ClearWakeSignal(loopWake);
+        }
         if (stop) return;
         const std::uint32_t now = platform::TickCount();
         if (now - lastTraffic > timings.trafficLimitMs) return;
         if (buffered || ready.readable) {
             lastTraffic = now;
-            if (reader.Read(frame, sock, &watch) <= 0) return;
+            if (reader.Read(frame, sock, &watch, ready.readable) <= 0) return;
             try {
                 HandleMessage(wire::DecodeMessage(frame));
             } catch (const std::bad_alloc&) {

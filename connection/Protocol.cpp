@@ -4,6 +4,7 @@
 #include <limits>
 #include <new>
 #include <optional>
+#include <utility>
 
 #include "framework/platform/Clock.h"
 
@@ -234,7 +235,7 @@ void FrameReader::Clear() {
     start_ = 0;
 }
 
-int FrameReader::Fill(std::size_t needed, platform::SocketHandle socket, const ReadWatch* watch) {
+int FrameReader::Fill(std::size_t needed, platform::SocketHandle socket, const ReadWatch* watch, bool& seenReadable) {
     if (bytes_.size() - start_ >= needed) return 1;
     bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(start_));
     start_ = 0;
@@ -243,7 +244,7 @@ int FrameReader::Fill(std::size_t needed, platform::SocketHandle socket, const R
     if (bytes_.capacity() > std::max(2 * room, 2 * kRetainedBufferBytes)) std::vector<std::uint8_t>(bytes_).swap(bytes_);
     std::uint32_t lastByte = platform::TickCount();
     while (bytes_.size() < needed) {
-        if (watch) {
+        if (watch && !std::exchange(seenReadable, false)) {
             const int ready = AwaitBytes(socket, *watch, lastByte);
             if (ready < 0) return -1;
             if (ready == 0) continue;
@@ -264,13 +265,14 @@ int FrameReader::Fill(std::size_t needed, platform::SocketHandle socket, const R
     return 1;
 }
 
-int FrameReader::Read(std::vector<std::uint8_t>& frame, platform::SocketHandle socket, const ReadWatch* watch) {
+int FrameReader::Read(std::vector<std::uint8_t>& frame, platform::SocketHandle socket, const ReadWatch* watch,
+                      bool seenReadable) {
     frame.clear();
-    int result = Fill(4, socket, watch);
+    int result = Fill(4, socket, watch, seenReadable);
     if (result <= 0) return result;
     const std::uint32_t length = ReadU32(std::span<const std::uint8_t>(bytes_).subspan(start_), 0);
     if (!AcceptableFrameLength(length)) return 0;
-    result = Fill(std::size_t{4} + length, socket, watch);
+    result = Fill(std::size_t{4} + length, socket, watch, seenReadable);
     if (result <= 0) return result;
     if (frame.capacity() > std::max<std::size_t>(length, kRetainedBufferBytes)) std::vector<std::uint8_t>().swap(frame);
     try {

@@ -62,14 +62,17 @@ class FrameReader {
 public:
     // Whether a whole frame is buffered, so the next Read needs the socket for nothing.
     bool HasFrame() const;
-    // As ReadFrame, from the buffer first; waits on the socket only for bytes the buffer lacks.
-    int Read(std::vector<std::uint8_t>& frame, platform::SocketHandle socket, const ReadWatch* watch = nullptr);
+    // As ReadFrame, from the buffer first; waits on the socket only for bytes the buffer lacks. A caller that
+    // has just seen the socket readable says so, and the first receive goes without a wait of its own.
+    int Read(std::vector<std::uint8_t>& frame, platform::SocketHandle socket, const ReadWatch* watch = nullptr,
+             bool seenReadable = false);
     // Forgets what is buffered (a new connection).
     void Clear();
 
 private:
     // At least `needed` bytes buffered: 1, or what ended the wait as RecvAll says it (0 or -1).
-    int Fill(std::size_t needed, platform::SocketHandle socket, const ReadWatch* watch);
+    // `seenReadable` is cleared by the first receive.
+    int Fill(std::size_t needed, platform::SocketHandle socket, const ReadWatch* watch, bool& seenReadable);
 
     std::vector<std::uint8_t> bytes_;
     std::size_t start_ = 0;  // the first byte not yet read

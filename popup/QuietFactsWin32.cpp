@@ -68,11 +68,15 @@ LocalMinute LocalNow() {
 }
 
 MonitorArea PopupMonitorArea(HWND mainWindow) {
+    const PopupMonitorChoice choice = ReadPopupMonitor();
+    // Only the choice's own fact is looked up: under X the pointer's place is a round trip to the display,
+    // and this runs on every quiet check.
     POINT mouse{};
-    GetCursorPos(&mouse);
+    if (choice == PopupMonitorChoice::Mouse) GetCursorPos(&mouse);
+    const std::optional<ScreenRect> mainPlace =
+        choice == PopupMonitorChoice::MainWindow ? MainWindowPlace(mainWindow) : std::nullopt;
     const MonitorAreas monitors = MonitorsWithSetWorkArea();
-    return ChoosePopupMonitor(monitors, ReadPopupMonitor(), {mouse.x, mouse.y}, MainWindowPlace(mainWindow))
-        .value_or(monitors.front());
+    return ChoosePopupMonitor(monitors, choice, {mouse.x, mouse.y}, mainPlace).value_or(monitors.front());
 }
 
 QuietFacts GatherQuietFacts(const ScreenRect& popupMonitor) {

@@ -132,7 +132,9 @@ protected:
 TEST_F(MainWindowDpiTest, OpensAtTheSizeForItsDpiCentredOnTheMonitorWithTheMouse) {
     const int dpi = static_cast<int>(fw::WindowDpi(Main()));
     // The run in a prefix of its own names the DPI that prefix was given.
-    if (const char* expected = std::getenv("CORVANE_EXPECTED_DPI")) ASSERT_EQ(dpi, std::atoi(expected));
+    if (const char* expected = std::getenv("CORVANE_EXPECTED_DPI")) {
+        ASSERT_EQ(dpi, std::atoi(expected));
+    }
     const WindowSize size = MainWindowMinSize(dpi);
     POINT cursor{};
     GetCursorPos(&cursor);
