@@ -271,9 +271,13 @@ TEST_F(ReadFrameTest, AWatchedReadEndsOnStopOrSilenceThoughThePeerKeepsTheFrameO
         const char* name;
         bool stopAsked;
     } cases[] = {{"stop asked while the payload is awaited", true}, {"peer silent past the idle limit", false}};
-    for (const bool buffered : {false, true})
+    enum Reader { Plain, Buffered, BufferedSeenReadable };
+    const char* const readerNames[] = {"ReadFrame", "FrameReader", "FrameReader, seen readable"};
+    for (const Reader kind : {Plain, Buffered, BufferedSeenReadable})
     for (const auto& c : cases) {
-        SCOPED_TRACE(buffered ? "FrameReader" : "ReadFrame");
+        // Told that the socket was readable, the reader takes what is there without a wait; the rest of the
+        // frame is still awaited under the watch.
+        SCOPED_TRACE(readerNames[kind]);
         // An unwatched read would wait for the socket's 5 s time-out.
         client = server.ConnectPlainClient(5000);
         server.Send(U32(100) + Bytes(3, 7));
@@ -285,7 +289,9 @@ TEST_F(ReadFrameTest, AWatchedReadEndsOnStopOrSilenceThoughThePeerKeepsTheFrameO
         });
         const auto start = Clock::now();
         wire::FrameReader reader;
-        EXPECT_EQ(buffered ? reader.Read(buffer, client, &watch) : wire::ReadFrame(buffer, client, &watch), -1) << c.name;
+        const int result = kind == Plain ? wire::ReadFrame(buffer, client, &watch)
+                                         : reader.Read(buffer, client, &watch, kind == BufferedSeenReadable);
+        EXPECT_EQ(result, -1) << c.name;
         EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(c.stopAsked ? 250 : 1500)) << c.name;
         EXPECT_TRUE(buffer.empty()) << c.name;
         asker.join();
