@@ -411,7 +411,8 @@ TEST_F(ProgramTest, SecondCopyShowsTheMessageAndBringsTheFirstBack) {
     Program second(folder.Program(), L"", folder.Elsewhere());
     HWND notice = second.FindWindowOf(L"#32770", L"提醒");
     ASSERT_NE(notice, nullptr);
-    EXPECT_TRUE(HasChildText(notice, L"Tessaly已经开启!"));
+    // The message box is found by its caption, which it may have before its text.
+    EXPECT_TRUE(WaitUntil([&] { return HasChildText(notice, L"Tessaly已经开启!"); }));
     EXPECT_EQ(second.FindWindowOf(L"#32770", kMainTitle, 0), nullptr) << "the second copy never takes the title";
 
     PostMessageW(notice, WM_COMMAND, IDOK, 0);
@@ -465,7 +466,8 @@ TEST_F(ProgramTest, CopyThatFindsTheLockHeldAndNoWindowInTimeSaysSoAndEnds) {
     Program program(folder.Program(), L"", folder.Elsewhere());
     HWND notice = program.FindWindowOf(L"#32770", L"提醒", 20000);
     ASSERT_NE(notice, nullptr);
-    EXPECT_TRUE(HasChildText(notice, L"Tessaly已经开启!"));
+    // The message box is found by its caption, which it may have before its text.
+    EXPECT_TRUE(WaitUntil([&] { return HasChildText(notice, L"Tessaly已经开启!"); }));
     PostMessageW(notice, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(program.WaitForExit(10000).has_value());
     EXPECT_EQ(program.FindWindowOf(L"#32770", kMainTitle, 0), nullptr) << "it never opened its main window";
