@@ -501,11 +501,11 @@ def two_copies_at_once(s):
     main = s.main_window()
     check(box['pid'] != main['pid'], 'the message comes from the copy without a main window')
     time.sleep(1.0)
-    s.shot('already-running')
     button = [c for c in s.probe.children(top=box['hwnd']).values() if c['cls'] == 'Button'][0]
     # The running copy's window may open over the message; the user would bring it up from the taskbar.
     s.probe.command('front %s' % box['hwnd'], 'ok')
-    time.sleep(0.3)
+    time.sleep(0.5)
+    s.shot('already-running')
     click_control(s, box, button['id'])
     wait_until(lambda: first.poll() is not None or second.poll() is not None, 10, 'one copy to end')
 
