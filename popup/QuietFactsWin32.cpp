@@ -68,14 +68,16 @@ LocalMinute LocalNow() {
 }
 
 MonitorArea PopupMonitorArea(HWND mainWindow) {
+    const MonitorAreas monitors = MonitorsWithSetWorkArea();
+    // This runs on every quiet check, so nothing is looked up that cannot change the answer: with one
+    // monitor every choice comes to it, and otherwise only the choice's own fact counts (under X the
+    // pointer's place is a round trip to the display).
+    if (monitors.size() == 1) return monitors.front();
     const PopupMonitorChoice choice = ReadPopupMonitor();
-    // Only the choice's own fact is looked up: under X the pointer's place is a round trip to the display,
-    // and this runs on every quiet check.
     POINT mouse{};
     if (choice == PopupMonitorChoice::Mouse) GetCursorPos(&mouse);
     const std::optional<ScreenRect> mainPlace =
         choice == PopupMonitorChoice::MainWindow ? MainWindowPlace(mainWindow) : std::nullopt;
-    const MonitorAreas monitors = MonitorsWithSetWorkArea();
     return ChoosePopupMonitor(monitors, choice, {mouse.x, mouse.y}, mainPlace).value_or(monitors.front());
 }
 
@@ -85,7 +87,8 @@ QuietFacts GatherQuietFacts(const ScreenRect& popupMonitor) {
     facts.foregroundFillsPopupMonitor = ForegroundFillsMonitor(popupMonitor);
     facts.choice = ReadQuietChoice();
     facts.now = LocalNow();
-    facts.alertsThroughFullScreen = ReadAlertsThroughFullScreen();
+    // Read only when it counts: the 2 s quiet check mostly finds no full screen, and each read opens the file.
+    facts.alertsThroughFullScreen = FullScreenHolds(facts) && ReadAlertsThroughFullScreen();
     return facts;
 }
 

@@ -141,6 +141,15 @@ QuietReason Quiet(const QuietFacts& facts, bool alert) {
     return QuietReason::None;
 }
 
+bool FullScreenHolds(const QuietFacts& facts) {
+    switch (facts.notifications) {
+        case NotificationState::Busy:
+        case NotificationState::RunningD3dFullScreen:
+        case NotificationState::App: return true;
+        default: return facts.foregroundFillsPopupMonitor;
+    }
+}
+
 bool ForegroundCounts(bool isDesktopWindow, const std::wstring& className, bool ownProcess) {
     if (isDesktopWindow || ownProcess) return false;
     static constexpr std::array<const wchar_t*, 4> kShellClasses{L"Progman", L"WorkerW", L"Shell_TrayWnd",

@@ -75,6 +75,10 @@ enum class QuietReason { None, UserChoice, FirstHour, FullScreen, Presentation, 
 // presentation mode and a locked screen. The user's choice has ended once now reaches its end.
 QuietReason Quiet(const QuietFacts& facts, bool alert);
 
+// Whether a full-screen program holds, by Windows' state or by the foreground window. Only then can
+// alertsThroughFullScreen change Quiet's answer, so only then need it be read.
+bool FullScreenHolds(const QuietFacts& facts);
+
 // Whether the foreground window may count as a full-screen program: not the desktop window itself (Wine
 // answers that), not the shell's desktop or taskbar windows (by class: "Progman", "WorkerW",
 // "Shell_TrayWnd", "Shell_SecondaryTrayWnd"), not a window of this program.

@@ -77,6 +77,10 @@ TEST(Quiet, DecidesForEachStateItemAndChoice) {
                                              << testing::PrintToString(c.now);
         EXPECT_EQ(Quiet(facts, false), c.ordinary) << what;
         EXPECT_EQ(Quiet(facts, true), c.alert) << what;
+        // The switch is read only while a full screen holds: elsewhere it must not change the answer.
+        QuietFacts flipped = facts;
+        flipped.alertsThroughFullScreen = !c.alertsThrough;
+        EXPECT_TRUE(FullScreenHolds(facts) || Quiet(flipped, true) == c.alert) << what;
     }
 }
 
