@@ -13,7 +13,7 @@ struct SupervisorTimings {
     unsigned retryMs = 5000;          // after a started attempt and after a lost connection
     unsigned attemptCheckMs = 1000;   // while an attempt is still running
     unsigned pauseMs = 60000;         // after a series of failed attempts
-    unsigned pollMs = 1000;           // a safety net while connected: every change also posts a wake-up
+    unsigned pollMs = 5000;           // a safety net while connected: every change also posts a wake-up
 };
 
 // The attempts of one series, numbered 1 to this in the balloons.

@@ -162,7 +162,6 @@ bool CCorvaneDlg::OnInitDialog() {
     Carry(first);
     m_trayIcon.Add(hwnd_, m_trayIconPicture);
     m_quickInform.SetMainWindow(hwnd_);
-    SetTimer(hwnd_, kQuietTimer, kQuietCheckMs, nullptr);
     // The unlock ends a quiet the locked screen held.
     m_sessionNotifications = WTSRegisterSessionNotification(hwnd_, NOTIFY_FOR_THIS_SESSION);
     ShowQuietState();
@@ -207,11 +206,15 @@ void CCorvaneDlg::PlaceOnOpening() {
     GetCursorPos(&cursor);
     const WindowSize size = MainWindowMinSize(static_cast<int>(fw::DpiAtPoint(cursor)));
     const RECT place = ToRect(OpeningPlacement(fw::DesktopMonitors(), cursor.x, cursor.y, size.width, size.height));
-    // Twice: a move onto a monitor of another DPI ends on the rectangle its WM_DPICHANGED suggests, and the
-    // second move, now at that DPI, puts the window where it belongs.
-    for (int i = 0; i < 2; ++i)
+    const auto move = [&] {
         SetWindowPos(hwnd_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    move();
+    // A move onto a monitor of another DPI ends on the rectangle its WM_DPICHANGED suggests; a second move,
+    // now at that DPI, puts the window where it belongs.
+    RECT moved{};
+    if (!GetWindowRect(hwnd_, &moved) || !EqualRect(&moved, &place)) move();
 }
 
 void CCorvaneDlg::KeepOnDesktop() {
@@ -459,6 +462,10 @@ void CCorvaneDlg::ShowQuietState() {
     const bool quiet = m_quickInform.IsQuietNow();
     m_trayIcon.ShowQuiet(quiet ? m_quietTrayIconPicture : m_trayIconPicture,
                          quiet ? QuietTipText(m_quickInform.WaitingCount()) : std::wstring());
+    const UINT pace = m_quickInform.WaitingCount() > 0 ? kQuietCheckWaitingMs : kQuietCheckMs;
+    if (pace == m_quietCheckMs) return;
+    m_quietCheckMs = pace;
+    SetTimer(hwnd_, kQuietTimer, pace, nullptr);
 }
 
 fw::Result CCorvaneDlg::OnSessionChange(WPARAM wParam, LPARAM) {

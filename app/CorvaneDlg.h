@@ -46,9 +46,11 @@ public:
     static constexpr UINT_PTR kSuperviseTimer = 1556;
     static constexpr UINT_PTR kPollTimer = 1555;
     // Slow: whether quiet has ended, and the tray's quiet look. Windows sends no message when a full-screen
-    // program ends.
+    // program ends. Every 2 s while headlines wait for quiet's end; otherwise the check only keeps the tray
+    // icon in step (a headline gathers the facts itself when it comes), and every 5 s lets the program sleep.
     static constexpr UINT_PTR kQuietTimer = 1558;
-    static constexpr UINT kQuietCheckMs = 2000;
+    static constexpr UINT kQuietCheckWaitingMs = 2000;
+    static constexpr UINT kQuietCheckMs = 5000;
 
 protected:
     void BindControls() override;
@@ -95,7 +97,7 @@ private:
     // Messages
     void OnTrayRetryTimer();
     void OnQuietTimer();
-    void ShowQuietState();
+    void ShowQuietState();  // the tray icon and tip, and the quiet check's pace
     fw::Result OnSessionChange(WPARAM, LPARAM);
     fw::Result OnTrayCallback(WPARAM, LPARAM);
     fw::Result OnTaskbarCreated(WPARAM, LPARAM);
@@ -150,6 +152,7 @@ private:
     std::thread m_connectThread;
     std::atomic<int> m_connectResult{0};  // the connect thread's exit code: 1 connected, 0 failed
     std::atomic<bool> m_connectDone{false};
+    UINT m_quietCheckMs = 0;  // the quiet timer's pace; 0 before it is first armed
     bool m_pollArmed = false;  // connected as far as the supervisor knows: the poll timer runs
     // Where the receive and connect threads post their messages; set while the window exists.
     std::atomic<HWND> m_postTarget{nullptr};

@@ -64,7 +64,7 @@ TEST(ConnectionSupervisor, SuccessSwitchesToPollingAndSelectsStocks) {
     supervisor.OnSuperviseTick(ConnectAttempt::Failed, false);
     supervisor.OnSuperviseTick(ConnectAttempt::Failed, false);
     const SupervisorStep step = supervisor.OnSuperviseTick(ConnectAttempt::Succeeded, true);
-    EXPECT_EQ(step.arm, Poll(1000));
+    EXPECT_EQ(step.arm, Poll(5000));
     EXPECT_FALSE(step.startAttempt);
     EXPECT_EQ(step.overlay, (BusyOverlay{false, BusyPicture::None}));
     EXPECT_EQ(step.balloon, (Balloon{L"连接成功", L"已成功连接服务器。", 3000}));
