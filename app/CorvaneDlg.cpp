@@ -359,7 +359,12 @@ void CCorvaneDlg::TakeQueuedNews() {
         if (alert || !alerts.empty()) alerts.push_back(std::move(alert));
         announced.push_back(std::move(items[i]));
     }
-    if (!announced.empty()) m_quickInform.AddNewsBatch(announced, GetDesktopWindow(), alerts);
+    if (!announced.empty()) {
+        // The new rows are drawn first: making the pop-up's entries takes many times longer than drawing them.
+        // (Wine shows a window's drawing only once the thread waits, so there the row still comes with the pop-up.)
+        RedrawWindow(m_newsList.Window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        m_quickInform.AddNewsBatch(announced, GetDesktopWindow(), alerts);
+    }
     ShowQuietState();
 }
 
