@@ -87,7 +87,7 @@ QuietFacts GatherQuietFacts(const ScreenRect& popupMonitor) {
     facts.foregroundFillsPopupMonitor = ForegroundFillsMonitor(popupMonitor);
     facts.choice = ReadQuietChoice();
     facts.now = LocalNow();
-    // Read only when it counts: the 2 s quiet check mostly finds no full screen, and each read opens the file.
+    // Read only when it counts: the quiet check mostly finds no full screen, and each read opens the file.
     facts.alertsThroughFullScreen = FullScreenHolds(facts) && ReadAlertsThroughFullScreen();
     return facts;
 }
