@@ -126,17 +126,12 @@ QuietReason Quiet(const QuietFacts& facts, bool alert) {
     switch (facts.notifications) {
         case NotificationState::NotPresent: return QuietReason::Locked;
         case NotificationState::PresentationMode: return QuietReason::Presentation;
-        case NotificationState::Busy:
-        case NotificationState::RunningD3dFullScreen:
-        case NotificationState::App:
-            if (!alert || !facts.alertsThroughFullScreen) return QuietReason::FullScreen;
-            break;
         case NotificationState::QuietTime:
             if (!alert) return QuietReason::FirstHour;
             break;
-        case NotificationState::AcceptsNotifications: break;
+        default: break;
     }
-    if (facts.foregroundFillsPopupMonitor && (!alert || !facts.alertsThroughFullScreen)) return QuietReason::FullScreen;
+    if (FullScreenHolds(facts) && (!alert || !facts.alertsThroughFullScreen)) return QuietReason::FullScreen;
     if (!alert && UserChoiceHolds(facts.choice, facts.now)) return QuietReason::UserChoice;
     return QuietReason::None;
 }
