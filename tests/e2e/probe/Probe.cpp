@@ -34,6 +34,7 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -111,6 +112,17 @@ std::wstring TextOf(HWND hwnd) {
     return std::wstring(text, copied < 1024 ? copied : 1023);
 }
 
+// Most controls keep their text in the window, where it is read without asking the program: asking waits
+// for the program's thread, so a look taken while it works would wait too, and delay every change it reports.
+// Edit and combo boxes keep their text themselves, and a tooltip answers with its current tip.
+std::wstring ControlText(HWND hwnd, const std::wstring& className) {
+    for (const wchar_t* asked : {L"Edit", L"ComboBox", L"tooltips_class32"})
+        if (_wcsicmp(className.c_str(), asked) == 0) return TextOf(hwnd);
+    if (_wcsnicmp(className.c_str(), L"RichEdit", 8) == 0) return TextOf(hwnd);
+    wchar_t text[1024] = {};
+    return std::wstring(text, static_cast<std::size_t>(std::max(0, InternalGetWindowText(hwnd, text, 1024))));
+}
+
 struct TopWindow {
     DWORD pid = 0;
     bool visible = false;
@@ -130,6 +142,7 @@ struct TopWindow {
 
 struct Child {
     bool visible = false;
+    std::wstring className;
     std::wstring text;
     ULONGLONG firstSeen = 0;
 };
@@ -386,11 +399,14 @@ private:
         auto found = children_.find(hwnd);
         const bool visible = IsWindowVisible(hwnd) != FALSE;
         if (found != children_.end() && now - found->second.firstSeen > 1000 && found->second.visible == visible) return;
-        Child child{visible, TextOf(hwnd), found == children_.end() ? now : found->second.firstSeen};
+        std::wstring className = found == children_.end() ? ClassOf(hwnd) : found->second.className;
+        std::wstring text = ControlText(hwnd, className);
+        Child child{visible, std::move(className), std::move(text),
+                    found == children_.end() ? now : found->second.firstSeen};
         if (found != children_.end() && found->second.text == child.text && found->second.visible == visible) return;
         std::ostringstream out;
         out << "child " << Hex(hwnd) << ' ' << Hex(top) << ' ' << GetDlgCtrlID(hwnd) << ' ' << (visible ? 1 : 0) << ' '
-            << Quoted(ClassOf(hwnd)) << ' ' << Quoted(child.text);
+            << Quoted(child.className) << ' ' << Quoted(child.text);
         Emit(out.str());
         children_[hwnd] = child;
     }
