@@ -360,9 +360,9 @@ void CCorvaneDlg::TakeQueuedNews() {
         announced.push_back(std::move(items[i]));
     }
     if (!announced.empty()) {
-        // The new rows are drawn first: making the pop-up's entries takes many times longer than drawing them.
-        // (Wine shows a window's drawing only once the thread waits, so there the row still comes with the pop-up.)
+        // The new rows are on screen first: making the pop-up's entries takes many times longer than drawing them.
         RedrawWindow(m_newsList.Window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        fw::ShowDrawingNow();
         m_quickInform.AddNewsBatch(announced, GetDesktopWindow(), alerts);
     }
     ShowQuietState();

@@ -12,4 +12,6 @@ Window::~Window() {
 
 bool Window::HandleMessage(Message&) { return false; }
 
+void ShowDrawingNow() { MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0); }
+
 }  // namespace fw

@@ -24,4 +24,9 @@ protected:
     HWND hwnd_ = nullptr;
 };
 
+// Puts what the thread has drawn so far on screen now, before it goes on with slower work. Windows'
+// compositor shows it at its next frame anyway; Wine copies a window's drawing to the screen only when the
+// thread waits, and a wait that ends at once counts.
+void ShowDrawingNow();
+
 }  // namespace fw
