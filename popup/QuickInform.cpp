@@ -108,7 +108,7 @@ int CQuickInform::AddNewsBatch(std::span<const NewsItem> items, HWND parent,
     }
     const std::vector<std::size_t> shown = popup::BatchEntries(batch, kBurstEntries);
     if (shown.empty()) return 1;
-    if (!ShowOnMonitor(parent)) return 0;
+    if (!PlaceOnMonitor(parent)) return 0;
 
     PlayBatchSound(batch);
     KillTimer(hwnd_, kStayTimer);
@@ -116,6 +116,7 @@ int CQuickInform::AddNewsBatch(std::span<const NewsItem> items, HWND parent,
     moving_ = true;
     bool added = true;
     for (std::size_t index : shown) added = AddEntry(items[index], AlertAt(alerts, index)) && added;
+    ShowOpened();
     return added ? 1 : 0;
 }
 
@@ -131,7 +132,7 @@ bool CQuickInform::IsQuietNow() const { return popup::Quiet(lastFacts_, false) !
 // The summary entry is made first: its height tells how many entries one view holds, and so how many of
 // the waiting alerts show above it.
 bool CQuickInform::ReleaseWaiting(HWND parent) {
-    if (!ShowOnMonitor(parent)) return false;
+    if (!PlaceOnMonitor(parent)) return false;
     auto summary = std::make_unique<CQIUnit>();
     if (!summary->CreateForSummary(popup::QuietSummaryText(backlog_.Received()), std::time(nullptr), hwnd_,
                                    mainWindow_)) {
@@ -155,7 +156,9 @@ bool CQuickInform::ReleaseWaiting(HWND parent) {
     SetTimer(hwnd_, kMotionTimer, intervals_.motion, nullptr);
     moving_ = true;
     for (const popup::WaitingAlert& waiting : release.alerts) AddEntry(waiting.item, &waiting.match);
-    return PlaceEntry(std::move(summary));
+    const bool placed = PlaceEntry(std::move(summary));
+    ShowOpened();
+    return placed;
 }
 
 void CQuickInform::PlayBatchSound(std::span<const popup::Announcement> batch) const {
@@ -168,7 +171,7 @@ void CQuickInform::PlayBatchSound(std::span<const popup::Announcement> batch) co
 
 bool CQuickInform::OpenWindow(HWND parent) {
     if (!Create(parent)) return false;
-    // No taskbar button. Topmost is set below with the position, since the style bit alone does not do it.
+    // No taskbar button.
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
     // The dialog background never paints over the entries, so they need not repaint after it.
     SetWindowLongPtrW(hwnd_, GWL_STYLE, GetWindowLongPtrW(hwnd_, GWL_STYLE) | WS_CLIPCHILDREN);
@@ -186,15 +189,25 @@ bool CQuickInform::OpenWindow(HWND parent) {
     const ScreenRect place = popup::PopupRestingRect(workArea_, Scaled(kWindowWidth), FrameHeight(), Scaled(kRightGap));
     SetWindowPos(hwnd_, nullptr, place.left, place.top, place.Width(), place.Height(), kQuietMove | SWP_FRAMECHANGED);
     addedCount_ = 0;
-    // Shown without activation: the user may be typing in another program.
-    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     return true;
 }
 
-bool CQuickInform::ShowOnMonitor(HWND parent) {
-    if (!hwnd_) return OpenWindow(parent);
-    FollowWorkArea();
+bool CQuickInform::PlaceOnMonitor(HWND parent) {
+    if (hwnd_)
+        FollowWorkArea();
+    else if (!OpenWindow(parent))
+        return false;
     return true;
+}
+
+// A window just opened shows once its first entries are in: a hidden window grows without the round trips
+// to the display that a shown one costs, and it shows whole, painted at once.
+void CQuickInform::ShowOpened() {
+    if (IsWindowVisible(hwnd_)) return;
+    // Shown without activation: the user may be typing in another program. Topmost is set here, since the
+    // style bit alone does not do it.
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 // An open window moves with its work area as read for the newest items: a taskbar moved to another edge,

@@ -99,7 +99,8 @@ protected:
 
 private:
     bool OpenWindow(HWND parent);
-    bool ShowOnMonitor(HWND parent);
+    bool PlaceOnMonitor(HWND parent);
+    void ShowOpened();
     void FollowWorkArea();
     int Scaled(int pixelsAt96Dpi) const;
     int FrameHeight() const;
