@@ -3,7 +3,6 @@
 #include <iterator>
 #include <utility>
 
-#include "controls/PictureFile.h"
 #include "controls/SkinScale.h"
 #include "framework/Dpi.h"
 #include "framework/GdiplusHeaders.h"
@@ -14,7 +13,6 @@
 
 namespace {
 
-constexpr const wchar_t* kBackgroundPicture = L"quickinfobkg.jpg";
 // Where the title control in use stands, in pixels at 96 DPI: beside the logo, two lines high, and clear of the
 // pop-up's right border (its client area is 274 pixels wide), so no glyph of a wrapped line is cut.
 constexpr RECT kTitlePlace{112, 10, 112 + 156, 10 + 30};
@@ -30,7 +28,8 @@ constexpr COLORREF kAlertLinkColour = RGB(0x00, 0x66, 0xCC);
 
 }  // namespace
 
-CQIUnit::CQIUnit() : Dialog(IDD_POPUP_ENTRY), whiteBrush_(CreateSolidBrush(RGB(0xFF, 0xFF, 0xFF))) {}
+CQIUnit::CQIUnit(const CSkinImage* background)
+    : Dialog(IDD_POPUP_ENTRY), background_(background), whiteBrush_(CreateSolidBrush(RGB(0xFF, 0xFF, 0xFF))) {}
 
 CQIUnit::~CQIUnit() = default;
 
@@ -261,7 +260,7 @@ fw::Result CQIUnit::OnEraseBackground(WPARAM wParam, LPARAM) {
     const fw::OffscreenDC buffer(dc, client.right, client.bottom);
     // What shows where the picture is missing: the dialog's own background.
     FillRect(buffer, &client, GetSysColorBrush(COLOR_BTNFACE));
-    DrawSkinPicture(buffer, kBackgroundPicture, dpi_, client);
+    if (background_) background_->StretchCopy(buffer, client);
     if (alert_) DrawAlert(buffer, client);
     buffer.CopyTo(dc, 0, 0);
     return TRUE;

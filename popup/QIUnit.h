@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "alerts/AlertMatcher.h"
+#include "controls/SkinImage.h"
 #include "connection/NewsItem.h"
 #include "framework/DeviceContext.h"
 #include "framework/Dialog.h"
@@ -29,7 +30,9 @@
 
 class CQIUnit : public fw::Dialog {
 public:
-    CQIUnit();
+    // background: the skin's entry background at the entry's DPI, kept by the pop-up for as long as its
+    // entries live; without one the entry shows the dialog colour.
+    explicit CQIUnit(const CSkinImage* background = nullptr);
     ~CQIUnit() override;
 
     // Creates the entry's window, hidden, as a child of parent and fills it in for the item, highlighted
@@ -82,6 +85,7 @@ private:
     int logo_ = 0;                          // the logo's bitmap resource
     HWND shownTitle_ = nullptr;             // the title control in use, if any
     fw::GdiObject<HFONT> scaledFont_;       // the dialog's font at a DPI other than the one it was made at
+    const CSkinImage* background_;
     fw::GdiObject<HBRUSH> whiteBrush_;
 
     bool alert_ = false;

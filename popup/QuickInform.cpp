@@ -9,7 +9,6 @@
 #include <memory>
 #include <vector>
 
-#include "controls/PictureFile.h"
 #include "controls/SkinScale.h"
 #include "framework/DeviceContext.h"
 #include "framework/Dpi.h"
@@ -32,6 +31,7 @@ constexpr int kBorderWidth = 3;
 constexpr const wchar_t* kTitleBarPicture = L"quickinfotitlebar.jpg";
 constexpr const wchar_t* kBorderPicture = L"quickinfoborder.jpg";
 constexpr const wchar_t* kBottomPicture = L"quickinfoborderbottom.jpg";
+constexpr const wchar_t* kBackgroundPicture = L"quickinfobkg.jpg";  // the entries'
 
 // The close area of the title band, in window coordinates from its top right corner.
 constexpr RECT kCloseAreaFromRight{37, 7, 5, 25};
@@ -133,7 +133,7 @@ bool CQuickInform::IsQuietNow() const { return popup::Quiet(lastFacts_, false) !
 // the waiting alerts show above it.
 bool CQuickInform::ReleaseWaiting(HWND parent) {
     if (!PlaceOnMonitor(parent)) return false;
-    auto summary = std::make_unique<CQIUnit>();
+    auto summary = std::make_unique<CQIUnit>(&entryBackground_);
     if (!summary->CreateForSummary(popup::QuietSummaryText(backlog_.Received()), std::time(nullptr), hwnd_,
                                    mainWindow_)) {
         if (entries_.empty()) Destroy();
@@ -197,6 +197,7 @@ bool CQuickInform::PlaceOnMonitor(HWND parent) {
         FollowWorkArea();
     else if (!OpenWindow(parent))
         return false;
+    LoadPictures();
     return true;
 }
 
@@ -227,7 +228,7 @@ int CQuickInform::Scaled(int pixelsAt96Dpi) const { return ScaleForDpi(pixelsAt9
 int CQuickInform::FrameHeight() const { return Scaled(kTitleBandHeight) + Scaled(kBorderWidth); }
 
 bool CQuickInform::AddEntry(const NewsItem& item, const alerts::AlertMatch* alert) {
-    auto created = std::make_unique<CQIUnit>();
+    auto created = std::make_unique<CQIUnit>(&entryBackground_);
     if (!created->CreateForItem(item, hwnd_, alert)) return false;
     return PlaceEntry(std::move(created));
 }
@@ -357,6 +358,7 @@ void CQuickInform::OnStayTimer() {
 // entry are laid out again, the entries stacked with the newest at the bottom, in the work area's corner.
 fw::Result CQuickInform::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
     dpi_ = fw::TakeSuggestedDpiChange(hwnd_, wParam, lParam);
+    LoadPictures();
     RECT client;
     GetClientRect(hwnd_, &client);
     int inView = 0;
@@ -445,6 +447,15 @@ fw::Result CQuickInform::OnNcActivate(WPARAM, LPARAM) {
     return TRUE;
 }
 
+void CQuickInform::LoadPictures() {
+    if (picturesDpi_ == dpi_) return;
+    titleBar_.LoadForDpi(kTitleBarPicture, dpi_);
+    border_.LoadForDpi(kBorderPicture, dpi_);
+    bottom_.LoadForDpi(kBottomPicture, dpi_);
+    entryBackground_.LoadForDpi(kBackgroundPicture, dpi_);
+    picturesDpi_ = dpi_;
+}
+
 void CQuickInform::PaintFrame() {
     const RECT window = WindowRect(hwnd_);
     const int width = Width(window), height = Height(window);
@@ -460,10 +471,11 @@ void CQuickInform::PaintFrame() {
     const fw::OffscreenDC buffer(dc, width, height);
     BitBlt(buffer, 0, 0, width, height, dc, 0, 0, SRCCOPY);
     const int band = Scaled(kTitleBandHeight), border = Scaled(kBorderWidth);
-    DrawSkinPicture(buffer, kTitleBarPicture, dpi_, {0, 0, width, band});
-    DrawSkinPicture(buffer, kBorderPicture, dpi_, {0, band, border, band + height});
-    DrawSkinPicture(buffer, kBorderPicture, dpi_, {width - border, band, width, band + height});
-    DrawSkinPicture(buffer, kBottomPicture, dpi_, {0, height - border, width, height});
+    LoadPictures();
+    titleBar_.Draw(buffer, {0, 0, width, band});
+    border_.Draw(buffer, {0, band, border, band + height});
+    border_.Draw(buffer, {width - border, band, width, band + height});
+    bottom_.Draw(buffer, {0, height - border, width, height});
     buffer.CopyTo(dc, 0, 0);
 
     closeArea_ = {width - Scaled(kCloseAreaFromRight.left), Scaled(kCloseAreaFromRight.top),

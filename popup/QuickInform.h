@@ -32,6 +32,7 @@
 #include "connection/NewsItem.h"
 #include "framework/Dialog.h"
 #include "controls/ScreenAreas.h"
+#include "controls/SkinImage.h"
 #include "popup/PopupRules.h"
 #include "popup/QuietBacklog.h"
 #include "popup/QuietRules.h"
@@ -127,6 +128,7 @@ private:
     fw::Result OnNcLButtonDown(WPARAM, LPARAM);
     fw::Result OnNcLButtonUp(WPARAM, LPARAM);
 
+    void LoadPictures();
     void PaintFrame();
     bool InCloseArea(LPARAM screenPoint) const;
 
@@ -142,6 +144,10 @@ private:
     ScreenRect workArea_;           // the work area the window stands in
     UINT dpi_ = 96;
     RECT closeArea_{};              // window coordinates
+    // Decoded once for a DPI and kept while the program runs: the frame paints again at every step of the
+    // motion, and every entry paints the background.
+    CSkinImage titleBar_, border_, bottom_, entryBackground_;
+    UINT picturesDpi_ = 0;
     NewsItem latestItem_;
     bool latestIsAlert_ = false;
     bool moving_ = false;           // the motion timer runs: the stay timer is armed when it ends
