@@ -378,26 +378,33 @@ private:
     }
 
     // Controls are reported when they appear; their text is read again while they are young, as a dialog
-    // sets its texts just after it creates its controls.
+    // sets its texts just after it creates its controls. A control shows when its own style and its parent
+    // say so: the parents come first in the walk, so each look asks once per control rather than once per
+    // level above it, as IsWindowVisible would.
     void WatchChildren(HWND top) {
         struct Context {
             Probe* probe;
             HWND top;
-        } context{this, top};
+            std::map<HWND, bool> shown;
+        } context{this, top, {{top, true}}};
         EnumChildWindows(
             top,
             [](HWND hwnd, LPARAM c) -> BOOL {
                 auto& ctx = *reinterpret_cast<Context*>(c);
-                ctx.probe->SeeChild(ctx.top, hwnd);
+                const auto parent = ctx.shown.find(GetAncestor(hwnd, GA_PARENT));
+                const bool visible = parent == ctx.shown.end()
+                                         ? IsWindowVisible(hwnd) != FALSE
+                                         : parent->second && (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+                ctx.shown[hwnd] = visible;
+                ctx.probe->SeeChild(ctx.top, hwnd, visible);
                 return TRUE;
             },
             reinterpret_cast<LPARAM>(&context));
     }
 
-    void SeeChild(HWND top, HWND hwnd) {
+    void SeeChild(HWND top, HWND hwnd, bool visible) {
         const ULONGLONG now = GetTickCount64();
         auto found = children_.find(hwnd);
-        const bool visible = IsWindowVisible(hwnd) != FALSE;
         if (found != children_.end() && now - found->second.firstSeen > 1000 && found->second.visible == visible) return;
         std::wstring className = found == children_.end() ? ClassOf(hwnd) : found->second.className;
         std::wstring text = ControlText(hwnd, className);
