@@ -85,7 +85,7 @@ void CNativeNewsList::SetDpi(UINT dpi) {
         TEXTMETRICW metrics{};
         if (GetTextMetricsW(dc, &metrics)) m_lineHeight = metrics.tmHeight;
     }
-    if (SkinScaleForDpi(at) != m_pictureScale && !m_picturePath.empty()) LoadPicture(m_picturePath);
+    if (m_picture && SkinScaleForDpi(at) != m_pictureScale) ChoosePicture(m_picturePath);
     Relayout();
 }
 
@@ -134,7 +134,7 @@ void CNativeNewsList::ClearList() {
 void CNativeNewsList::SetMaxRows(int maxRows) { m_maxRows = maxRows; }
 
 void CNativeNewsList::ShowProgressBusy(bool show, const std::wstring& picturePath) {
-    if (picturePath != m_picturePath) LoadPicture(picturePath);
+    if (picturePath != m_picturePath) ChoosePicture(picturePath);
     if (show == m_busy) return;
     m_busy = show;
     if (m_busy) {
@@ -327,6 +327,7 @@ void CNativeNewsList::DrawOverlay(HDC dc, const RECT& client) {
         const BLENDFUNCTION blend{AC_SRC_OVER, 0, kOverlayOpacity, 0};
         AlphaBlend(dc, 0, 0, client.right, client.bottom, white, 0, 0, 1, 1, blend);
     }
+    if (!m_pictureDecoded) DecodePicture();
     if (!m_picture) return;
     // The picture of the nearest skin scale, sized for the list's DPI.
     const LONG width = static_cast<LONG>(m_picture->GetWidth());
@@ -484,14 +485,22 @@ void CNativeNewsList::ScrollTo(int offset) {
     InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
-void CNativeNewsList::LoadPicture(const std::wstring& path) {
+// The picture is decoded when the overlay first paints, not when it is chosen: a connection made or a history
+// loaded within milliseconds hides the overlay before it ever paints, and decoding at once, tens of
+// milliseconds under Wine, would delay the very message that ends the wait.
+void CNativeNewsList::ChoosePicture(const std::wstring& path) {
     m_picturePath = path;
     m_picture.reset();
+    m_pictureDecoded = path.empty();
     m_frameCount = 0;
     m_frame = 0;
     m_frameDelays.clear();
     if (Hwnd()) KillTimer(Hwnd(), kAnimationTimer);
-    if (path.empty()) return;
+}
+
+void CNativeNewsList::DecodePicture() {
+    m_pictureDecoded = true;
+    const std::wstring& path = m_picturePath;
     // The picture drawn for the list's DPI, or the 100 % one when the skin has no such scale.
     m_pictureScale = SkinScaleForDpi(static_cast<int>(m_dpi ? m_dpi : kBaseDpi));
     auto picture = std::make_unique<Gdiplus::Image>(AtSkinScale(path, m_pictureScale).c_str());
@@ -517,7 +526,6 @@ void CNativeNewsList::LoadPicture(const std::wstring& path) {
     }
     m_picture = std::move(picture);
     if (m_busy) ScheduleNextFrame();
-    if (Hwnd()) InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
 fw::Result CNativeNewsList::OnShowWindow(WPARAM shown, LPARAM) {

@@ -103,7 +103,8 @@ private:
     HitResult HitTest(POINT client) const;
     void UpdateHover(POINT client);
     void ScrollTo(int offset);
-    void LoadPicture(const std::wstring& path);
+    void ChoosePicture(const std::wstring& path);
+    void DecodePicture();
     void ScheduleNextFrame();
 
     LinkHandler m_onLinkClicked;
@@ -128,6 +129,7 @@ private:
     bool m_busy = false;
     std::wstring m_picturePath;
     std::unique_ptr<Gdiplus::Image> m_picture;
+    bool m_pictureDecoded = true;  // false from a new choice until the overlay first paints
     int m_pictureScale = 100;  // the skin scale m_picture was drawn at
     GUID m_frameDimension{};
     unsigned m_frameCount = 0;
