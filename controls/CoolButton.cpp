@@ -1,7 +1,6 @@
 #include "controls/CoolButton.h"
 
 #include "controls/MemoryDC.h"
-#include "controls/PictureFile.h"
 #include "framework/Dpi.h"
 
 // Each handler updates the tab's state and declines, so the button's own processing follows.
@@ -24,7 +23,16 @@ void CCoolButton::DrawItem(const DRAWITEMSTRUCT&) {
     const CMemoryDC memory(window, &client);
     const int pictureNumber = TabPictureNumber(GetDlgCtrlID(hwnd_));
     if (pictureNumber == 0) return;  // not a tab: plain white
-    DrawSkinPicture(memory, TabPictureFile(pictureNumber, ShownPicture()), m_dpi ? m_dpi : fw::WindowDpi(hwnd_), client);
+    const UINT dpi = m_dpi ? m_dpi : fw::WindowDpi(hwnd_);
+    if (dpi != m_picturesDpi || client.right != m_picturesSize.cx || client.bottom != m_picturesSize.cy) {
+        for (CSkinImage& picture : m_pictures) picture.Release();
+        m_picturesDpi = dpi;
+        m_picturesSize = {client.right, client.bottom};
+    }
+    CSkinImage& picture = m_pictures[static_cast<std::size_t>(ShownPicture())];
+    if (picture.IsEmpty())
+        picture.LoadForDpiSized(TabPictureFile(pictureNumber, ShownPicture()), dpi, client.right, client.bottom);
+    picture.Draw(memory, client);
 }
 
 void CCoolButton::SetDpi(UINT dpi) {

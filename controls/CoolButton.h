@@ -3,7 +3,10 @@
 // rests on it, whether the left button holds it down and whether its window marked it as the selected tab.
 // The picture fills the tab, whose size comes from its window's layout; the skin scale matching the tab's
 // DPI keeps it crisp.
+#include <array>
+
 #include "controls/ButtonPictures.h"
+#include "controls/SkinImage.h"
 #include "framework/OwnerDrawButton.h"
 
 class CCoolButton : public fw::OwnerDrawButton {
@@ -32,4 +35,9 @@ private:
     BOOL m_bPressed = FALSE;
     bool m_bSelected = false;
     UINT m_dpi = 0;  // 0: the tab window's own DPI
+    // Each look decoded the first time it shows, for the tab's size and DPI, and then only copied: a tab
+    // paints at every hover, and with every other tab when one is selected.
+    std::array<CSkinImage, 4> m_pictures;
+    UINT m_picturesDpi = 0;
+    SIZE m_picturesSize{};
 };

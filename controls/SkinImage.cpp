@@ -42,6 +42,13 @@ bool CSkinImage::LoadForDpi(std::wstring_view fileName, UINT dpi) {
     return AdoptResized(*picture, width, height);
 }
 
+bool CSkinImage::LoadForDpiSized(std::wstring_view fileName, UINT dpi, int width, int height) {
+    Release();
+    int scalePercent = 100;
+    const auto picture = LoadSkinPicture(fileName, dpi, scalePercent);
+    return picture && AdoptResized(*picture, width, height);
+}
+
 bool CSkinImage::LoadSized(const wchar_t* path, int width, int height) {
     Release();
     Gdiplus::Bitmap picture(path);

@@ -23,6 +23,8 @@ public:
     // resampled with high quality to its 100 % size scaled to dpi when that scale is not the DPI's own.
     // Width() and Height() are then pixels at dpi.
     bool LoadForDpi(std::wstring_view fileName, UINT dpi);
+    // The same file resampled with high quality to width x height once, so drawing it there only copies.
+    bool LoadForDpiSized(std::wstring_view fileName, UINT dpi, int width, int height);
     // The file's picture resampled with high quality to width x height once, so drawing it there only copies.
     bool LoadSized(const wchar_t* path, int width, int height);
     void Release();

@@ -125,8 +125,9 @@ TEST_F(SkinnedButtons, EachTabDrawsItsOwnPicturesAndAnyOtherButtonIsWhite) {
     Repaint(dialog.notATab.Hwnd());
     EXPECT_EQ(WindowPixel(dialog.notATab.Hwnd(), 5, 5), RGB(255, 255, 255));
 
-    // Without its picture files a tab is a white rectangle.
-    DeleteFileW(SkinPicturePath(TabPictureFile(4, TabPicture::Leave), 100).c_str());
+    // A look whose picture file is missing is a white rectangle (a look is decoded when it first shows).
+    DeleteFileW(SkinPicturePath(TabPictureFile(4, TabPicture::Over), 100).c_str());
+    Send(dialog.tabs[3].Hwnd(), WM_MOUSEHOVER);
     Repaint(dialog.tabs[3].Hwnd());
     EXPECT_EQ(WindowPixel(dialog.tabs[3].Hwnd(), 5, 5), RGB(255, 255, 255));
 }
