@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "alerts/AlertMatcher.h"
-#include "controls/SkinImage.h"
 #include "connection/NewsItem.h"
+#include "controls/SkinImage.h"
 #include "framework/DeviceContext.h"
 #include "framework/Dialog.h"
 #include "popup/AlertTitle.h"

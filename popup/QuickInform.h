@@ -30,9 +30,9 @@
 
 #include "alerts/AlertMatcher.h"
 #include "connection/NewsItem.h"
-#include "framework/Dialog.h"
 #include "controls/ScreenAreas.h"
 #include "controls/SkinImage.h"
+#include "framework/Dialog.h"
 #include "popup/PopupRules.h"
 #include "popup/QuietBacklog.h"
 #include "popup/QuietRules.h"
